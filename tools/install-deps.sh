@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Orbalix needs on Debian 12 (as root).
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ make pkg-config python3 python3-numpy
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev
+  mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
+  proj-bin libjpeg-turbo-progs libimage-exiftool-perl xplanet-images
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
