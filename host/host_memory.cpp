@@ -12,9 +12,10 @@ constexpr int16_t kHandleProcsVersion = 1;
 constexpr int16_t kHandleProcsCount = 8;
 
 // Allocates a movable zero-filled global-heap block and locks it for its life.
+// A movable block of 0 bytes cannot be locked on Windows, so it takes one byte.
 void* AllocLockedGlobal(int64_t size) {
   if (size < 0) return nullptr;
-  GlobalBlock block = GlobalHeapAlloc(kGlobalMoveableZeroed, static_cast<uint64_t>(size));
+  GlobalBlock block = GlobalHeapAlloc(kGlobalMoveableZeroed, static_cast<uint64_t>(size > 0 ? size : 1));
   if (!block) return nullptr;
   void* pointer = GlobalHeapLock(block);
   if (!pointer) GlobalHeapFree(block);
