@@ -40,6 +40,18 @@ bool AppendWhole(char* text, size_t capacity, const char* suffix) {
   return true;
 }
 
+// Compares up to n bytes from text[at]; a terminator on both sides ends the
+// comparison as equal, so neither text is read past its end.
+bool MatchAt(const char* pattern, const char* text, int32_t n, int32_t at, bool noCase) {
+  for (int32_t i = 0; i < n; ++i) {
+    const char p = noCase ? LowerAscii(pattern[i]) : pattern[i];
+    const char t = noCase ? LowerAscii(text[at + i]) : text[at + i];
+    if (p != t) return false;
+    if (p == 0) return true;
+  }
+  return true;
+}
+
 }  // namespace
 
 int16_t TextLength(const char* text) {
@@ -109,19 +121,13 @@ void MakeSafeFileName(char* text) {
 }
 
 bool MatchText(const char* pattern, const char* text, int32_t n, int32_t at) {
-  if (!pattern || !text || at < 0) return false;
-  for (int32_t i = 0; i < n; ++i) {
-    if (pattern[i] != text[at + i]) return false;
-  }
-  return true;
+  if (!pattern || !text || at < 0 || at > TextLength(text)) return false;
+  return MatchAt(pattern, text, n, at, false);
 }
 
 bool MatchTextNoCase(const char* pattern, const char* text, int32_t n, int32_t at) {
-  if (!pattern || !text || at < 0) return false;
-  for (int32_t i = 0; i < n; ++i) {
-    if (LowerAscii(pattern[i]) != LowerAscii(text[at + i])) return false;
-  }
-  return true;
+  if (!pattern || !text || at < 0 || at > TextLength(text)) return false;
+  return MatchAt(pattern, text, n, at, true);
 }
 
 int32_t FindText(const char* pattern, const char* text, bool noCase) {
@@ -129,9 +135,7 @@ int32_t FindText(const char* pattern, const char* text, bool noCase) {
   const int32_t textLength = TextLength(text);
   if (patternLength == 0 || textLength == 0 || patternLength > textLength) return -1;
   for (int32_t at = 0; at <= textLength - patternLength; ++at) {
-    if (noCase ? MatchTextNoCase(pattern, text, patternLength, at) : MatchText(pattern, text, patternLength, at)) {
-      return at;
-    }
+    if (MatchAt(pattern, text, patternLength, at, noCase)) return at;
   }
   return -1;
 }

@@ -189,6 +189,18 @@ TEST(MatchText, ComparesNBytesAtAnIndex) {
   EXPECT_TRUE(MatchText("xyz", "abc", 0, 1));
 }
 
+TEST(MatchText, NeverReadsPastEitherText) {
+  // Guarded buffers: the sanitizer build reports any read past them.
+  const std::vector<char> text = {'a', 'b', 0};
+  const std::vector<char> pattern = {'a', 'b', 0};
+  EXPECT_TRUE(MatchText(pattern.data(), text.data(), 50, 0));  // both end together
+  EXPECT_FALSE(MatchText("abcdef", text.data(), 6, 0));
+  EXPECT_FALSE(MatchText("b", text.data(), 1, 10));  // starts past the end
+  EXPECT_FALSE(MatchText("b", text.data(), 1, -1));
+  EXPECT_TRUE(MatchTextNoCase("B", text.data(), 1, 1));
+  EXPECT_FALSE(MatchTextNoCase("B", text.data(), 1, 3));
+}
+
 TEST(FindLastChar, AnswersTheLastIndexWhenTheByteIsMissing) {
   EXPECT_EQ(FindLastChar("abc", 'x'), 2);
   EXPECT_EQ(FindLastChar("abcb", 'b'), 3);
