@@ -35,7 +35,8 @@ bool BufferProcsAvailable(const BufferProcs* bufferProcs, bool* newerOut) {
 bool HandleProcsAvailable(const HandleProcs* handleProcs, bool* newerOut) {
   if (!handleProcs) return false;
   if (handleProcs->handleProcsVersion > kHandleProcsVersion && newerOut) *newerOut = true;
-  // The lock and unlock procs are not tested: every host that has the others has them.
+  // Lock and unlock are not part of the test; LockHostHandle and
+  // UnlockHostHandle cope with a host that leaves them out.
   return handleProcs->handleProcsVersion == kHandleProcsVersion && handleProcs->numHandleProcs >= kHandleProcsCount &&
          handleProcs->newProc && handleProcs->disposeProc && handleProcs->getSizeProc && handleProcs->setSizeProc;
 }
@@ -43,6 +44,7 @@ bool HandleProcsAvailable(const HandleProcs* handleProcs, bool* newerOut) {
 // --- buffers ------------------------------------------------------------------
 
 HostError HostAllocateBuffer(const BufferProcs* bufferProcs, int32_t size, BufferId* idOut) {
+  if (!idOut) return kMemFullErr;
   *idOut = 0;
   if (!BufferProcsAvailable(bufferProcs, nullptr)) return kMemFullErr;
   return bufferProcs->allocateProc(size, idOut);
