@@ -142,8 +142,9 @@ struct BrickRay {
 };
 bool RayMarchBrickGrid(BrickGrid* grid, BrickRay ray, PixelMapping* out);
 
-// The per-pixel face queries of net outputs, standing in until the nets land:
-// with no net built they find no triangle.
+// The per-pixel face queries of net outputs: the row list and the triangle
+// search over render triangles; the per-face maps of the catalogue's nets and
+// the spherical-triangle search of the map of faces stand in as no hit.
 void BuildRowFaceList(PolyMesh* mesh, float rowY, int32_t skipId, float margin, NetFaceList* list, float xLeft,
                       float xRight, uint8_t clip);
 void MapNetPoint(Vec3f* d, PolyMesh* mesh, GlobalsRecord* globals, float x, float y, uint8_t* outside,

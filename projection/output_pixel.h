@@ -69,6 +69,13 @@ void WarmLookupGrids(BandRecord* band);
 void PrepareRowFaceLists(GlobalsRecord* globals, MappingContext* context, int32_t row);
 bool IsMultiViewOutput(int32_t output);
 
+// MapOutputPoint on the band's pieces it uses: the output and input face
+// lists and the nearest-dot cursor.
+void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
+                             NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor);
+// FindNearestDot with the band's dot cursor.
+void FindNearestDotFromCursor(const MappingContext* context, const Vec3f* dir, PixelMapping* out, int32_t* cursor);
+
 // The multi-view sheets (outputs 75..79): the cell of the plane point (X, Y)
 // in the context's grid gives a view of the output mesh's face k; sets the
 // outside flag, or the direction and the view index k (also the region).
