@@ -6,6 +6,9 @@
 
 #include <cstring>
 
+#include "geometry/fast_math.h"
+#include "geometry/rotation.h"
+
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
 #include "projection/output_shapes.h"

@@ -7,7 +7,8 @@
 #include <cstdint>
 
 #include "host/host_records.h"
-#include "projection/pending_geometry.h"
+#include "geometry/plane_geometry.h"
+#include "geometry/vector.h"
 
 struct GlobalsRecord;
 struct LookupGrid;

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "geometry/fast_math.h"
+
 void ComputeFovTangents(float fov, float* fovTan, float* halfFovTan) {
   const float q = float(double(fov) / 180.0);
   const float full = q < 0.999f ? q : 0.999f;

@@ -8,7 +8,8 @@
 #include <cstdint>
 
 #include "projection/output_shapes.h"
-#include "projection/pending_geometry.h"
+#include "geometry/rotation.h"
+#include "geometry/vector.h"
 
 struct GlobalsRecord;
 struct ImageRecord;

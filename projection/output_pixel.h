@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "projection/pending_geometry.h"
+#include "geometry/vector.h"
 
 struct BandRecord;
 struct GlobalsRecord;

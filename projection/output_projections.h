@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "projection/pending_geometry.h"
+#include "geometry/vector.h"
 
 struct MappingContext;
 struct NetFaceList;

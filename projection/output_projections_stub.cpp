@@ -4,6 +4,7 @@
 // inverses.
 #include <cmath>
 
+#include "geometry/rotation.h"
 #include "nets/nets_services_stub.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"

@@ -6,6 +6,7 @@
 
 #include "nets/nets_services_stub.h"
 #include "projection/mapping_context.h"
+#include "geometry/rotation.h"
 #include "projection/output_pixel.h"
 
 namespace {

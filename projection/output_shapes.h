@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "projection/pending_geometry.h"
+#include "geometry/vector.h"
 
 struct GlobalsRecord;
 struct LookupGrid;
