@@ -276,7 +276,7 @@ void MapNetPoint(Vec3f* d, PolyMesh* mesh, GlobalsRecord* globals, float x, floa
   list->hitPoint[0] = 1;
   list->hitPoint[1] = 0;
   list->hitPoint[2] = 0;
-  if (x < list->minX || x < mesh->layoutMinX || x > list->maxX || x > mesh->layoutMaxX || y > mesh->layoutMaxY ||
+  if (mesh == nullptr || x < list->minX || x < mesh->layoutMinX || x > list->maxX || x > mesh->layoutMaxX || y > mesh->layoutMaxY ||
       y < mesh->layoutMinY || (list->faceCount + list->tabCount) == 0) {
     *outside = 1;
     return;

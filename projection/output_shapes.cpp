@@ -502,14 +502,20 @@ void QuickSortFloatKeys(float* keys, uint64_t* payload, int32_t first, int32_t l
     std::swap(keys[middle], keys[last]);
     std::swap(payload[middle], payload[last]);
     const float pivot = keys[last];
-    int32_t store = first;
-    for (int32_t i = first; i < last; ++i) {
-      if (keys[i] <= pivot) {
-        std::swap(keys[i], keys[store]);
-        std::swap(payload[i], payload[store]);
-        ++store;
-      }
+    // Keys not above the pivot go left, keys not below it right; equal keys
+    // stop both scans, so a run of equal keys splits in the middle.
+    int32_t i = first;
+    int32_t j = last - 1;
+    for (;;) {
+      while (i <= j && keys[i] < pivot) ++i;
+      while (j >= i && keys[j] > pivot) --j;
+      if (i >= j) break;
+      std::swap(keys[i], keys[j]);
+      std::swap(payload[i], payload[j]);
+      ++i;
+      --j;
     }
+    const int32_t store = i;
     std::swap(keys[store], keys[last]);
     std::swap(payload[store], payload[last]);
     // The smaller part by recursion and the larger by iteration keeps the
