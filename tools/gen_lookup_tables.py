@@ -357,6 +357,16 @@ def check(t1, t2, t10, t12):
         sys.exit('a telling cell is wrong')
 
 
+def float_literal(v):
+    value = f32(v)
+    if abs(value) < 1e-30:  # residue of the offsets that keep points off the cuts
+        value = 0.0
+    text = '%.9g' % value
+    if '.' not in text and 'e' not in text:
+        text += '.0'
+    return text + 'f'
+
+
 def write_table(folder, number, values, comment):
     name = 'kLookupTable%d' % number
     path = os.path.join(folder, 'lookup_table_%02d.cpp' % number)
@@ -367,7 +377,7 @@ def write_table(folder, number, values, comment):
              'extern const float %s[%d] = {' % (name, len(values))]
     row = []
     for v in values:
-        row.append(('%.9g' % (f32(v) + 0.0)) + 'f')
+        row.append(float_literal(v))
         if len(row) == 6:
             lines.append('    ' + ', '.join(row) + ',')
             row = []
