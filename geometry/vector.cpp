@@ -19,6 +19,38 @@ float GainCurve(float t, float g) {
   return 1.0f - std::pow(2.0f * (1.0f - t), p) * 0.5f;
 }
 
+// --- normaliser slow paths ---------------------------------------------------------
+
+void NormalizeScaledVec3d(Vec3* v, const Vec3& zeroResult) {
+  const double m = std::fmax(std::fabs(v->x), std::fmax(std::fabs(v->y), std::fabs(v->z)));
+  if (m == 0.0) {
+    *v = zeroResult;
+    return;
+  }
+  if (!std::isfinite(m) || std::isnan(v->x + v->y + v->z)) {
+    *v = Vec3{NAN, NAN, NAN};
+    return;
+  }
+  Vec3 scaled{v->x / m, v->y / m, v->z / m};
+  const double f = 1.0 / std::sqrt(LengthSquaredVec3d(&scaled));
+  *v = Vec3{scaled.x * f, scaled.y * f, scaled.z * f};
+}
+
+void NormalizeScaledVec3f(Vec3f* v, const Vec3f& zeroResult) {
+  const float m = std::fmax(std::fabs(v->x), std::fmax(std::fabs(v->y), std::fabs(v->z)));
+  if (m == 0.0f) {
+    *v = zeroResult;
+    return;
+  }
+  if (!std::isfinite(m) || std::isnan(v->x + v->y + v->z)) {
+    *v = Vec3f{NAN, NAN, NAN};
+    return;
+  }
+  Vec3f scaled{v->x / m, v->y / m, v->z / m};
+  const float f = ReciprocalSqrtf(LengthSquaredVec3f(&scaled));
+  *v = Vec3f{scaled.x * f, scaled.y * f, scaled.z * f};
+}
+
 // --- complex numbers -----------------------------------------------------------
 
 namespace {
@@ -138,12 +170,18 @@ void MultiplyBlocks(const Matrix4d* P, const Matrix4d* Q, Matrix4d* out) {
   }
 }
 
-// The rotation axis for turning a toward b: unit(b x a), or a perpendicular of
-// a when the two are parallel or opposite.
+// The rotation axis for turning the unit vector a toward b: unit(b x a). Near
+// parallel and opposite vectors the cross product is mostly rounding noise:
+// its part along a is removed there, and a perpendicular of a stands in when
+// nothing is left (any such axis serves for a half or a null turn).
 Vec3 TurnAxis(const Vec3* a, const Vec3* b) {
   Vec3 axis;
   CrossVec3d(&axis, b, a);
-  if (LengthSquaredVec3d(&axis) == 0.0) return PerpendicularUnit(a);
+  if (LengthSquaredVec3d(&axis) < 1e-8) {
+    const double along = DotVec3d(&axis, a);
+    axis = Vec3{axis.x - along * a->x, axis.y - along * a->y, axis.z - along * a->z};
+    if (LengthSquaredVec3d(&axis) == 0.0) return PerpendicularUnit(a);
+  }
   NormalizeVec3d(&axis);
   return axis;
 }

@@ -239,11 +239,17 @@ inline double DistanceVec3d(const Vec3* a, const Vec3* b) {
   return LengthVec3d(&d);
 }
 
+// The slow paths of the normalisers: a squared length that underflows to 0 or
+// overflows is taken again on the vector scaled by its largest part; only the
+// true zero vector becomes `zeroResult`. Non-finite parts give NaN.
+void NormalizeScaledVec3d(Vec3* v, const Vec3& zeroResult);
+void NormalizeScaledVec3f(Vec3f* v, const Vec3f& zeroResult);
+
 // In place; the zero vector becomes (0, 0, 1).
 inline void NormalizeVec3d(Vec3* v) {
   const double s = LengthSquaredVec3d(v);
-  if (s == 0.0) {
-    *v = Vec3{0.0, 0.0, 1.0};
+  if (!(s > 0.0 && s < INFINITY)) {
+    NormalizeScaledVec3d(v, Vec3{0.0, 0.0, 1.0});
     return;
   }
   const double f = 1.0 / std::sqrt(s);
@@ -255,8 +261,9 @@ inline void NormalizeVec3dSqrt(Vec3* v) { NormalizeVec3d(v); }
 // Unit vector of v; the zero vector gives (0, 0, 0).
 inline void NormalizedVec3d(Vec3* out, const Vec3* v) {
   const double s = LengthSquaredVec3d(v);
-  if (s == 0.0) {
-    *out = Vec3{0.0, 0.0, 0.0};
+  if (!(s > 0.0 && s < INFINITY)) {
+    *out = *v;
+    NormalizeScaledVec3d(out, Vec3{0.0, 0.0, 0.0});
     return;
   }
   const double f = 1.0 / std::sqrt(s);
@@ -283,8 +290,8 @@ inline float LengthSquaredVec3f(const Vec3f* v) { return v->x * v->x + v->y * v-
 // In place; the zero vector becomes (0, 0, 1).
 inline void NormalizeVec3f(Vec3f* v) {
   const float s = LengthSquaredVec3f(v);
-  if (s == 0.0f) {
-    *v = Vec3f{0.0f, 0.0f, 1.0f};
+  if (!(s > 0.0f && s < INFINITY)) {
+    NormalizeScaledVec3f(v, Vec3f{0.0f, 0.0f, 1.0f});
     return;
   }
   const float f = ReciprocalSqrtf(s);
@@ -295,8 +302,8 @@ inline void NormalizeVec3f(Vec3f* v) {
 // the factor is taken in double, below it in float.
 inline void NormalizeVec3fDouble(Vec3f* v) {
   const float s = LengthSquaredVec3f(v);
-  if (s == 0.0f) {
-    *v = Vec3f{0.0f, 0.0f, 1.0f};
+  if (!(s > 0.0f && s < INFINITY)) {
+    NormalizeScaledVec3f(v, Vec3f{0.0f, 0.0f, 1.0f});
     return;
   }
   const float f = s > 0.05f ? static_cast<float>(1.0 / std::sqrt(static_cast<double>(s))) : 1.0f / std::sqrt(s);
@@ -307,14 +314,23 @@ inline void NormalizeVec3fDouble(Vec3f* v) {
 // which simply stays zero (its factor is infinite, so it is not applied).
 inline void NormalizeVec3fUnchecked(Vec3f* v) {
   const float s = LengthSquaredVec3f(v);
-  if (s == 0.0f) return;
+  if (!(s > 0.0f && s < INFINITY)) {
+    NormalizeScaledVec3f(v, Vec3f{0.0f, 0.0f, 0.0f});
+    return;
+  }
   const float f = ReciprocalSqrtf(s);
   *v = Vec3f{v->x * f, v->y * f, v->z * f};
 }
 
 inline void NormalizeVec2fUnchecked(float* p) {
   const float s = p[0] * p[0] + p[1] * p[1];
-  if (s == 0.0f) return;
+  if (!(s > 0.0f && s < INFINITY)) {
+    Vec3f t{p[0], p[1], 0.0f};
+    NormalizeScaledVec3f(&t, Vec3f{0.0f, 0.0f, 0.0f});
+    p[0] = t.x;
+    p[1] = t.y;
+    return;
+  }
   const float f = ReciprocalSqrtf(s);
   p[0] *= f;
   p[1] *= f;
