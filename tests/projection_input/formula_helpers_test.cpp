@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <random>
 #include <vector>
 
 #include "geometry/vector.h"
+#include "nets/nets_services_stub.h"
 #include "projection/formula_helpers.h"
+#include "projection/mapping_context.h"
 
 namespace {
 
@@ -274,6 +277,43 @@ TEST(EquirectPlaneToDirection, CentreQuarterTurnAndOutside) {
   EXPECT_EQ(outside, 1);
   EquirectPlaneToDirection(0.0f, std::nanf(""), d, &outside);
   EXPECT_EQ(outside, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WrapTilePosition, SkewsThenRepeatsWithinTheExtents) {
+  auto mesh = std::make_unique<PolyMesh>();
+  auto list = std::make_unique<NetFaceList>();
+  mesh->layoutMinY = 0.0f;
+  mesh->layoutMaxY = 1.0f;
+  list->minX = -1.0f;
+  list->maxX = 1.0f;
+  float x = 9, y = 9;
+  // With one repeat a point inside the tile keeps its skewed position.
+  WrapTilePosition(1.0f, mesh.get(), 0.1f, 0.5f, &x, &y, list.get());
+  const float a = 0.5f * 1.1547005384f;
+  EXPECT_NEAR(y, a, 1e-6f);
+  EXPECT_NEAR(x, 0.1f + a / 2.0f, 1e-6f);
+  // Two repeats fold the skewed point twice into the extents.
+  WrapTilePosition(2.0f, mesh.get(), 0.1f, 0.5f, &x, &y, list.get());
+  EXPECT_NEAR(y, 2.0f * a - 1.0f, 1e-6f);
+  const float sx = 0.1f + a / 2.0f;
+  EXPECT_NEAR(x, -1.0f + 2.0f * (2.0f * (sx + 1.0f) / 2.0f - std::floor(2.0f * (sx + 1.0f) / 2.0f)), 1e-6f);
+  // Points below the extents wrap up into them.
+  WrapTilePosition(1.0f, mesh.get(), -3.3f, -0.2f, &x, &y, list.get());
+  EXPECT_GE(y, 0.0f);
+  EXPECT_LT(y, 1.0f);
+  EXPECT_GE(x, -1.0f);
+  EXPECT_LT(x, 1.0f);
+  // Without extents (no net) the skewed point is kept, never NaN.
+  mesh->layoutMaxY = 0.0f;
+  list->minX = 100.0f;
+  list->maxX = -100.0f;
+  WrapTilePosition(2.0f, mesh.get(), 0.1f, 0.5f, &x, &y, list.get());
+  EXPECT_NEAR(y, a, 1e-6f);
+  EXPECT_NEAR(x, 0.1f + a / 2.0f, 1e-6f);
 }
 
 }  // namespace
