@@ -427,3 +427,22 @@ TEST(InputCases, NicolosiMeridiansAreCircularArcsWithEqualAngleSteps) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InputCases, RadialGoresAtTheViewCentreAndTheSeam) {
+  // Both lie on the equator, the rim of the flower; the view centre sits
+  // between the two middle petals, the seam between the first and the last.
+  InputRig rig;
+  for (Vec3f d : {kCentre, Unit(1e-3, 0.0, -1.0), Unit(-1e-3, 0.0, -1.0)}) {
+    SourcePoint p = rig.Map(19, d);
+    EXPECT_EQ(p.noSource, 0);
+    const double r = std::hypot(p.x - 0.5, p.y - 0.5);
+    EXPECT_GE(r, 0.49);
+    EXPECT_LE(r, 0.51);
+  }
+  EXPECT_EQ(rig.Map(19, Unit(1e-3, 0.0, -1.0)).subImage, -5);
+  EXPECT_EQ(rig.Map(19, Unit(-1e-3, 0.0, -1.0)).subImage, 5);
+}
+
+}  // namespace
