@@ -359,7 +359,7 @@ def check(t1, t2, t10, t12):
 
 def float_literal(v):
     value = f32(v)
-    if abs(value) < 1e-30:  # residue of the offsets that keep points off the cuts
+    if abs(value) < 1e-12:  # rounding residue of values that are 0 (and of the cut offsets)
         value = 0.0
     text = '%.9g' % value
     if '.' not in text and 'e' not in text:
