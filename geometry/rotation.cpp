@@ -120,12 +120,15 @@ void MapSpherePower(Vec3* v, double k, uint8_t* outside, double tilt) {
   const Complex w = SphereToPlane(&q);
   const Complex u{-w.im, w.re};
   // The wedge test: the point's turn, measured from the seam, times the power
-  // must stay within one full turn.
-  const double alpha =
-      static_cast<double>(AngleAroundOrigin(static_cast<float>(u.re), static_cast<float>(u.im))) / kTwoPi + 0.75;
-  const double f = alpha - std::floor(alpha);
-  const double wedge = (f - 0.5) * 2.0 * p;
-  if (wedge < -1.0 || wedge > 1.0) *outside = 1;
+  // must stay within one full turn. The pole itself (u = 0) has no turn and
+  // stays in place, so it is never outside.
+  if (u.re != 0.0 || u.im != 0.0) {
+    const double alpha =
+        static_cast<double>(AngleAroundOrigin(static_cast<float>(u.re), static_cast<float>(u.im))) / kTwoPi + 0.75;
+    const double f = alpha - std::floor(alpha);
+    const double wedge = (f - 0.5) * 2.0 * p;
+    if (wedge < -1.0 || wedge > 1.0) *outside = 1;
+  }
   Complex raised;
   ComplexPow(&raised, &u, p);
   const Vec3 r = PlaneToSphere(&raised);

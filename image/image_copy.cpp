@@ -1,9 +1,13 @@
 #include "image/image_copy.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
+#include "image/area_sampling.h"
+#include "image/level_building.h"
 #include "image/pixel_access.h"
+#include "projection/output_pixel.h"
 
 void CopyImageTiles(const ImageRecord* source, ImageRecord* destination) {
   if (!source || !destination || source == destination) return;
@@ -76,4 +80,47 @@ void FillTestPattern(ImageRecord* image) {
       }
     }
   }
+}
+
+void CopyImageScaled(const ImageRecord* source, ImageRecord* destination) {
+  if (!source || !destination) return;
+  if (HaveSameSize(source, destination)) {
+    if (source->tiles && destination->tiles) CopyImageLevel(source, destination, 0, 0);
+    BuildAllLevels(destination);
+    return;
+  }
+  const Rect sourceRect{0, 0, int16_t(source->levelHeight[0]), int16_t(source->levelWidth[0])};
+  const Rect destinationRect{0, 0, int16_t(destination->levelHeight[0]), int16_t(destination->levelWidth[0])};
+  DownsampleImageTrilinear(source, destination, &sourceRect, &destinationRect, 0.5f);
+}
+
+void DownsampleImageTrilinear(const ImageRecord* source, ImageRecord* destination, const Rect* sourceRect,
+                              const Rect* destinationRect, float bias) {
+  if (!source || !destination || !sourceRect || !destinationRect) return;
+  const int32_t dw = int32_t(destinationRect->right) - destinationRect->left;
+  const int32_t dh = int32_t(destinationRect->bottom) - destinationRect->top;
+  const int32_t sw = int32_t(sourceRect->right) - sourceRect->left;
+  // An empty destination has no scale to sample at.
+  if (dw < 1 || dh < 1) return;
+  float level = float(std::log(double(float(sw) / float(dw))) * 1.442695040888963) - bias;
+  if (!(level > 0.0f)) level = 0.0f;
+  if (level > float(source->lastLevel)) level = float(source->lastLevel);
+  const int32_t L = int32_t(level);
+  const float f = level - float(L);
+  for (int32_t j = 0; j < dh; ++j) {
+    for (int32_t i = 0; i < dw; ++i) {
+      float u, v;
+      PixelCentreToUnit(i, j, &u, &v, float(dw), float(dh));
+      float c[4];
+      SampleTrilinearScaled(source, L, f, u, v, c);
+      uint32_t rgb[3];
+      for (int32_t k = 0; k < 3; ++k) {
+        const float scaled = c[k] * 255.0f;
+        // Clamped before the conversion, so NaN and overshoot stay in range.
+        rgb[k] = !(scaled > 0.0f) ? 0u : (scaled >= 255.0f ? 255u : uint32_t(scaled));
+      }
+      PutPixelRgba8(destinationRect->left + i, destinationRect->top + j, destination, 0, rgb[0], rgb[1], rgb[2], 255);
+    }
+  }
+  BuildAllLevels(destination);
 }

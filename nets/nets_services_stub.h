@@ -11,7 +11,6 @@
 #include "geometry/vector.h"
 
 struct GlobalsRecord;
-struct LookupGrid;
 struct NetFaceList;
 struct PixelMapping;
 struct RotationRecord;

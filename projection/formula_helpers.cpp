@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "geometry/vector.h"
+#include "nets/nets_services_stub.h"
+#include "projection/mapping_context.h"
 
 const float kRobinsonPlen[20] = {1.0000f, 0.9986f, 0.9954f, 0.9900f, 0.9822f, 0.9730f, 0.9600f,
                                  0.9427f, 0.9216f, 0.8962f, 0.8679f, 0.8350f, 0.7986f, 0.7597f,
@@ -233,6 +235,29 @@ float TunableProfileInverse(float s, float* cache, float k, int32_t mode) {
     t = (lo + hi) / 2.0f;
   }
   return t;
+}
+
+namespace {
+
+// z - floor(z).
+float Fraction(float z) { return z - std::floor(z); }
+
+}  // namespace
+
+void WrapTilePosition(float count, const PolyMesh* mesh, float x, float y, float* outX, float* outY,
+                      const NetFaceList* list) {
+  // Skew to the coordinates of the triangular lattice.
+  float a = y * 1.1547005384f;
+  *outX = x + a / 2.0f;
+  *outY = a;
+  // An empty extent (no net built, or a list without triangles) has no tile
+  // to wrap into; the skewed point is kept rather than divided by zero.
+  const float y0 = mesh->layoutMinY;
+  const float y1 = mesh->layoutMaxY;
+  if (y1 > y0) *outY = y0 + (y1 - y0) * Fraction(count * (*outY - y0) / (y1 - y0));
+  const float x0 = list->minX;
+  const float x1 = list->maxX;
+  if (x1 > x0) *outX = x0 + (x1 - x0) * Fraction(count * (*outX - x0) / (x1 - x0));
 }
 
 void HalveAngleFromForward(Vec3f* v) {

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr float kHalfPiBelow = 1.5707962f;  // the largest float below π/2
+
 // floor of a float as an integer; values beyond the integer range (or not a
 // number) give 0 instead of an undefined conversion.
 int32_t FloorToInt(float x) {
@@ -34,14 +36,19 @@ void TurnIntoFlower(float g, InputSample* s) {
 
 }  // namespace
 
-void MapGoreInput(int32_t input, const Vec3f* d, InputSample* s) {
+void MapGoreInput(int32_t input, const Vec3f* d, InputSample* s) { MapGoresAt(input, InputEquirect(d), s); }
+
+void MapGoresAt(int32_t input, EquirectPosition e, InputSample* s) {
   int32_t n = input == 25 ? 6 : 12;
-  EquirectPosition e = InputEquirect(d);
   float w = static_cast<float>(1.0 - static_cast<double>(e.u));
   float k = static_cast<float>(FloorToInt(static_cast<float>(n) * w));
   float g = k - static_cast<float>(n - 1) / 2.0f;
   float l = static_cast<float>((static_cast<double>(w) - 0.5) * 6.283185307);
   float phi = static_cast<float>((static_cast<double>(e.v) - 0.5) * 3.141592653);
+  // At a pole φ rounds to the float just beyond π/2, which would put the pole
+  // a rounding step outside the gore (no source); keep it within ±π/2.
+  if (phi > kHalfPiBelow) phi = kHalfPiBelow;
+  if (phi < -kHalfPiBelow) phi = -kHalfPiBelow;
   double c = 6.283185307 / n * g;
   float bigE = std::sin(phi) * static_cast<float>(static_cast<double>(l) - c);
   double sinTerm = 0.0;

@@ -16,7 +16,6 @@ struct ImageRecord;
 struct FilterTables;
 struct PolyMesh;
 struct BrickGrid;
-struct LookupGrid;
 
 constexpr int32_t kMaxRenderTriangles = 3010;
 constexpr int32_t kMaxDots = 200;
@@ -110,7 +109,7 @@ struct MappingContext {
   RotationRecord rotation;
   float* outputCache;     // 401 entries
   float* mollweideCache;  // 400 entries
-  LookupGrid* lookupGrid;
+  ImageRecord* lookupGrid;  // the globals record's 50 x 50 grid image
   Vec3f dots[kMaxDots];
   int32_t dotCount;
   int32_t customNet;

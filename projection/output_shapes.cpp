@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "nets/nets_services_stub.h"
+#include "projection/lookup_grid.h"
+#include "projection/quincuncial.h"
 #include "projection/mapping_context.h"
 #include "geometry/rotation.h"
 #include "projection/output_pixel.h"
@@ -248,9 +250,8 @@ bool OutputShapeHasNet(int32_t output) {
   return shape.netNumber != -1;
 }
 
-void MapShapedOutputPoint(Complex planePoint, uint8_t* outside, Vec3* out, LookupGrid* grid, GlobalsRecord* globals,
+void MapShapedOutputPoint(Complex planePoint, uint8_t* outside, Vec3* out, ImageRecord* grid, GlobalsRecord* globals,
                           const OutputShape* shape, PolyMesh* mesh, NetFaceList* list) {
-  (void)grid;
   const int32_t c = shape->lobeCount;
   double h = double(c) / 2.0;
   list->shapeLobe = -1;
@@ -297,13 +298,33 @@ void MapShapedOutputPoint(Complex planePoint, uint8_t* outside, Vec3* out, Looku
       break;
     }
     case 2:
-    case 3:
-    case 4:
-    case 5:
-      // The elliptic, Guyou and thorn constructions come with the quincuncial
-      // grids; until then these shapes map nothing.
-      *outside = 1;
-      return;
+      *outside = 0;
+      InverseEllipse(-u.im, u.re - 0.4343354807430048, outside, out, grid);
+      h *= 2;
+      break;
+    case 3: {
+      *outside = 0;
+      Vec3f g{1, 0, 0};
+      InverseGuyou(u.re, u.im, outside, &g, grid, nullptr);
+      *out = Vec3{g.x, g.z, -g.y};
+      break;
+    }
+    case 4: {
+      *outside = 0;
+      Vec3 e{1, 0, 0};
+      InverseEllipse(u.re, u.im, outside, &e, grid);
+      *out = Vec3{e.x, e.z, -e.y};
+      break;
+    }
+    case 5: {
+      Vec3f g{1, 0, 0};
+      MapThornPoint(float(u.re), float(u.im), 4, 4, &g, outside, grid, 0, 0);
+      *out = Vec3{g.x, g.y, g.z};
+      if (*outside) return;
+      RotateVec3dAboutZ(out, 0.78539816325);
+      RotateVec3dAboutX(out, -0.6154797086703873);
+      break;
+    }
     case 6:
     case 7:
     case 8:
@@ -379,7 +400,7 @@ void MapShapedOutputPoint(Complex planePoint, uint8_t* outside, Vec3* out, Looku
   ApplyTurns(out, shape, k, c);
 }
 
-void MapSquareLayoutPoint(Complex planePoint, uint8_t* outside, Vec3f* out, LookupGrid* grid, GlobalsRecord* globals,
+void MapSquareLayoutPoint(Complex planePoint, uint8_t* outside, Vec3f* out, ImageRecord* grid, GlobalsRecord* globals,
                           const OutputShape* shape, PolyMesh* mesh, NetFaceList* list) {
   Vec3 d{out->x, out->y, out->z};
   MapShapedOutputPoint(planePoint, outside, &d, grid, globals, shape, mesh, list);

@@ -8,7 +8,7 @@
 #include "geometry/vector.h"
 
 struct GlobalsRecord;
-struct LookupGrid;
+struct ImageRecord;
 struct MappingContext;
 struct NetFaceList;
 struct PolyMesh;
@@ -47,9 +47,9 @@ struct PlaneBox {
 void GetOutputShape(int32_t output, OutputShape* out);
 bool HasOutputShape(int32_t output);
 bool OutputShapeHasNet(int32_t output);
-void MapShapedOutputPoint(Complex planePoint, uint8_t* outside, Vec3* out, LookupGrid* grid, GlobalsRecord* globals,
+void MapShapedOutputPoint(Complex planePoint, uint8_t* outside, Vec3* out, ImageRecord* grid, GlobalsRecord* globals,
                           const OutputShape* shape, PolyMesh* mesh, NetFaceList* list);
-void MapSquareLayoutPoint(Complex planePoint, uint8_t* outside, Vec3f* out, LookupGrid* grid, GlobalsRecord* globals,
+void MapSquareLayoutPoint(Complex planePoint, uint8_t* outside, Vec3f* out, ImageRecord* grid, GlobalsRecord* globals,
                           const OutputShape* shape, PolyMesh* mesh, NetFaceList* list);
 void SetOutputExtents(PolyMesh* mesh, PlaneBox* box, float aspect, MappingContext* context, int32_t anamorphosis,
                       float fov, float tabs);
