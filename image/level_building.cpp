@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr int32_t kChunk = 256;            // output columns per pass: one source tile wide
-constexpr int32_t kLine = 2 * kChunk + 4;        // source columns behind them
+constexpr int32_t kChunk = 256;                     // output columns per pass: one source tile wide
+constexpr int32_t kLine = 2 * kChunk + 4;           // source columns behind them
 constexpr float kNormaliser = float(1.0 / 1640.0);  // the kernel's weight sum
 
 // How source coordinates outside the level are read: the 8-bit RGBA member
