@@ -2,7 +2,9 @@
 // without a host, for the arithmetic of the band glue and the throttles.
 #pragma once
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <memory>
 
 #include "host/globals_record.h"
@@ -40,6 +42,7 @@ inline bool SameRect(const Rect& a, const Rect& b) {
 }
 
 inline std::string RectText(const Rect& r) {
-  return "{" + std::to_string(r.top) + "," + std::to_string(r.left) + "," + std::to_string(r.bottom) + "," +
-         std::to_string(r.right) + "}";
+  char text[64];
+  std::snprintf(text, sizeof text, "{%d,%d,%d,%d}", r.top, r.left, r.bottom, r.right);
+  return text;
 }
