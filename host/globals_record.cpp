@@ -69,8 +69,8 @@ void EnsurePixelRecordBuffer(GlobalsRecord* globals) {
   FreeBuffer(&globals->columnRecords, &globals->columnRecordSlot, RunBufferProcs(globals));
   globals->columnRecordBufferSize = int32_t(need);
   globals->columnRecords = AllocBuffer(need, &globals->columnRecordSlot, RunBufferProcs(globals));
-  // A failed column-record buffer reports the code of a user cancel.
-  if (!globals->columnRecords) SetResult(globals, kUserCanceledErr);
+  // Out of memory is the host's memory code, not a cancel.
+  if (!globals->columnRecords) SetResult(globals, kMemFullErr);
 }
 
 int32_t TargetWidth(const GlobalsRecord* globals) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/globals_record.h"
+#include "host/host_memory.h"
 #include "host/plugin_main.h"
 #include "host/scripting_terms.h"
 #include "platform/global_heap.h"
@@ -66,7 +67,8 @@ TEST_F(ShellRun, AboutOnAHostThatNeverCalledCreatesNothing) {
   const int32_t handlesBefore = LiveHandleCount(&host);
   EXPECT_EQ(Call(kSelectorAbout), kNoErr);
   EXPECT_EQ(host.data, 0);
-  EXPECT_EQ(host.record.parameters, nullptr);
+  const HostHandleRef parameters = host.record.parameters;  // packed field: read by value
+  EXPECT_EQ(parameters, nullptr);
   EXPECT_EQ(LiveHandleCount(&host), handlesBefore);
   EXPECT_EQ(Shown(), std::vector<std::string>{"ABOUTBOX"});
   ExpectCleanEnd("about");
@@ -298,6 +300,36 @@ TEST_F(ShellRun, AnAbortDuringContinueCancelsAtTheThrottledTest) {
   ExpectCleanEnd("abort");
 }
 
+TEST_F(ShellRun, FirstRunValuesApplyOnlyToTheRunThatCreatedTheGlobals) {
+  Start(4, 3);
+  ASSERT_EQ(Run(true, true), kNoErr);
+  EXPECT_EQ(Block()->psdWidth, 100);
+  EXPECT_EQ(Block()->psdSizeMode, 1);
+  EXPECT_EQ(Globals()->firstRunFlag, 0);
+  Block()->psdWidth = 555;
+  ASSERT_EQ(Run(true, true), kNoErr);
+  EXPECT_EQ(Block()->psdWidth, 555);
+  // The records inside the globals follow the handle wherever it moved.
+  EXPECT_EQ(Block()->globalsRecord, Globals());
+  EXPECT_EQ(Globals()->images[0].owner, Globals());
+  ExpectCleanEnd("second run");
+}
+
+TEST_F(ShellRun, FinishRecordsNothingOnAHostWithIncompleteDescriptorProcs) {
+  for (int variant = 0; variant < 2; ++variant) {
+    ShutdownTestHost(&host);
+    Start(3, 2);
+    if (variant == 0) host.writeProcs.putFloatProc = nullptr;
+    if (variant == 1) host.descriptorParameters.descriptorParametersVersion = 1;
+    EXPECT_EQ(Run(true, true), kNoErr) << variant;
+    DescriptorList recorded;
+    EXPECT_FALSE(GetTestHostDescriptor(&host, &recorded) && !recorded.empty()) << variant;
+    // Without usable descriptors the parameters phase decides: the dialog ran.
+    EXPECT_EQ(Shown(), std::vector<std::string>{"RIVADARORIREVODER"}) << variant;
+    ExpectCleanEnd("incomplete descriptor procs");
+  }
+}
+
 TEST_F(ShellRun, HostWithoutHandleOrBufferProcsRunsOnTheFallbackHeap) {
   TestHostOptions options;
   options.hasHandleProcs = false;
@@ -307,6 +339,14 @@ TEST_F(ShellRun, HostWithoutHandleOrBufferProcsRunsOnTheFallbackHeap) {
   EXPECT_EQ(host.bufferAllocations, 0);
   EXPECT_EQ(LiveBufferCount(&host), 0);
   EXPECT_EQ(LockedHandleCount(&host), 0);
+  // The globals and the parameter block live on the fallback heap, kept for
+  // the host in its words; give them back as a host would on unloading.
+  EXPECT_EQ(GlobalHeapLiveBlocks(), heapBlocksBefore + 4);
+  DisposeHostHandle(nullptr, reinterpret_cast<HostHandleRef>(host.data));
+  DisposeHostHandle(nullptr, host.record.parameters);
+  host.data = 0;
+  host.record.parameters = nullptr;
+  EXPECT_EQ(GlobalHeapLiveBlocks(), heapBlocksBefore);
 }
 
 }  // namespace
