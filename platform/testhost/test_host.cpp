@@ -181,10 +181,21 @@ HostBoolean AbortProcImpl() {
   return currentHost->abortAtCall > 0 && n >= currentHost->abortAtCall ? 1 : 0;
 }
 
-HostError DisplayPixelsProcImpl(const PSPixelMap* source, const Rect32* srcRect, int32_t /*dstRow*/,
-                                int32_t /*dstCol*/, void* /*platformContext*/) {
+HostError DisplayPixelsProcImpl(const PSPixelMap* source, const Rect32* srcRect, int32_t dstRow, int32_t dstCol,
+                                void* /*platformContext*/) {
   ++currentHost->displayPixelsCalls;
-  return source && srcRect ? kNoErr : kFilterBadParameters;
+  if (!source || !srcRect || !source->baseAddr) return kFilterBadParameters;
+  TestDisplayCall call;
+  call.srcRect = *srcRect;
+  call.dstRow = dstRow;
+  call.dstCol = dstCol;
+  call.imageMode = source->imageMode;
+  call.rowBytes = source->rowBytes;
+  call.colBytes = source->colBytes;
+  call.planeBytes = source->planeBytes;
+  call.bounds = source->bounds;
+  currentHost->displayCalls.push_back(call);
+  return kNoErr;
 }
 
 HostError ColorServicesProcImpl(void* /*info*/) {

@@ -4,10 +4,21 @@
 //
 // The host's callbacks are plain function pointers without a context, so one
 // test host is current at a time (InitTestHost makes it current).
+//
+// Use:
+//   TestDocument doc = MakeTestDocument(640, 320, 3, 8, false);
+//   FillDocumentPattern(doc, 1);
+//   TestHost host;
+//   InitTestHost(&host, &doc, TestHostOptions{});
+//   host.moveUnlockedHandles = true;             // optional stress modes
+//   RunFilterSelectors(&host, PluginMain, {}, &report);
+//   ... inspect doc, host.requests, host.progress, LiveBufferCount(&host) ...
+//   ShutdownTestHost(&host);
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "host/host_records.h"
@@ -47,6 +58,14 @@ struct TestRequest {
   Fixed16 inputRate = 0;
   Fixed16 maskRate = 0;
   int16_t inputPadding = 0, outputPadding = 0, maskPadding = 0;
+};
+
+// One displayPixels call.
+struct TestDisplayCall {
+  Rect32 srcRect{};
+  int32_t dstRow = 0, dstCol = 0;
+  int32_t imageMode = 0, rowBytes = 0, colBytes = 0, planeBytes = 0;
+  Rect32 bounds{};
 };
 
 struct TestHostOptions {
@@ -103,6 +122,7 @@ struct TestHost {
   int32_t abortCalls = 0;
   int32_t abortAtCall = 0;  // the abort test answers yes from this call on (0: never)
   int32_t displayPixelsCalls = 0;
+  std::vector<TestDisplayCall> displayCalls;
   int32_t colorServicesCalls = 0;
   int32_t advanceStateCalls = 0;
   int32_t requestErrors = 0;  // requests answered with an error

@@ -160,6 +160,26 @@ TEST_F(TestHostRecorders, ProgressCallsAreRecordedInOrder) {
   EXPECT_EQ(host.progress[1], std::make_pair(7, 10));
 }
 
+TEST_F(TestHostRecorders, DisplayPixelsCallsAreRecorded) {
+  uint8_t pixels[4 * 3 * 2] = {};
+  PSPixelMap map{};
+  map.version = 1;
+  map.bounds = Rect32{0, 0, 2, 4};
+  map.imageMode = kImageModeRGBColor;
+  map.rowBytes = 12;
+  map.colBytes = 3;
+  map.planeBytes = 1;
+  map.baseAddr = pixels;
+  const Rect32 src{0, 1, 2, 3};
+  EXPECT_EQ(host.record.displayPixels(&map, &src, 5, 6, nullptr), kNoErr);
+  ASSERT_EQ(host.displayCalls.size(), 1u);
+  EXPECT_EQ(host.displayCalls[0].dstRow, 5);
+  EXPECT_EQ(host.displayCalls[0].srcRect.right, 3);
+  map.baseAddr = nullptr;
+  EXPECT_NE(host.record.displayPixels(&map, &src, 0, 0, nullptr), kNoErr);
+  EXPECT_EQ(host.displayPixelsCalls, 2);
+}
+
 TEST_F(TestHostRecorders, MissingCallbacksAreNull) {
   TestHostOptions options;
   options.hasAdvanceState = false;
