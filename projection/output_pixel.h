@@ -73,6 +73,8 @@ bool IsMultiViewOutput(int32_t output);
 // lists and the nearest-dot cursor.
 void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
                              NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor);
+// WarmLookupGrids for a context and its band's output face list.
+void WarmLookupGridsFor(MappingContext* context, NetFaceList* outputFaces);
 // FindNearestDot with the band's dot cursor.
 void FindNearestDotFromCursor(const MappingContext* context, const Vec3f* dir, PixelMapping* out, int32_t* cursor);
 
