@@ -225,6 +225,7 @@ TEST(OutputShapes, LobesAreTurnedCopies) {
   auto list = std::make_unique<NetFaceList>();
   ImageRecord grid;
   InitImageRecord(&grid, nullptr, nullptr);
+    ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, 0, 0));  // as the run's grid image
   for (int32_t output : {108, 109, 110, 111, 112, 130, 131, 132, 133, 146, 147, 148, 149, 164, 165, 1039, 51, 251, 252}) {
     OutputShape s;
     GetOutputShape(output, &s);
