@@ -82,6 +82,18 @@ TEST(OutputExtents, ScaleFitsTheBoxOfEachFamily) {
   }
 }
 
+TEST(OutputExtents, EquirectangularBoxRunsAcrossTheWindow) {
+  MappingFixture f(1, 1, 0.5f);
+  f.Extents();
+  // The box corners are the mesh's two render points, fitted into the window.
+  ASSERT_EQ(f.mesh->renderPointCount, 2);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[0].x, 0.0f);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[0].y, 0.0f);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[1].x, 1.0f);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[1].y, 0.5f);
+  EXPECT_EQ(f.mesh->tabScale, 0.0f);
+}
+
 TEST(OutputExtents, ViewsGridOfEachSheet) {
   struct Case {
     int32_t output;
