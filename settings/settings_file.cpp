@@ -161,7 +161,9 @@ int16_t WriteField(const SettingsField& field, ParameterBlock* block, const Sett
     case kFloat32:
       return WriteFloat32BE(*FieldAt<float>(block, field.offset), handle);
     case kHundredths:
-      return WriteInt32BE(TruncToInt32(double(*FieldAt<float>(block, field.offset)) * 100.0), handle);
+      // Rounded, not truncated: 0.29f times 100 is 28.99999..., and a value
+      // read back as n / 100 must be written again as n.
+      return WriteInt32BE(TruncToInt32(std::round(double(*FieldAt<float>(block, field.offset)) * 100.0)), handle);
     case kFormatMarker:
       block->transferWord = 1;
       return WriteInt32BE(block->transferWord, handle);

@@ -93,7 +93,10 @@ def write(values, version=47, thumbnail=None, legacy=None):
         elif kind == "f32":
             out += struct.pack(">f", values[name])
         elif kind == "hund":
-            out += struct.pack(">i", int(math.trunc(values[name] * 100.0)))
+            # rounded to the nearest hundredth, so that values read back as
+            # n / 100 are written as n again
+            out += struct.pack(">i", int(math.copysign(math.floor(abs(values[name] * 100.0) + 0.5),
+                                                        values[name])))
         elif kind == "marker":
             out += struct.pack(">i", 1)
         elif kind == "minus1":
