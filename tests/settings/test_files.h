@@ -37,7 +37,10 @@ inline std::vector<uint8_t> ReadAllBytes(const std::string& path) {
   return bytes;
 }
 
+// A fresh file each time: emptying an existing file makes some file systems
+// flush it to disk on close, which makes loops of rewrites slow.
 inline void WriteAllBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::remove(path.c_str());
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr) << path;
   if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
