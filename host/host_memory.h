@@ -7,6 +7,14 @@
 
 #include "host/host_records.h"
 
+// The global-heap replacement for a host handle. The first word is the data
+// block, so code that dereferences a host handle works on these too.
+struct HostHandle {
+  char* data;
+  FourCC signature;  // kHostHandleSignature
+};
+constexpr FourCC kHostHandleSignature = MakeFourCC('O', 'T', 'O', 'F');
+
 // Buffers.
 void* AllocBuffer(int64_t size, BufferId* slot, const BufferProcs* bufferProcs);
 void FreeBuffer(void** pointerSlot, BufferId* slot, const BufferProcs* bufferProcs);
@@ -24,3 +32,5 @@ HostHandleRef NewHostHandle(const HandleProcs* handleProcs, int32_t size);
 void DisposeHostHandle(const HandleProcs* handleProcs, HostHandleRef handle);
 char* LockHostHandle(const HandleProcs* handleProcs, HostHandleRef handle, bool moveHigh);
 void UnlockHostHandle(const HandleProcs* handleProcs, HostHandleRef handle);
+HostHandle* NewGlobalHostHandle(int32_t size);
+void DisposeGlobalHostHandle(HostHandle* handle);
