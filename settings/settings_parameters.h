@@ -1,4 +1,4 @@
 // The parameter block as the settings code sees it.
 #pragma once
 
-#include "settings/parameter_block_pending.h"
+#include "host/parameter_block.h"
