@@ -2,6 +2,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -169,3 +172,48 @@ TEST(FilePrimitives, TemporaryFolderFollowsTheSystemAndOverlongNamesGiveNoPath) 
   ASSERT_EQ(TempFolderPath(out, nullptr), 0);
   EXPECT_EQ(std::string(out) + "Orbalix 2 undo 0", path);
 }
+
+#if !defined(_WIN32)
+// The desktop as the XDG user directories name it, $HOME/Desktop without one.
+TEST(FilePrimitives, DesktopFolderFollowsTheUserDirectories) {
+  std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
+  std::string savedConfigText = savedConfig ? savedConfig : "";
+  char temp[kMaxPathBytes];
+  TempFolderPath(temp, "orbalix_s1_xdg");
+  std::string home = temp;
+  OsMakeFolder(home.c_str());
+  std::string config = home + "/config";
+  OsMakeFolder(config.c_str());
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+
+  char out[kMaxPathBytes];
+  std::remove((config + "/user-dirs.dirs").c_str());
+  DesktopFolderPath(out, "x.html");
+  EXPECT_EQ(std::string(out), home + "/Desktop/x.html");
+
+  FILE* f = std::fopen((config + "/user-dirs.dirs").c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("# comment\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", f);
+  std::fclose(f);
+  DesktopFolderPath(out, "x.html");
+  EXPECT_EQ(std::string(out), home + "/Schreibtisch/x.html");
+
+  f = std::fopen((config + "/user-dirs.dirs").c_str(), "w");
+  std::fputs("XDG_DESKTOP_DIR=\"/srv/desk/\"\n", f);
+  std::fclose(f);
+  DesktopFolderPath(out, "x.html");
+  EXPECT_EQ(std::string(out), "/srv/desk/x.html");
+
+  std::remove((config + "/user-dirs.dirs").c_str());
+  rmdir(config.c_str());
+  rmdir(home.c_str());
+  setenv("HOME", savedHome.c_str(), 1);
+  if (savedConfig) {
+    setenv("XDG_CONFIG_HOME", savedConfigText.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+#endif
