@@ -367,3 +367,15 @@ void UpgradeSettingsFloats(ParameterBlock* block) {
   block->tabs = float(block->tabsInteger);
   block->sharpen = float(block->sharpeningInteger);
 }
+
+bool LoadSettingsThumbnail(const char* path, PixelRaster* image, ParameterBlock* block,
+                           SettingsThumbnail* thumbnail) {
+  if (thumbnail == nullptr || !thumbnail->exists) return false;
+  PaintThumbnailBackground(thumbnail);
+  uint8_t hasPicture = 0;
+  if (ReadSettingsFile(block, thumbnail, path, kReadThumbnailOnly, &hasPicture) != kFileOk || hasPicture == 0) {
+    return false;
+  }
+  CopyThumbnailToImage(thumbnail, image);
+  return image != nullptr && image->pixels != nullptr;
+}

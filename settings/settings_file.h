@@ -38,3 +38,9 @@ int16_t LoadSettingsFileAllFields(ParameterBlock* block, SettingsThumbnail* thum
 // The float angles and sizes from their integer twins, for settings older
 // than version 47.
 void UpgradeSettingsFloats(ParameterBlock* block);
+
+// The thumbnail of a settings file into `image` (of any size, scaled): the
+// background ramp, then the file read in the thumbnail-only mode. True when
+// the file held a picture.
+bool LoadSettingsThumbnail(const char* path, PixelRaster* image, ParameterBlock* block,
+                           SettingsThumbnail* thumbnail);

@@ -303,3 +303,20 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
     EXPECT_EQ(b->indicatrix, 1090) << name;  // a field after the block
   }
 }
+
+TEST(SettingsFile, ThumbnailsOfSettingsFilesLoadIntoPicturesOfAnySize) {
+  auto b = DefaultBlock();
+  auto t = NewThumbnail();
+  std::vector<uint8_t> pixels(32 * 32 * 4, 0);
+  PixelRaster image = {32, 32, 4, pixels.data()};
+  bool loaded = LoadSettingsThumbnail(SourcePath("tests/settings/data/version_47.q2q").c_str(), &image, b.get(), t.get());
+  EXPECT_EQ(loaded, JpegCodecAvailable());
+  if (loaded) {
+    EXPECT_EQ(pixels[3], 255);
+    EXPECT_GT(int(pixels[size_t(31 * 32 + 31) * 4]), 100);  // the fixture's gradient reaches red at the right
+  }
+  EXPECT_FALSE(LoadSettingsThumbnail(SourcePath("tests/settings/data/default_settings.q2q").c_str(), &image,
+                                     b.get(), t.get()));
+  EXPECT_EQ(t->rgba[size_t(127 * 128) * 4], 128);  // the background ramp
+  EXPECT_FALSE(LoadSettingsThumbnail("/no/such/file.q2q", &image, b.get(), t.get()));
+}
