@@ -2,6 +2,7 @@
 
 #include "host/globals_record.h"
 #include "host/host_suites.h"
+#include "host/rect_path.h"
 #include "render/render_services_stub.h"
 #include "ui/dialog_services_stub.h"
 
@@ -11,16 +12,15 @@ constexpr int16_t kReplicatePadding = -1;  // the host replicates edge pixels
 constexpr Fixed16 kUnitRate = 65536;
 constexpr FourCC kHostSigPsp8 = MakeFourCC('P', 'S', 'P', '8');
 
-// Local rectangle arithmetic on 16-bit rectangles.
 Rect MakeRect(int32_t top, int32_t left, int32_t bottom, int32_t right) {
-  return Rect{int16_t(top), int16_t(left), int16_t(bottom), int16_t(right)};
+  Rect r{};
+  SetRect16(&r, int16_t(left), int16_t(top), int16_t(right), int16_t(bottom));
+  return r;
 }
 
 Rect EmptyRectAt(int32_t top, int32_t left) { return MakeRect(top, left, top, left); }
 
-void MoveRect(Rect* r, int32_t dx, int32_t dy) {
-  *r = MakeRect(r->top + dy, r->left + dx, r->bottom + dy, r->right + dx);
-}
+void MoveRect(Rect* r, int32_t dx, int32_t dy) { OffsetRect16(r, int16_t(dx), int16_t(dy)); }
 
 int32_t RectWidth(const Rect& r) { return int32_t(r.right) - r.left; }
 int32_t RectHeight(const Rect& r) { return int32_t(r.bottom) - r.top; }
@@ -51,12 +51,6 @@ void SetBandBounds(GlobalsRecord* globals) {
 int32_t RunModeOf(const GlobalsRecord* globals) {
   const ParameterBlock* block = GetParameterBlock(globals);
   return block ? block->runMode : RunModeHost;
-}
-
-// Truncating division of every edge, as the host's reduced requests expect.
-void DivideRect(Rect* r, int32_t n) {
-  if (n == 0) n = 1;
-  *r = MakeRect(r->top / n, r->left / n, r->bottom / n, r->right / n);
 }
 
 }  // namespace
@@ -148,12 +142,8 @@ void RequestScaledInput(GlobalsRecord* globals, int32_t n) {
 
   Rect in = filter;
   MoveRect(&in, panX, panY);
-  // Clip to the filter rectangle (each edge only where it lies outside).
-  if (in.left < filter.left) in.left = filter.left;
-  if (in.top < filter.top) in.top = filter.top;
-  if (in.right > filter.right) in.right = filter.right;
-  if (in.bottom > filter.bottom) in.bottom = filter.bottom;
-  DivideRect(&in, n);
+  ClipRect(&in, &filter);
+  ScaleRect(&in, 1, n);
   if (RectWidth(in) > RectWidth(globals->previewRect)) in.right = int16_t(in.left + RectWidth(globals->previewRect));
   if (RectHeight(in) > RectHeight(globals->previewRect)) {
     in.bottom = int16_t(in.top + RectHeight(globals->previewRect));
@@ -215,14 +205,15 @@ void ComputePreviewScale(const Rect* image, Rect* preview, int32_t* scale, Globa
   int32_t sy = (hi + b - 1) / b;
   int32_t s = sx > sy ? sx : sy;
   if (s < 1) s = 1;
-  *preview = *image;
-  DivideRect(preview, s);
+  CopyRect16(preview, image);
+  ScaleRect(preview, 1, s);
   globals->previewReduction = s;
   *scale = HostLacksSampling(globals) ? 1 : s;
 }
 
 void FitPreviewRect(GlobalsRecord* /*globals*/, const Rect* bounds, const Rect* rect, Rect* out) {
-  Rect r = MakeRect(rect->top + 2, rect->left + 2, rect->bottom - 2, rect->right - 2);
+  Rect r = *rect;
+  InsetRect16(&r, 2, 2);
   if (RectWidth(r) > RectWidth(*bounds)) r.right = int16_t(r.left + RectWidth(*bounds));
   if (RectHeight(r) > RectHeight(*bounds)) r.bottom = int16_t(r.top + RectHeight(*bounds));
   *out = r;

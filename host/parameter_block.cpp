@@ -1,8 +1,7 @@
 #include "host/parameter_block.h"
 
-#include <cstring>
-
 #include "host/globals_record.h"
+#include "host/text_utils.h"
 
 ParameterBlock* GetParameterBlock(const FilterRecord* filterRecord) {
   if (!filterRecord || !filterRecord->parameters) return nullptr;
@@ -27,6 +26,5 @@ void SetParameterBlockCreationValues(ParameterBlock* block, GlobalsRecord* globa
   block->autoPreview = 1;
   block->glue = 1;
   for (char* text : block->statusTexts) text[0] = 0;
-  std::strncpy(block->settingsName, kDefaultSettingsName, sizeof(block->settingsName) - 1);
-  block->settingsName[sizeof(block->settingsName) - 1] = 0;
+  CopyText(block->settingsName, kDefaultSettingsName);
 }

@@ -1,0 +1,323 @@
+#include "image/area_sampling.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "geometry/fast_math.h"
+#include "image/float_convert.h"
+#include "image/kernel_sampling.h"
+#include "image/pixel_access.h"
+
+namespace {
+
+constexpr double kLog2E = 1.442695040888963;
+
+using KernelFn = void (*)(const ImageRecord*, int32_t, float, float, float*, float*, float*, float*);
+
+void Zero4(float* r, float* g, float* b, float* a) { *r = *g = *b = *a = 0.0f; }
+
+// The level a trilinear member starts from: never past lastLevel - 1, so the
+// blend partner exists; a one-level record samples level 0 alone.
+int32_t TrilinearBase(const ImageRecord* image, int32_t level) {
+  if (level < 0) return 0;
+  const int32_t top = image->lastLevel - 1;
+  if (level > top) level = top;
+  return level < 0 ? 0 : level;
+}
+
+// Position of normalised (u, v) in a level's pixel coordinates.
+void LevelPosition(const ImageRecord* image, int32_t level, float u, float v, float* x, float* y) {
+  *x = float(double(float(image->levelWidth[level]) * u) - 0.5);
+  *y = float(double(float(image->levelHeight[level]) * v) - 0.5);
+}
+
+template <KernelFn Kernel>
+void Trilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g, float* b,
+               float* a) {
+  if (!image) return Zero4(r, g, b, a);
+  const int32_t base = TrilinearBase(image, level);
+  float x, y;
+  LevelPosition(image, base, u, v, &x, &y);
+  float s0[4];
+  Kernel(image, base, x, y, &s0[0], &s0[1], &s0[2], &s0[3]);
+  if (frac == 0.0f || base + 1 > image->lastLevel) {
+    *r = s0[0], *g = s0[1], *b = s0[2], *a = s0[3];
+    return;
+  }
+  LevelPosition(image, base + 1, u, v, &x, &y);
+  float s1[4];
+  Kernel(image, base + 1, x, y, &s1[0], &s1[1], &s1[2], &s1[3]);
+  *r = s0[0] + (s1[0] - s0[0]) * frac;
+  *g = s0[1] + (s1[1] - s0[1]) * frac;
+  *b = s0[2] + (s1[2] - s0[2]) * frac;
+  *a = s0[3] + (s1[3] - s0[3]) * frac;
+}
+
+void KernelGray8AsRgba(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
+                       float* a) {
+  *r = *g = *b = SampleKernelGray8(image, level, x, y);
+  *a = 255.0f;
+}
+
+// Clamps a level of detail to the record's levels; NaN gives 0.
+float ClampLevel(float level, const ImageRecord* image) {
+  if (!(level > 0.0f)) return 0.0f;
+  const float last = float(image->lastLevel);
+  return level > last ? last : level;
+}
+
+void DifferenceVectors(float uA, float vA, float uB, float vB, float uRef, float vRef, float* du1, float* dv1,
+                       float* du2, float* dv2, int32_t* mask) {
+  *mask = (uA == kMissingNeighbour ? 1 : 0) + (uB == kMissingNeighbour ? 2 : 0);
+  *du1 = uRef - uA;
+  *dv1 = vRef - vA;
+  *du2 = uRef - uB;
+  *dv2 = vRef - vB;
+  if (*mask == 1) {
+    *du1 = *du2;
+    *dv1 = *dv2;
+  } else if (*mask == 2) {
+    *du2 = *du1;
+    *dv2 = *dv1;
+  }
+}
+
+SampleFootprint MakeFootprint(const ImageRecord* image, float du1, float dv1, float du2, float dv2) {
+  SampleFootprint f;
+  f.scale = 1.0f;
+  f.pixelWidth = float(image->levelWidth[0]);
+  f.pixelHeight = float(image->levelHeight[0]);
+  f.edgeMode = image->sampleEdgeMode;
+  f.du1 = du1;
+  f.dv1 = dv1;
+  f.du2 = du2;
+  f.dv2 = dv2;
+  return f;
+}
+
+}  // namespace
+
+// --- trilinear samplers ---------------------------------------------------------------
+
+float SampleTrilinearGray8(const ImageRecord* image, int32_t level, float frac, float u, float v) {
+  float r, g, b, a;
+  Trilinear<KernelGray8AsRgba>(image, level, frac, u, v, &r, &g, &b, &a);
+  return r;
+}
+
+void SampleTrilinearRgba8(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
+                          float* b, float* a) {
+  Trilinear<SampleKernelRgba8>(image, level, frac, u, v, r, g, b, a);
+}
+
+void SampleTrilinearRgba16(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
+                           float* b, float* a) {
+  Trilinear<SampleKernelRgba16>(image, level, frac, u, v, r, g, b, a);
+}
+
+void SampleTrilinearFloat(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
+                          float* b, float* a) {
+  Trilinear<SampleKernelFloat>(image, level, frac, u, v, r, g, b, a);
+}
+
+void SampleTrilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
+                     float* b, float* a) {
+  if (!image) return Zero4(r, g, b, a);
+  switch (image->pixelMode) {
+    case PixelRgba8:
+      SampleTrilinearRgba8(image, level, frac, u, v, r, g, b, a);
+      break;
+    case PixelRgba16:
+      SampleTrilinearRgba16(image, level, frac, u, v, r, g, b, a);
+      break;
+    case PixelRgbaFloat:
+      SampleTrilinearFloat(image, level, frac, u, v, r, g, b, a);
+      break;
+    case PixelGray8:
+      *r = *g = *b = SampleTrilinearGray8(image, level, frac, u, v);
+      *a = 255.0f;
+      break;
+    default:
+      Zero4(r, g, b, a);
+      break;
+  }
+}
+
+void SampleTrilinearScaled(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+  SampleTrilinear(image, level, frac, u, v, &rgba[0], &rgba[1], &rgba[2], &rgba[3]);
+  if (!image) return;
+  for (int32_t k = 0; k < 4; ++k) rgba[k] *= image->invMaxValue;
+}
+
+void SampleTrilinearEdge(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+  float scratch = float(level) + frac;
+  if (!image || WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) {
+    rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
+    return;
+  }
+  SampleTrilinearScaled(image, level, frac, u, v, rgba);
+}
+
+// --- level of detail --------------------------------------------------------------------
+
+float FastLog2(float s) {
+  const uint32_t bits = FloatBits(s);
+  const double e = double((bits >> 23) & 255u);
+  const double f = double(bits & 0x7fffffu) * double(1.1920929e-7f);
+  return float(e - 126.9 + f - 0.4 * (f - 0.5) * (f - 0.5));
+}
+
+float ChooseLevelFromFootprint(const SampleFootprint* footprint, const ImageRecord* image) {
+  const float m1 = std::fmax(footprint->du1, footprint->dv1);
+  const float m2 = std::fmax(footprint->du2, footprint->dv2);
+  const float s = (m2 - m1) * 0.5f + m1;
+  if (!(s > 1.0f)) return 0.0f;  // NaN too
+  const float level = FastLog2(s);
+  const float last = image ? float(image->lastLevel) : 0.0f;
+  return level > last ? last : level;
+}
+
+// --- area samplers --------------------------------------------------------------------
+
+void SampleAreaNearest(float du1, float dv1, float du2, float dv2, float uSample, float vSample, int32_t mask,
+                       const ImageRecord* image, float rgba[4], float /*sharpness*/, LevelHint* hint) {
+  rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
+  if (!image) return;
+  float u = uSample, v = vSample, scratch = 0.0f;
+  if (WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) return;
+  float level;
+  if (mask == 3) {
+    level = hint ? hint->level : 0.0f;
+  } else {
+    SampleFootprint f = MakeFootprint(image, du1, dv1, du2, dv2);
+    AdjustFootprint(&f);
+    f.du1 = std::fabs(f.du1);
+    f.dv1 = std::fabs(f.dv1);
+    f.du2 = std::fabs(f.du2);
+    f.dv2 = std::fabs(f.dv2);
+    level = ChooseLevelFromFootprint(&f, image);
+  }
+  const int32_t L = int32_t(ClampLevel(level, image));
+  const int32_t x = TruncToInt32(float(image->levelWidth[L]) * u);
+  const int32_t y = TruncToInt32(float(image->levelHeight[L]) * v);
+  GetPixelFloatRgba(x, y, image, L, rgba);
+}
+
+void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSample, float vSample, int32_t mask,
+                         const ImageRecord* image, float sharpness, LevelHint* hint, AreaSamplePlan* plan) {
+  *plan = AreaSamplePlan{};
+  if (!image) return;
+  plan->u = uSample;
+  plan->v = vSample;
+  float level;
+  float major = 1.0f, minor = 1.0f;
+  bool crossesEdge = false;
+  float a = 0.0f, b = 0.0f, c = 0.0f;
+  if (mask == 3) {
+    // No footprint: the remembered level, moved as EdgeFade asks.
+    level = hint ? hint->level : 0.0f;
+    float u = uSample, v = vSample, scratch = 0.0f;
+    if (WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) return;
+    level += scratch;
+  } else {
+    SampleFootprint f = MakeFootprint(image, du1, dv1, du2, dv2);
+    AdjustFootprint(&f);
+    crossesEdge = f.crossesEdge != 0;
+    // The footprint ellipse as the conic a u^2 + b u v + c v^2 = 1.
+    const float A = std::fmax(f.du1 * f.du1 + f.du2 * f.du2, 1.0f);
+    const float C = std::fmax(f.dv1 * f.dv1 + f.dv2 * f.dv2, 1.0f);
+    const float B = -2.0f * (f.du1 * f.dv1 + f.du2 * f.dv2);
+    const float det = std::fmax(A * C - B * B / 4.0f, 1e-6f);
+    a = C / det;
+    b = B / det;
+    c = A / det;
+    const float root = FastSqrtf((a - c) * (a - c) + b * b);
+    const float k = 1.0f - sharpness * 0.5f;
+    major = FastSqrtf(2.0f / std::fmax(a + c - root, 1e-6f)) * k;
+    minor = FastSqrtf(2.0f / std::fmax(a + c + root, 1e-6f)) * k;
+    if (!(minor >= 0.5f)) minor = 0.5f;
+    level = float(std::log(double(minor)) * kLog2E);
+    if (hint) hint->level = level;
+  }
+  level = ClampLevel(level, image);
+  plan->level = int32_t(level);
+  plan->frac = level - float(plan->level);
+  plan->major = major;
+  plan->minor = minor;
+  const float ratio = major / minor;
+  plan->kind = AreaSingleEdge;
+  if (!(ratio >= 1.25f)) return;  // NaN takes the single sample too
+  if (crossesEdge) {
+    plan->kind = AreaSingleNoEdge;
+    return;
+  }
+  if (major <= 1.0f && minor <= 1.0f) {
+    plan->level = 0;
+    plan->frac = 0.0f;
+    return;
+  }
+  // Taps along the major axis, equally weighted.
+  const float rounded = std::floor(ratio + 0.5f);
+  int32_t n = rounded > 20.0f ? 20 : (rounded < 1.0f ? 1 : int32_t(rounded));
+  float spread = 1.0f;
+  if (ratio > 1.25f && ratio < 1.5f) {
+    n = 2;
+    spread = (ratio - 1.25f) * 4.0f;  // the two taps start together and part until 1.5
+  }
+  float theta = 0.5f * std::atan(b / (a - c));
+  if (a > c) theta += 1.5707964f;
+  const float inverseN = 1.0f / float(n);
+  plan->kind = AreaTaps;
+  plan->taps = n;
+  plan->stepU = std::cos(theta) * spread * major * inverseN * image->levelInvWidth[0];
+  plan->stepV = std::sin(theta) * spread * major * inverseN * image->levelInvHeight[0];
+  plan->u = uSample - float(n - 1) * plan->stepU * 0.5f;
+  plan->v = vSample - float(n - 1) * plan->stepV * 0.5f;
+}
+
+void SampleAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSample, float vSample, int32_t mask,
+                           const ImageRecord* image, float rgba[4], float sharpness, LevelHint* hint) {
+  rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
+  AreaSamplePlan plan;
+  PlanAreaAnisotropic(du1, dv1, du2, dv2, uSample, vSample, mask, image, sharpness, hint, &plan);
+  switch (plan.kind) {
+    case AreaSingleEdge:
+      SampleTrilinearEdge(image, plan.level, plan.frac, plan.u, plan.v, rgba);
+      break;
+    case AreaSingleNoEdge:
+      SampleTrilinearScaled(image, plan.level, plan.frac, plan.u, plan.v, rgba);
+      break;
+    case AreaTaps: {
+      float sum[4] = {0, 0, 0, 0};
+      float u = plan.u, v = plan.v;
+      for (int32_t t = 0; t < plan.taps; ++t) {
+        float tap[4];
+        SampleTrilinearEdge(image, plan.level, plan.frac, u, v, tap);
+        for (int32_t k = 0; k < 4; ++k) sum[k] += tap[k];
+        u += plan.stepU;
+        v += plan.stepV;
+      }
+      const float inverseN = 1.0f / float(plan.taps);
+      for (int32_t k = 0; k < 4; ++k) rgba[k] = sum[k] * inverseN;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void SampleAreaFast(float uA, float vA, float uB, float vB, float uRef, float vRef, float uSample, float vSample,
+                    const ImageRecord* image, float rgba[4], float sharpness, LevelHint* hint) {
+  float du1, dv1, du2, dv2;
+  int32_t mask;
+  DifferenceVectors(uA, vA, uB, vB, uRef, vRef, &du1, &dv1, &du2, &dv2, &mask);
+  SampleAreaNearest(du1, dv1, du2, dv2, uSample, vSample, mask, image, rgba, sharpness, hint);
+}
+
+void SampleAreaQuality(float uA, float vA, float uB, float vB, float uRef, float vRef, float uSample, float vSample,
+                       const ImageRecord* image, float rgba[4], float sharpness, LevelHint* hint) {
+  float du1, dv1, du2, dv2;
+  int32_t mask;
+  DifferenceVectors(uA, vA, uB, vB, uRef, vRef, &du1, &dv1, &du2, &dv2, &mask);
+  SampleAreaAnisotropic(du1, dv1, du2, dv2, uSample, vSample, mask, image, rgba, sharpness, hint);
+}

@@ -1,0 +1,24 @@
+// Separable 5 x 5 kernel samples of one level of an image record, at a
+// position in that level's pixel coordinates (the centre of pixel j lies at
+// j), with the weights of the record's filter tables. No member clamps its
+// result: the negative lobes may take it a little outside the full scale.
+#pragma once
+
+#include <cstdint>
+
+#include "image/image_record.h"
+
+// The tap position of one axis: the block starts at index - 2, and `phase`
+// (0..127) is the sub-pixel offset in 1/128 pixel. Defined for every input:
+// NaN counts as 0 and huge values are held to +-2^24.
+void KernelTapPosition(float coordinate, int32_t* index, int32_t* phase);
+
+float SampleKernelGray8(const ImageRecord* image, int32_t level, float x, float y);
+void SampleKernelRgba8(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
+                       float* a);
+void SampleKernelRgba16(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
+                        float* a);
+void SampleKernelFloat(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
+                       float* a);
+void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
+                        float* a);

@@ -1,0 +1,368 @@
+// Stand-ins for the net and brick services: each does the least its contract
+// allows. No catalogue exists yet, so no output has a net of its own beyond
+// the nets named by the shaped outputs, and building a net leaves the mesh
+// empty; the brick grid is never allocated, so every brick ray misses.
+#include "nets/nets_services_stub.h"
+
+#include <cstring>
+
+#include "geometry/fast_math.h"
+#include "geometry/rotation.h"
+
+#include "projection/mapping_context.h"
+#include "projection/output_pixel.h"
+#include "projection/output_shapes.h"
+
+void ResetPolyMesh(PolyMesh* mesh) {
+  if (mesh == nullptr) return;
+  for (void*& table : mesh->tables) table = nullptr;
+  mesh->regionTable = nullptr;
+  mesh->faceCount = 0;
+  mesh->triangleCount = 0;
+  mesh->renderPointCount = 0;
+  mesh->faceCentreCount = 0;
+  std::memset(mesh->tableState, 0, sizeof mesh->tableState);
+  mesh->chosenFace = -1;
+  mesh->skipId = -1;
+}
+
+void FreeMeshTables(PolyMesh* mesh, const BufferProcs* bufferProcs) {
+  (void)bufferProcs;
+  if (mesh == nullptr) return;
+  // The stand-in builder owns no tables.
+  std::memset(mesh->tableState, 0, sizeof mesh->tableState);
+}
+
+void FitNetToOutput(PolyMesh* mesh, float aspect, float tabScale) {
+  if (mesh == nullptr) return;
+  mesh->layoutMinX = 0;
+  mesh->layoutMaxX = 1;
+  mesh->layoutMinY = 0;
+  mesh->layoutMaxY = aspect;
+  mesh->layoutCentreX = 0.5f;
+  mesh->layoutCentreY = aspect / 2;
+  mesh->tabScale = tabScale;
+  mesh->layoutScale = 1.0f;
+  mesh->scaleX = 1.0f;
+  mesh->scaleY = 1.0f;
+  mesh->renderPointCount = 0;
+  mesh->triangleCount = 0;
+  mesh->squareLayout = 0;
+  mesh->errorCode = 0;
+}
+
+void SetMeshBounds(PolyMesh* mesh, float xmin, float ymin, float xmax, float ymax) {
+  if (mesh == nullptr) return;
+  const float aspect = mesh->layoutMaxY - mesh->layoutMinY;
+  const float byWidth = 1 / (xmax - xmin);
+  const float byHeight = aspect / (ymax - ymin);
+  const float scale = byWidth < byHeight ? byWidth : byHeight;
+  const float cx = (xmin + xmax) / 2;
+  const float cy = (ymin + ymax) / 2;
+  mesh->renderPoints[0] = MeshPoint{(xmin - cx) * scale + mesh->layoutCentreX,
+                                    (ymin - cy) * scale + mesh->layoutCentreY, 1};
+  mesh->renderPoints[1] = MeshPoint{(xmax - cx) * scale + mesh->layoutCentreX,
+                                    (ymax - cy) * scale + mesh->layoutCentreY, 1};
+  mesh->renderPointCount = 2;
+  mesh->tabScale = 0;
+  mesh->layoutScale = scale;
+}
+
+void NetDescriptorForOutput(int32_t output, NetDescriptor* descriptor) {
+  *descriptor = NetDescriptor{-1, 0, 0, 0.0f, 0};
+  OutputShape shape;
+  GetOutputShape(output, &shape);
+  if (shape.netNumber != -1) {
+    *descriptor = NetDescriptor{shape.netNumber, shape.netOption, 0, 0.0f, 1};
+  }
+}
+
+bool IsNetOutput(int32_t output) {
+  NetDescriptor descriptor;
+  NetDescriptorForOutput(output, &descriptor);
+  return descriptor.netNumber != -1;
+}
+
+bool IsSphericonOutput(int32_t output) {
+  NetDescriptor descriptor;
+  NetDescriptorForOutput(output, &descriptor);
+  return descriptor.netNumber >= 102 && descriptor.netNumber <= 149;
+}
+
+void BuildNetForOutput(int32_t output, PolyMesh* mesh, float aspect, float tabScale, int32_t intParam,
+                       float floatParam, int32_t mode, uint8_t flag, const BufferProcs* bufferProcs,
+                       uint8_t notPreview) {
+  NetDescriptor descriptor;
+  NetDescriptorForOutput(output, &descriptor);
+  if (descriptor.paramSource == 1) {
+    intParam = descriptor.intParam;
+    floatParam = descriptor.floatParam;
+    mode = descriptor.buildMode;
+  } else if (descriptor.paramSource == 2 && mode != 3) {
+    floatParam = descriptor.floatParam;
+  }
+  if (mesh == nullptr) return;
+  mesh->directionOffset[0] = mesh->directionOffset[1] = mesh->directionOffset[2] = 0;
+  FitNetToOutput(mesh, aspect, tabScale);
+  BuildNet(mesh, descriptor.netNumber, mode, intParam, floatParam, flag, bufferProcs, notPreview);
+}
+
+void BuildNet(PolyMesh* mesh, int32_t netNumber, int32_t mode, int32_t intParam, float floatParam, uint8_t flag,
+              const BufferProcs* bufferProcs, uint8_t notPreview) {
+  (void)mode;
+  (void)intParam;
+  (void)floatParam;
+  (void)flag;
+  (void)bufferProcs;
+  (void)notPreview;
+  if (mesh == nullptr) return;
+  mesh->netNumber = netNumber;
+  // No catalogue yet: the net has no faces.
+  mesh->faceCount = 0;
+  mesh->triangleCount = 0;
+}
+
+bool NetTriangleBarycentric(int32_t triangle, float x, float y, float* b0, float* b1, float* b2,
+                            const PolyMesh* mesh) {
+  const RenderTriangle& t = mesh->triangles[triangle];
+  const MeshPoint& p0 = mesh->renderPoints[t.points[0]];
+  const MeshPoint& p1 = mesh->renderPoints[t.points[1]];
+  const MeshPoint& p2 = mesh->renderPoints[t.points[2]];
+  *b0 = ((p1.x - x) * (p2.y - y) - (p2.x - x) * (p1.y - y)) * t.inverseDoubleArea;
+  if (*b0 < -1e-6f) return false;
+  *b1 = ((p2.x - x) * (p0.y - y) - (p0.x - x) * (p2.y - y)) * t.inverseDoubleArea;
+  if (*b1 < -1e-6f) return false;
+  *b2 = ((p0.x - x) * (p1.y - y) - (p1.x - x) * (p0.y - y)) * t.inverseDoubleArea;
+  return *b2 >= -1e-6f;
+}
+
+bool TriangleIdDiffers(const PolyMesh* mesh, int32_t triangle, int32_t id) {
+  if (id == -1) return false;
+  return mesh->triangles[triangle].secondId != id;
+}
+
+int32_t FaceRegion(int32_t face, const PolyMesh* mesh) {
+  if (mesh == nullptr) return 0;
+  if (face < 0) return -1;
+  if (face > mesh->faceCount - 1) face = mesh->faceCount - 1;
+  if (face < 0) return -1;
+  if (mesh->regionTable != nullptr) return mesh->regionTable[face];
+  return face;
+}
+
+void QuadFaceMap(int32_t triangle, float u, float v, Vec3f* d, const PolyMesh* mesh) {
+  (void)triangle;
+  (void)u;
+  (void)v;
+  (void)mesh;
+  *d = Vec3f{1, 0, 0};  // no quad faces without a catalogue
+}
+
+void InterpolateFaceCornersF(int32_t triangle, float b0, float b1, float b2, Vec3f* d, const PolyMesh* mesh) {
+  const RenderTriangle& t = mesh->triangles[triangle];
+  const double w[3] = {b0, b1, b2};
+  double r[3] = {0, 0, 0};
+  for (int i = 0; i < 3; ++i) {
+    r[0] += w[i] * t.corners[i].x;
+    r[1] += w[i] * t.corners[i].y;
+    r[2] += w[i] * t.corners[i].z;
+  }
+  *d = Vec3f{float(r[0]), float(r[1]), float(r[2])};
+}
+
+void InterpolateTrianglePoint(int32_t triangle, float b0, float b1, float b2, double out[3], const PolyMesh* mesh) {
+  const RenderTriangle& t = mesh->triangles[triangle];
+  const MeshPoint& p0 = mesh->renderPoints[t.points[0]];
+  const MeshPoint& p1 = mesh->renderPoints[t.points[1]];
+  const MeshPoint& p2 = mesh->renderPoints[t.points[2]];
+  out[0] = double(b0) * p0.x + double(b1) * p1.x + double(b2) * p2.x;
+  out[1] = double(b0) * p0.y + double(b1) * p1.y + double(b2) * p2.y;
+  out[2] = 0;
+}
+
+void InitBrickGrid(BrickGrid* grid, GlobalsRecord* globals, int32_t layers, uint8_t plates, uint8_t diffusion,
+                   int32_t colourMask) {
+  (void)globals;
+  if (grid == nullptr) return;
+  grid->height = layers;
+  grid->width = grid->depth = int32_t(float(layers) * (plates ? 0.4f : 1.2f));
+  grid->cellHeight = plates ? 8 : 24;
+  grid->diffusion = diffusion;
+  grid->colourMask = colourMask;
+  grid->cells = nullptr;  // the stand-in allocates no cells
+  grid->cellsSlot = 0;
+}
+
+void BuildBrickGrid(BrickGrid* grid, GlobalsRecord* globals, const RotationRecord* rotation) {
+  (void)grid;
+  (void)globals;
+  (void)rotation;  // no cells to fill
+}
+
+bool RayMarchBrickGrid(BrickGrid* grid, BrickRay ray, PixelMapping* out) {
+  (void)ray;
+  out->status = kPixelOffMap;
+  if (grid == nullptr || grid->cells == nullptr) return true;
+  return true;
+}
+
+namespace {
+
+// The test of one render triangle against the row band and the column limits.
+bool TriangleLeftOut(const PolyMesh* mesh, int32_t t, float rowY, int32_t skipId, float margin, float xLeft,
+                     float xRight, uint8_t clip) {
+  if (TriangleIdDiffers(mesh, t, skipId)) return true;
+  if (!clip) return false;
+  const RenderTriangle& tri = mesh->triangles[t];
+  bool above = true, below = true, left = true, right = true;
+  for (int32_t corner = 0; corner < 3; ++corner) {
+    const MeshPoint& p = mesh->renderPoints[tri.points[corner]];
+    above = above && p.y + margin < rowY;
+    below = below && p.y - margin > rowY;
+    left = left && p.x + margin < xLeft;
+    right = right && p.x - margin > xRight;
+  }
+  return above || below || left || right;
+}
+
+void TakeInX(const PolyMesh* mesh, int32_t t, NetFaceList* list) {
+  for (int32_t corner = 0; corner < 3; ++corner) {
+    const float x = mesh->renderPoints[mesh->triangles[t].points[corner]].x;
+    if (x < list->minX) list->minX = x;
+    if (x > list->maxX) list->maxX = x;
+  }
+}
+
+int32_t Wrapped(int32_t position, int32_t count) { return position >= count ? position - count : position; }
+
+}  // namespace
+
+void BuildRowFaceList(PolyMesh* mesh, float rowY, int32_t skipId, float margin, NetFaceList* list, float xLeft,
+                      float xRight, uint8_t clip) {
+  list->minX = 100;
+  list->maxX = -100;
+  list->faceCount = 0;
+  const int32_t triangles = mesh != nullptr ? mesh->triangleCount : 0;
+  for (int32_t t = 0; t < triangles; ++t) {
+    list->slots[t] = -1;
+    if (mesh->triangles[t].tab || TriangleLeftOut(mesh, t, rowY, skipId, margin, xLeft, xRight, clip)) continue;
+    list->entries[list->faceCount++] = t;
+    list->slots[t] = list->faceCount;
+    TakeInX(mesh, t, list);
+  }
+  const int32_t n = list->faceCount;
+  for (int32_t i = 0; i < n; ++i) list->entries[n + i] = list->entries[i];
+  list->tabOffset = 2 * n;
+  list->tabCount = 0;
+  for (int32_t t = 0; t < triangles; ++t) {
+    if (!mesh->triangles[t].tab || TriangleLeftOut(mesh, t, rowY, skipId, margin, xLeft, xRight, clip)) continue;
+    list->entries[list->tabOffset + list->tabCount++] = t;
+    list->slots[t] = n;
+    TakeInX(mesh, t, list);
+  }
+  const int32_t m = list->tabCount;
+  for (int32_t i = 0; i < m; ++i) list->entries[list->tabOffset + m + i] = list->entries[list->tabOffset + i];
+  list->tabCursor = 0;
+  list->region = 0;
+  list->hitTriangle = 0;
+  list->faceCursor = 0;
+}
+
+void MapNetPoint(Vec3f* d, PolyMesh* mesh, GlobalsRecord* globals, float x, float y, uint8_t* outside,
+                 NetFaceList* list) {
+  list->found = 0;
+  list->tabFace = -1;
+  list->onTab = 0;
+  list->hitPoint[0] = 1;
+  list->hitPoint[1] = 0;
+  list->hitPoint[2] = 0;
+  if (mesh == nullptr || x < list->minX || x < mesh->layoutMinX || x > list->maxX || x > mesh->layoutMaxX || y > mesh->layoutMaxY ||
+      y < mesh->layoutMinY || (list->faceCount + list->tabCount) == 0) {
+    *outside = 1;
+    return;
+  }
+  *outside = 1;
+  int32_t hit = -1;
+  for (int32_t k = 0; k < list->faceCount; ++k) {
+    const int32_t t = list->entries[list->faceCursor + k];
+    float b0, b1, b2;
+    if (!NetTriangleBarycentric(t, x, y, &b0, &b1, &b2, mesh)) continue;
+    *outside = 0;
+    list->found = 1;
+    MapNetFace(mesh, b0, b1, b2, t, x, y, globals, d, outside, list);
+    if (!*outside) {
+      hit = t;
+      list->hitTriangle = t;
+      list->faceCursor = Wrapped(list->faceCursor + k, list->faceCount);
+      break;
+    }
+    list->found = 0;
+  }
+  if (hit < 0 && list->tabCount >= 1) {
+    for (int32_t k = 0; k < list->tabCount; ++k) {
+      const int32_t t = list->entries[list->tabOffset + list->tabCursor + k];
+      float b0, b1, b2;
+      if (!NetTriangleBarycentric(t, x, y, &b0, &b1, &b2, mesh)) continue;
+      *d = Vec3f{1, 1, 0};
+      *outside = 1;
+      list->onTab = 1;
+      list->tabFace = mesh->triangles[t].face;
+      list->tabCursor = Wrapped(list->tabCursor + k, list->tabCount);
+      break;
+    }
+  }
+  if (mesh->spherePowerFlag) {
+    Vec3 v{d->x, d->y, d->z};
+    MapSpherePower(&v, mesh->spherePower, outside, 0);
+    *d = Vec3f{float(v.x), float(v.y), float(v.z)};
+  }
+  if (hit >= 0 && mesh->triangles[hit].hidden) {
+    *outside = 1;
+    list->found = 0;
+    list->tabFace = -1;
+    list->onTab = 0;
+  }
+}
+
+void MapNetFace(PolyMesh* mesh, float b0, float b1, float b2, int32_t triangle, float u, float v,
+                GlobalsRecord* globals, Vec3f* d, uint8_t* outside, NetFaceList* list) {
+  (void)globals;
+  (void)outside;
+  list->hitPoint[0] = 1;
+  list->hitPoint[1] = 0;
+  list->hitPoint[2] = 0;
+  if (mesh == nullptr || triangle < 0 || triangle >= mesh->triangleCount) return;
+  if (mesh->layoutStyle == 1) {
+    list->region = 0;  // the per-face maps come with the net catalogue
+    return;
+  }
+  if (!mesh->triangles[triangle].quad) {
+    InterpolateFaceCornersF(triangle, b0, b1, b2, d, mesh);
+  } else {
+    QuadFaceMap(triangle, u, v, d, mesh);
+  }
+  list->hitPoint[0] = d->x;
+  list->hitPoint[1] = d->y;
+  list->hitPoint[2] = d->z;
+  if (mesh->normalise == 1) {
+    if (list->halfAngleOrder == 3) {
+      d->x = float(d->x - mesh->directionOffset[0]);
+      d->y = float(d->y - mesh->directionOffset[1]);
+      d->z = float(d->z - mesh->directionOffset[2]);
+    }
+    NormalizeVec3fDouble(d);
+  } else {
+    EquirectToVec3f(d->x + 0.75f, d->y, d);
+  }
+}
+
+void FindFaceAtPoint(const Vec3* dir, PolyMesh* mesh, GlobalsRecord* globals, uint8_t* outside, NetFaceList* list) {
+  (void)dir;
+  (void)mesh;
+  (void)globals;
+  // The spherical-triangle search comes with the net catalogue.
+  list->found = 0;
+  list->tabFace = -1;
+  list->onTab = 0;
+  *outside = 1;
+}

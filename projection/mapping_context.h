@@ -1,0 +1,128 @@
+// The mapping context: the per-render record that the per-pixel mapping reads
+// for every output pixel (projection numbers, sizes, field-of-view terms,
+// colours, output shape and plane box, rotation, mesh and grid pointers,
+// caches, overlay switches and the dot list), and the per-band list of net
+// triangles near the current row.
+#pragma once
+
+#include <cstdint>
+
+#include "projection/output_shapes.h"
+#include "geometry/rotation.h"
+#include "geometry/vector.h"
+
+struct GlobalsRecord;
+struct ImageRecord;
+struct FilterTables;
+struct PolyMesh;
+struct BrickGrid;
+
+constexpr int32_t kMaxRenderTriangles = 3010;
+constexpr int32_t kMaxDots = 200;
+
+// Triangles of a net near the current row, with the cursors that make
+// consecutive pixels start their search where the previous one succeeded.
+// Two per band record: one for the output mesh, one for the input mesh.
+struct NetFaceList {
+  int32_t outputNumber;    // output projection (64 needs tile wrapping)
+  float tileScale;         // repeat factor of the tile wrap
+  int32_t halfAngleOrder;  // 3 asks the face map to subtract the mesh offset
+  int32_t tabCursor;
+  int32_t hitTriangle;
+  int32_t faceCursor;
+  uint8_t found;
+  uint8_t onTab;
+  int32_t tabFace;     // face of the tab under the point, -1 none
+  int32_t region;      // written by the per-face maps of layout style 1
+  int32_t shapeLobe;   // lobe found by the shaped-output construction
+  int32_t shapePiece;  // piece code copied into the context's shapeFaceCode
+  double hitPoint[3];
+  // Face triangles (n), the same n again, then from tabOffset the tab
+  // triangles (m) and the same m again: a search reads n (or m) consecutive
+  // entries from any cursor without wrapping.
+  int32_t entries[2 * kMaxRenderTriangles];
+  int32_t slots[kMaxRenderTriangles];
+  int32_t faceCount;
+  int32_t tabOffset;
+  int32_t tabCount;
+  float minX;
+  float maxX;
+};
+
+struct MappingContext {
+  float levelHint;
+  uint8_t useLevelHint;
+  uint8_t runByte1;
+  int32_t rowSlot;
+  int32_t runWord1;
+  int32_t runWord2;
+  ImageRecord* sourceImage;
+  FilterTables* filterTables;
+  void* columnRecords;
+  int32_t previewScale;
+  int32_t previewPanX;
+  int32_t previewPanY;
+  float outputWidth;
+  float outputHeight;
+  float outputAspect;  // height / width
+  float sourceWidth;
+  float sourceHeight;
+  float sourceAspect;  // height / width
+  float inverseOutputWidth;
+  float inverseOutputHeight;
+  float fovTan;      // 2 tan(min(fov/180, 0.999) pi/2)
+  float halfFovTan;  // 2 tan(min(fov/360, 0.999) pi/2)
+  int32_t outputProjection;
+  int32_t inputProjection;
+  float goreCount;
+  int32_t viewColumns;
+  int32_t viewRows;
+  float tunableShape;
+  float lensShift;
+  float goreShift;
+  int32_t tabColour[3];
+  int32_t midColour[3];
+  int32_t backdropColour[3];
+  float tabColourF[4];
+  float midColourF[4];
+  float backdropColourF[4];
+  OutputShape outputShape;
+  PlaneBox planeBox;
+  int32_t contextMode;  // 0 ordinary, 1 brick preview (45), 2 map of faces (355)
+  int32_t flip;
+  int32_t halfAngleOrder;  // 0 none, 1 before the rotation, 2 after it, 3 nets
+  uint8_t faceColouring;
+  float fov;
+  float angleA;  // latitude, degrees
+  float angleB;  // longitude, degrees
+  float angleC;  // spin, degrees
+  PolyMesh* outputMesh;
+  PolyMesh* inputMesh;
+  BrickGrid* brickGrid;
+  uint8_t isNet;
+  uint8_t keepAlpha;
+  uint8_t transparentNoSource;
+  uint8_t latLongOut;
+  uint8_t keepRegions;
+  uint8_t dotOverlay;
+  uint8_t faceCentreOverlay;
+  RotationRecord rotation;
+  float* outputCache;     // 401 entries
+  float* mollweideCache;  // 400 entries
+  ImageRecord* lookupGrid;  // the globals record's 50 x 50 grid image
+  Vec3f dots[kMaxDots];
+  int32_t dotCount;
+  int32_t customNet;
+  int32_t contextIndex;
+  int32_t shapeFaceCode;
+};
+
+void PrepareMappingContext(GlobalsRecord* globals, MappingContext* context);
+void AttachContextGeometry(GlobalsRecord* globals, MappingContext* context);
+int32_t BuildDotList(MappingContext* context);
+void MakeShiftedMappingContext(const MappingContext* source, MappingContext* target, int32_t index);
+void InitDirectSampleRecord(NetFaceList* list);
+
+// The field-of-view terms of the context: 2 tan(min(fov/180, 0.999) pi/2) and
+// 2 tan(min(fov/360, 0.999) pi/2), in single precision.
+void ComputeFovTangents(float fov, float* fovTan, float* halfFovTan);

@@ -1,0 +1,254 @@
+// The road of one output pixel.
+#include "projection/output_pixel.h"
+
+#include <cmath>
+
+#include "nets/nets_services_stub.h"
+#include "projection/mapping_context.h"
+#include "projection/output_projections.h"
+#include "projection/output_shapes.h"
+#include "geometry/fast_math.h"
+#include "image/image_record.h"
+#include "geometry/rotation.h"
+#include "projection/formula_helpers.h"
+#include "projection/input_projections.h"
+
+namespace {
+
+constexpr float kDotChordSquared = 0.0225f;  // a chord of 0.15
+constexpr float kNoFaceCentre = 99999.0f;
+
+// The region a net face gives the pixel, by the mesh's region rules, each
+// later rule overwriting an earlier one.
+int32_t NetFaceStatus(const PolyMesh* mesh, int32_t face, const NetFaceList* list) {
+  int32_t status = face;
+  if (mesh->layoutStyle == 1) status = list->region;
+  if (mesh->markRegions) status = mesh->faces[face].markId;
+  if (mesh->pieceRegions) {
+    const int32_t piece = mesh->faces[face].pieceIndex;
+    if (piece >= 0 && piece < mesh->faceCount) status = int32_t(mesh->faces[piece].groupId) + 1;
+  }
+  if (mesh->tableRegions) status = FaceRegion(face, mesh);
+  return status;
+}
+
+void MapBrickPreviewPoint(float nx, float ny, MappingContext* context, PixelMapping* out) {
+  const PolyMesh* mesh = context->outputMesh;
+  const float s = mesh->layoutScale;
+  const float x = 2 * s * (nx - mesh->layoutCentreX);
+  const float y = 2 * s * (ny - 0.5f) * context->outputAspect;
+  const int32_t quadrant = (x > 0 ? 1 : 0) + (y > 0 ? 2 : 0);
+  const float a = x > 0 ? x : x + 1;
+  const float b = y > 0 ? y : y + 1;
+  RayMarchBrickGrid(context->brickGrid, BrickRay{quadrant, 2 * a - 1, 2 * b - 1}, out);
+}
+
+bool HasClosedFormNumber(int32_t output) {
+  return (output >= 1 && output <= 255) || output == 1054 || output == 10054;
+}
+
+}  // namespace
+
+bool IsMultiViewOutput(int32_t output) { return output >= 75 && output <= 79; }
+
+void PixelToNormalized(float px, float py, float zoom, float offX, float offY, const ImageRecord* image, float* nx,
+                       float* ny, float* cx, float* cy, const float* origin) {
+  const float tx = float(double(px * zoom + offX) + 0.5);
+  const float ty = float(double(py * zoom + offY) + 0.5);
+  *nx = (2 * tx + 1) / (2 * float(image->levelWidth[0]));
+  *ny = (2 * ty + 1) / (2 * float(image->levelHeight[0]));
+  const float shiftX = origin != nullptr ? origin[3] : 0.0f;
+  const float shiftY = origin != nullptr ? origin[4] : 0.0f;
+  *cx = (*nx - shiftX - 0.5f) * image->aspectX;
+  *cy = (*ny - shiftY - 0.5f) * image->aspectY;
+}
+
+void PixelToNormalizedCentre(float px, float py, float zoom, float offX, float offY, const ImageRecord* image,
+                             float* nx, float* ny, float* cx, float* cy, const float* origin) {
+  PixelToNormalized(float(double(px) + 0.5), float(double(py) + 0.5), zoom, offX, offY, image, nx, ny, cx, cy,
+                    origin);
+}
+
+void PixelCentreToUnit(int32_t x, int32_t y, float* u, float* v, float w, float h) {
+  *u = float(2 * x + 1) / (2 * w);
+  *v = float(2 * y + 1) / (2 * h);
+}
+
+void MapViewsGridPoint(float planeX, float planeY, const MappingContext* context, Vec3f* d, uint8_t* outside,
+                       int32_t* viewIndex) {
+  const int32_t columns = context->viewColumns;
+  const int32_t rows = context->viewRows;
+  const double gx = double(planeX) + double(columns) / 2;
+  const double gy = double(planeY) + double(rows) / 2;
+  if (!(gx > 0 && gx < columns && gy > 0 && gy < rows)) {
+    *outside = 1;
+    return;
+  }
+  const int32_t column = int32_t(std::floor(gx));
+  const int32_t row = int32_t(std::floor(gy));
+  const int32_t k = column * rows + row;  // column-major: all rows of column 0 first
+  const PolyMesh* mesh = context->outputMesh;
+  if (mesh == nullptr || k >= mesh->faceCount) {
+    *outside = 1;
+    return;
+  }
+  const Vec3& face = mesh->faces[k].direction;
+  const Vec3f forward{0, 0, 1};
+  const Vec3f target{float(face.x), float(face.y), float(face.z)};
+  Matrix4f view{};
+  view.m[15] = 1;
+  RotationOntoVector4f(&forward, &target, &view);
+  const float t = context->fovTan;
+  Vec3f local{-float(gx - column - 0.5) * t, -float(gy - row - 0.5) * t, 1};
+  NormalizeVec3fDouble(&local);
+  TransformVec3fByMatrix(&local, &view, d);
+  *viewIndex = k;
+}
+
+void FindNearestDotFromCursor(const MappingContext* context, const Vec3f* dir, PixelMapping* out, int32_t* cursor) {
+  out->dotDist = kDotChordSquared;
+  const int32_t count = context->dotCount;
+  if (*cursor < 0 || *cursor >= count) *cursor = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t k = *cursor + i;
+    if (k >= count) k -= count;
+    const Vec3f& dot = context->dots[k];
+    const float dx = dir->x - dot.x;
+    const float dy = dir->y - dot.y;
+    const float dz = dir->z - dot.z;
+    const float distance = dx * dx + dy * dy + dz * dz;
+    if (distance < kDotChordSquared) {
+      out->dotDist = distance;
+      *cursor = k;
+      return;
+    }
+  }
+}
+
+void FindNearestFaceCentre(MappingContext* context, const Vec3* point, PixelMapping* out) {
+  const PolyMesh* mesh = context->outputMesh;
+  if (mesh == nullptr || mesh->faceCentreCount <= 0) return;
+  out->faceCentreDist = kNoFaceCentre;
+  out->faceCentreInside = 1;
+  if (out->face < 0 || out->face >= mesh->faceCount) return;
+  const int32_t mark = mesh->faces[out->face].markId;
+  double best = kNoFaceCentre;
+  const FaceCentreRecord* winner = nullptr;
+  for (int32_t i = 0; i < mesh->faceCentreCount; ++i) {
+    const FaceCentreRecord& centre = mesh->faceCentres[i];
+    if (centre.markId != mark) continue;
+    const double dx = point->x - centre.centre.x;
+    const double dy = point->y - centre.centre.y;
+    const double dz = point->z - centre.centre.z;
+    const double distance = dx * dx + dy * dy + dz * dz;
+    if (distance < best) {
+      best = distance;
+      winner = &centre;
+    }
+  }
+  if (winner == nullptr) return;
+  out->faceCentreDist = float(best - winner->radius * winner->radius);
+  const Plane3d& plane = winner->plane;
+  const double side = plane.unitNormal.x * point->x + plane.unitNormal.y * point->y + plane.unitNormal.z * point->z -
+                      plane.offset;
+  out->faceCentreInside = side > 1e-5 ? 0 : 1;
+}
+
+void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
+                             NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor) {
+  out->status = kPixelOffMap;
+  out->srcX = out->srcY = -1.0f;
+  out->latU = out->latV = -1.0f;
+  out->dotDist = out->faceCentreDist = 1.0f;
+  out->viewNormal = Vec3f{0, 0, 1};
+  outputFaces->shapePiece = -1;
+  outputFaces->shapeLobe = 0;
+  // A hit belongs to this point only: a stale one from an earlier point
+  // must not give a non-net output a region.
+  outputFaces->found = 0;
+  uint8_t outside = 0;
+  int32_t region = -1;
+
+  if (context->contextMode == 1) {
+    MapBrickPreviewPoint(nx, ny, context, out);
+    return;
+  }
+
+  outputFaces->onTab = 0;
+  PolyMesh* mesh = context->outputMesh;
+  GlobalsRecord* globals = mesh != nullptr ? mesh->owner : nullptr;
+  Vec3f d{0, 0, 1};
+  if (HasClosedFormNumber(context->outputProjection)) {
+    PlaneToSphereForOutput(nx, ny, context, out, outputFaces, &d, &outside, &region);
+  }
+  if (context->contextMode == 0 && context->isNet && mesh != nullptr) {
+    if (!mesh->squareLayout) {
+      MapNetPoint(&d, mesh, globals, nx, ny * context->outputAspect, &outside, outputFaces);
+    } else {
+      Complex p;
+      NormalizedToPlane(nx, ny, &p, &context->planeBox);
+      MapSquareLayoutPoint(p, &outside, &d, context->lookupGrid, globals, &context->outputShape, mesh, outputFaces);
+    }
+  }
+  if (context->contextMode == 2) {
+    EquirectToVec3f(nx, ny, &d);
+    ApplyRotation(&context->rotation, uint32_t(-1), &d);
+    const Vec3 dd{d.x, d.y, d.z};
+    FindFaceAtPoint(&dd, mesh, globals, &outside, outputFaces);
+  }
+
+  if (outside) {
+    out->status = outputFaces->onTab ? kPixelOffMapTab : kPixelOffMap;
+    return;
+  }
+
+  bool sample = true;
+  int32_t face = -1;
+  const bool hit = outputFaces->found != 0;
+  const int32_t triangle = outputFaces->hitTriangle;
+  const bool netHit = context->isNet && hit && mesh != nullptr && triangle >= 0 && triangle < mesh->triangleCount;
+  if (netHit) {
+    face = mesh->triangles[triangle].face;
+    out->status = NetFaceStatus(mesh, face, outputFaces);
+  }
+  if (context->faceColouring && hit) {
+    sample = context->dotOverlay || context->faceCentreOverlay;
+    if (netHit) out->status = NetFaceStatus(mesh, face, outputFaces);
+  }
+  if (!hit) {
+    out->status = kPixelMapped;
+  } else if (out->status >= 0 && !context->faceColouring && !context->keepRegions) {
+    out->status = kPixelMapped;
+  }
+  if (region != -1) out->status = region;
+  out->face = face;
+
+  if (sample || context->latLongOut) {
+    if (context->halfAngleOrder == 1) HalveAngleFromForward(&d);
+    ApplyRotation(&context->rotation, uint32_t(context->outputProjection), &d);
+    if (context->halfAngleOrder == 2) HalveAngleFromForward(&d);
+    if (sample) {
+      if (!context->isNet && region == -1) out->status = kPixelMapped;
+      uint8_t noSource = 0;
+      MapDirectionToSource(context->inputProjection, context->flip, context->sourceAspect, &d, &out->srcX,
+                           &out->srcY, &noSource, context->mollweideCache, &out->inputFace, &out->subImage,
+                           &out->edgeWeight, context->inputMesh, inputFaces);
+      if (noSource) out->status = kPixelNoSource;
+    }
+  }
+  if (context->latLongOut) {
+    Vec3fToEquirect(&d, &out->latU, &out->latV);
+    out->latU = 1 - out->latU;
+    if (context->flip) out->latU = 1 - out->latU;
+  }
+  if (sample || context->latLongOut) {
+    if (context->dotOverlay) FindNearestDotFromCursor(context, &d, out, dotCursor);
+    if (context->faceCentreOverlay) {
+      const Vec3 hitPoint{outputFaces->hitPoint[0], outputFaces->hitPoint[1], outputFaces->hitPoint[2]};
+      FindNearestFaceCentre(context, &hitPoint, out);
+    }
+  }
+  if (std::isnan(out->srcX)) out->srcX = 0;
+  if (std::isnan(out->srcY)) out->srcY = 0;
+  out->direction = d;
+}

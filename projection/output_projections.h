@@ -1,0 +1,19 @@
+// The inverses of the output projections: a normalised output point becomes a
+// unit direction on the sphere, or the point is declared outside.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/vector.h"
+
+struct MappingContext;
+struct NetFaceList;
+struct PixelMapping;
+
+// Inverts the output projection of the context at the normalised point
+// (nx, ny). Sets d, or the outside flag; the multi-view sheets and "zenith &
+// nadir" also set the region (left at -1 otherwise); the globe outputs write
+// the mapping's viewNormal; the shaped outputs use and fill the face list.
+// Numbers without a closed form leave d and the flag alone.
+void PlaneToSphereForOutput(float nx, float ny, MappingContext* context, PixelMapping* out, NetFaceList* faceList,
+                            Vec3f* d, uint8_t* outside, int32_t* region);
