@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 
 #include "host/globals_record.h"
 #include "host/host_suites.h"
 #include "host/scripting_terms.h"
 #include "settings/settings_file.h"
+#include "settings/settings_globals.h"
 
 namespace {
 
@@ -197,9 +199,11 @@ int32_t ReadSettingsDescriptor(GlobalsRecord* globals) {
 int16_t WriteSettingsRecord(GlobalsRecord* globals, void* file, int16_t mode, DescriptorToken token) {
   ParameterBlock* b = GetParameterBlock(globals);
   b->version = kSettingsVersion;
-  // The file stream (without the thumbnail picture, which the globals do not
-  // hold in the settings code's form yet).
-  if (mode != 0) return WriteSettingsRecord(b, nullptr, FileHandle(reinterpret_cast<intptr_t>(file)));
+  if (mode != 0) {  // the file stream
+    std::unique_ptr<SettingsThumbnail> thumbnail(new SettingsThumbnail());
+    ThumbnailFromImage(&globals->thumbnailImage, thumbnail.get());
+    return WriteSettingsRecord(b, thumbnail.get(), FileHandle(reinterpret_cast<intptr_t>(file)));
+  }
   const WriteDescriptorProcs* write = globals->filterRecord->descriptorParameters->writeDescriptorProcs;
   for (const ScriptingParameter& p : kScriptingParameters) {
     // Host calls may move the unlocked block: read it afresh for every key.
