@@ -12,9 +12,10 @@ constexpr int16_t kHandleProcsVersion = 1;
 constexpr int16_t kHandleProcsCount = 8;
 
 // Allocates a movable zero-filled global-heap block and locks it for its life.
+// A movable block of 0 bytes cannot be locked on Windows, so it takes one byte.
 void* AllocLockedGlobal(int64_t size) {
   if (size < 0) return nullptr;
-  GlobalBlock block = GlobalHeapAlloc(kGlobalMoveableZeroed, static_cast<uint64_t>(size));
+  GlobalBlock block = GlobalHeapAlloc(kGlobalMoveableZeroed, static_cast<uint64_t>(size > 0 ? size : 1));
   if (!block) return nullptr;
   void* pointer = GlobalHeapLock(block);
   if (!pointer) GlobalHeapFree(block);
@@ -34,7 +35,8 @@ bool BufferProcsAvailable(const BufferProcs* bufferProcs, bool* newerOut) {
 bool HandleProcsAvailable(const HandleProcs* handleProcs, bool* newerOut) {
   if (!handleProcs) return false;
   if (handleProcs->handleProcsVersion > kHandleProcsVersion && newerOut) *newerOut = true;
-  // The lock and unlock procs are not tested: every host that has the others has them.
+  // Lock and unlock are not part of the test; LockHostHandle and
+  // UnlockHostHandle cope with a host that leaves them out.
   return handleProcs->handleProcsVersion == kHandleProcsVersion && handleProcs->numHandleProcs >= kHandleProcsCount &&
          handleProcs->newProc && handleProcs->disposeProc && handleProcs->getSizeProc && handleProcs->setSizeProc;
 }
@@ -42,6 +44,7 @@ bool HandleProcsAvailable(const HandleProcs* handleProcs, bool* newerOut) {
 // --- buffers ------------------------------------------------------------------
 
 HostError HostAllocateBuffer(const BufferProcs* bufferProcs, int32_t size, BufferId* idOut) {
+  if (!idOut) return kMemFullErr;
   *idOut = 0;
   if (!BufferProcsAvailable(bufferProcs, nullptr)) return kMemFullErr;
   return bufferProcs->allocateProc(size, idOut);

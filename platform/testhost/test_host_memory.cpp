@@ -1,0 +1,219 @@
+// The test host's handle and buffer procs. Handles have a real master pointer;
+// in the moving mode every unlocked block is copied to a new address (and the
+// old one filled and freed) before each lock, so a filter that keeps a pointer
+// across an unlock reads freed memory. New memory is never zero.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/testhost/test_host.h"
+
+namespace {
+
+char* NewBlock(int32_t size) {
+  char* block = new char[size_t(std::max(size, 1))];
+  std::memset(block, kTestHostFillByte, size_t(std::max(size, 1)));
+  return block;
+}
+
+void FreeBlock(char* block, int32_t size) {
+  if (!block) return;
+  std::memset(block, kTestHostFreedByte, size_t(std::max(size, 1)));
+  delete[] block;
+}
+
+void MoveBlock(char** block, int32_t size) {
+  char* moved = NewBlock(size);
+  std::memcpy(moved, *block, size_t(std::max(size, 1)));
+  FreeBlock(*block, size);
+  *block = moved;
+}
+
+TestBufferEntry* FindBuffer(TestHost* host, BufferId id) {
+  for (auto& entry : host->buffers) {
+    if (entry->id == id) return entry.get();
+  }
+  return nullptr;
+}
+
+// --- handle procs ---------------------------------------------------------------
+
+void TestDisposeHandle(HostHandleRef handle) {
+  TestHost* host = CurrentTestHost();
+  TestHandleEntry* entry = FindTestHandle(host, handle);
+  if (!entry) {
+    ++host->handleMisuse;
+    return;
+  }
+  FreeBlock(entry->master, entry->size);
+  entry->master = nullptr;
+  entry->disposed = true;
+}
+
+int32_t TestGetHandleSize(HostHandleRef handle) {
+  TestHandleEntry* entry = FindTestHandle(CurrentTestHost(), handle);
+  return entry ? entry->size : 0;
+}
+
+HostError TestSetHandleSize(HostHandleRef handle, int32_t newSize) {
+  TestHost* host = CurrentTestHost();
+  TestHandleEntry* entry = FindTestHandle(host, handle);
+  if (!entry || newSize < 0) return kFilterBadParameters;
+  if (entry->lockCount > 0 && newSize > entry->size) return kMemFullErr;  // a locked block cannot grow
+  char* resized = NewBlock(newSize);
+  std::memcpy(resized, entry->master, size_t(std::min(newSize, entry->size)));
+  FreeBlock(entry->master, entry->size);
+  entry->master = resized;
+  entry->size = newSize;
+  return kNoErr;
+}
+
+char* TestLockHandle(HostHandleRef handle, HostBoolean /*moveHigh*/) {
+  TestHost* host = CurrentTestHost();
+  TestHandleEntry* entry = FindTestHandle(host, handle);
+  if (!entry) {
+    ++host->handleMisuse;
+    return nullptr;
+  }
+  if (host->moveUnlockedHandles) MoveUnlockedHandles(host);
+  ++entry->lockCount;
+  ++host->handleLocks;
+  return entry->master;
+}
+
+void TestUnlockHandle(HostHandleRef handle) {
+  TestHost* host = CurrentTestHost();
+  TestHandleEntry* entry = FindTestHandle(host, handle);
+  if (!entry || entry->lockCount == 0) {
+    ++host->handleMisuse;
+    return;
+  }
+  --entry->lockCount;
+  ++host->handleUnlocks;
+}
+
+void TestRecoverSpace(int32_t /*size*/) {}
+
+// --- buffer procs ---------------------------------------------------------------
+
+HostError TestAllocateBuffer(int32_t size, BufferId* bufferId) {
+  TestHost* host = CurrentTestHost();
+  *bufferId = 0;
+  const int32_t n = ++host->bufferAllocations;
+  if (host->failBufferAllocationAt > 0 &&
+      (n == host->failBufferAllocationAt || (host->failBufferAllocationsAfter && n > host->failBufferAllocationAt))) {
+    return kMemFullErr;
+  }
+  if (size < 0) return kMemFullErr;
+  auto entry = std::make_unique<TestBufferEntry>();
+  entry->id = host->nextBufferId;
+  host->nextBufferId += 0x10;
+  entry->data = NewBlock(size);
+  entry->size = size;
+  *bufferId = entry->id;
+  host->buffers.push_back(std::move(entry));
+  host->liveBufferBytes += size;
+  host->peakBufferBytes = std::max(host->peakBufferBytes, host->liveBufferBytes);
+  host->peakLiveBuffers = std::max(host->peakLiveBuffers, int32_t(host->buffers.size()));
+  return kNoErr;
+}
+
+void* TestLockBuffer(BufferId bufferId, HostBoolean /*moveHigh*/) {
+  TestHost* host = CurrentTestHost();
+  const int32_t n = ++host->bufferLockCalls;
+  TestBufferEntry* entry = FindBuffer(host, bufferId);
+  if (!entry) {
+    ++host->bufferMisuse;
+    return nullptr;
+  }
+  if (host->failBufferLockAt > 0 && n == host->failBufferLockAt) return nullptr;
+  if (host->moveUnlockedHandles && entry->lockCount == 0) MoveBlock(&entry->data, entry->size);
+  ++entry->lockCount;
+  ++host->bufferLocks;
+  return entry->data;
+}
+
+void TestUnlockBuffer(BufferId bufferId) {
+  TestHost* host = CurrentTestHost();
+  TestBufferEntry* entry = FindBuffer(host, bufferId);
+  if (!entry || entry->lockCount == 0) {
+    ++host->bufferMisuse;
+    return;
+  }
+  --entry->lockCount;
+  ++host->bufferUnlocks;
+}
+
+void TestFreeBuffer(BufferId bufferId) {
+  TestHost* host = CurrentTestHost();
+  auto it = std::find_if(host->buffers.begin(), host->buffers.end(),
+                         [bufferId](const auto& entry) { return entry->id == bufferId; });
+  if (it == host->buffers.end()) {
+    ++host->bufferMisuse;
+    return;
+  }
+  host->liveBufferBytes -= (*it)->size;
+  FreeBlock((*it)->data, (*it)->size);
+  host->buffers.erase(it);
+}
+
+int32_t TestBufferSpace() { return CurrentTestHost()->options.bufferSpace; }
+
+}  // namespace
+
+HostHandleRef TestHostNewHandle(int32_t size) {
+  TestHost* host = CurrentTestHost();
+  const int32_t n = ++host->handleAllocations;
+  if ((host->failHandleAllocationAt > 0 && n == host->failHandleAllocationAt) || size < 0) return nullptr;
+  auto entry = std::make_unique<TestHandleEntry>();
+  entry->master = NewBlock(size);
+  entry->size = size;
+  HostHandleRef handle = &entry->master;
+  host->handles.push_back(std::move(entry));
+  return handle;
+}
+
+TestHandleEntry* FindTestHandle(TestHost* host, HostHandleRef handle) {
+  if (!handle) return nullptr;
+  for (auto& entry : host->handles) {
+    if (&entry->master == handle) return entry->disposed ? nullptr : entry.get();
+  }
+  return nullptr;
+}
+
+int32_t LiveHandleCount(const TestHost* host) {
+  return int32_t(std::count_if(host->handles.begin(), host->handles.end(),
+                               [](const auto& entry) { return !entry->disposed; }));
+}
+
+int32_t LockedHandleCount(const TestHost* host) {
+  return int32_t(std::count_if(host->handles.begin(), host->handles.end(),
+                               [](const auto& entry) { return !entry->disposed && entry->lockCount > 0; }));
+}
+
+void MoveUnlockedHandles(TestHost* host) {
+  for (auto& entry : host->handles) {
+    if (!entry->disposed && entry->lockCount == 0) MoveBlock(&entry->master, entry->size);
+  }
+}
+
+int32_t LiveBufferCount(const TestHost* host) { return int32_t(host->buffers.size()); }
+
+int32_t LockedBufferCount(const TestHost* host) {
+  return int32_t(std::count_if(host->buffers.begin(), host->buffers.end(),
+                               [](const auto& entry) { return entry->lockCount > 0; }));
+}
+
+void InstallTestHostProcs(TestHost* host) {
+  host->handleProcs = HandleProcs{1,
+                                  8,
+                                  TestHostNewHandle,
+                                  TestDisposeHandle,
+                                  TestGetHandleSize,
+                                  TestSetHandleSize,
+                                  TestLockHandle,
+                                  TestUnlockHandle,
+                                  TestRecoverSpace,
+                                  TestDisposeHandle};
+  host->bufferProcs =
+      BufferProcs{2, 5, TestAllocateBuffer, TestLockBuffer, TestUnlockBuffer, TestFreeBuffer, TestBufferSpace};
+}
