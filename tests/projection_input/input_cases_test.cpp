@@ -401,3 +401,48 @@ TEST(InputCases, SoccerInputHasNoSourceWithoutItsNet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InputCases, NicolosiMeridiansAreCircularArcsWithEqualAngleSteps) {
+  // Each meridian is the circle through both poles, (0.5, 0) and (0.5, 1),
+  // and its equator point at 0.5 + 0.5·lon/90; a latitude takes the same
+  // share of the arc's angle.
+  InputRig rig;
+  for (double lon : {-80.0, -45.0, 20.0, 60.0, 89.0}) {
+    const double xe = 0.5 + 0.5 * lon / 90.0;
+    // Centre (cx, 0.5): (0.5 - cx)² + 0.25 = (xe - cx)².
+    const double cx = (xe * xe - 0.25 - 0.25) / (2.0 * (xe - 0.5));
+    const double radius = std::fabs(xe - cx);
+    const double halfArc = std::atan2(0.5, std::fabs(0.5 - cx));  // pole angle seen from the centre
+    for (double lat = -75.0; lat <= 75.0; lat += 15.0) {
+      SourcePoint p = rig.Map(14, GeoDirection(lon, lat));
+      ASSERT_EQ(p.noSource, 0);
+      EXPECT_NEAR(std::hypot(p.x - cx, p.y - 0.5), radius, 2e-4) << lon << " " << lat;
+      const double angle = std::atan2(0.5 - p.y, std::fabs(p.x - cx));
+      const double expected = halfArc * lat / 90.0;
+      EXPECT_NEAR(angle, expected, 2e-4) << lon << " " << lat;
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InputCases, RadialGoresAtTheViewCentreAndTheSeam) {
+  // Both lie on the equator, the rim of the flower; the view centre sits
+  // between the two middle petals, the seam between the first and the last.
+  InputRig rig;
+  for (Vec3f d : {kCentre, Unit(1e-3, 0.0, -1.0), Unit(-1e-3, 0.0, -1.0)}) {
+    SourcePoint p = rig.Map(19, d);
+    EXPECT_EQ(p.noSource, 0);
+    const double r = std::hypot(p.x - 0.5, p.y - 0.5);
+    EXPECT_GE(r, 0.49);
+    EXPECT_LE(r, 0.51);
+  }
+  EXPECT_EQ(rig.Map(19, Unit(1e-3, 0.0, -1.0)).subImage, -5);
+  EXPECT_EQ(rig.Map(19, Unit(-1e-3, 0.0, -1.0)).subImage, 5);
+}
+
+}  // namespace
