@@ -264,6 +264,13 @@ void HalveAngleFromForward(Vec3f* v) {
   v->x = v->x / 2.0f;
   v->y = v->y / 2.0f;
   v->z = v->z / 2.0f + 0.5f;
+  // Straight behind the view the half-way vector vanishes; half of that
+  // angle is a quarter turn in any direction, not the view centre that
+  // normalising a zero vector would give.
+  if (v->x == 0.0f && v->y == 0.0f && v->z <= 0.0f) {
+    *v = Vec3f{0.0f, -1.0f, 0.0f};
+    return;
+  }
   NormalizeVec3f(v);
 }
 

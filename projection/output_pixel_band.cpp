@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "nets/nets_services_stub.h"
+#include "projection/formula_helpers.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
 #include "render/render_services_stub.h"
@@ -40,3 +41,34 @@ void WarmLookupGrids(BandRecord* band) {
   WarmLookupGridsFor(context, OutputFaces(band));
 }
 
+
+void PrepareRowFaceListsForBands(MappingContext* context, int32_t row, int32_t zoom, int32_t offX, int32_t offY,
+                                 BandRecord* bands, int32_t bandCount) {
+  PolyMesh* mesh = context->outputMesh;
+  const bool net = context->isNet && mesh != nullptr;
+  if (zoom < 1) zoom = 1;  // a scale below one would divide by zero
+  const float y = float((offY / zoom) + row) * context->inverseOutputHeight * float(zoom);
+  float rowY = net && mesh->squareLayout ? y : y * context->outputAspect;
+  const float margin = float(zoom) * context->inverseOutputHeight * context->outputAspect;
+  const bool soccer = IsSoccerInput(context->inputProjection) && context->inputMesh != nullptr;
+  if (!net && !soccer) return;
+  for (int32_t b = 0; b < bandCount; ++b) {
+    BandRecord* band = &bands[b];
+    if (band->outputFaceList == nullptr || band->inputFaceList == nullptr || band->target == nullptr) continue;
+    float xLeft, xRight, ny, cx, cy;
+    PixelToNormalizedCentre(float(band->firstColumn - 1), float(row), float(zoom), float(offX), float(offY),
+                            band->target, &xLeft, &ny, &cx, &cy, nullptr);
+    PixelToNormalizedCentre(float(band->lastColumn + 1), float(row), float(zoom), float(offX), float(offY),
+                            band->target, &xRight, &ny, &cx, &cy, nullptr);
+    if (net) {
+      float bandRowY = rowY;
+      if (context->outputProjection == 64) {
+        float wrappedX;
+        WrapTilePosition(OutputFaces(band)->tileScale, mesh, 0, rowY, &wrappedX, &bandRowY, OutputFaces(band));
+      }
+      const uint8_t clip = context->outputProjection == 355 ? 0 : mesh->clip;
+      BuildRowFaceList(mesh, bandRowY, mesh->skipId, margin, OutputFaces(band), xLeft, xRight, clip);
+    }
+    if (soccer) BuildRowFaceList(context->inputMesh, 0, -1, margin, InputFaces(band), xLeft, xRight, 0);
+  }
+}

@@ -242,6 +242,14 @@ TEST(HalveAngleFromForward, HalvesTheAngleFromTheViewCentre) {
   Vec3f d{0.0f, std::sin(2.0f), std::cos(2.0f)};
   HalveAngleFromForward(&d);
   EXPECT_NEAR(std::atan2(d.y, d.z), 1.0f, 1e-6f);
+  // Straight behind: a quarter turn from the view centre, not the centre.
+  Vec3f behind{0.0f, 0.0f, -1.0f};
+  HalveAngleFromForward(&behind);
+  EXPECT_EQ(behind.z, 0.0f);
+  EXPECT_NEAR(std::hypot(behind.x, behind.y), 1.0f, 1e-6f);
+  Vec3f nearBehind{1e-4f, 0.0f, -1.0f};
+  HalveAngleFromForward(&nearBehind);
+  EXPECT_NEAR(nearBehind.x, 1.0f, 1e-6f);
 }
 
 TEST(UnfishWarp, CompressesAndClipsThePlane) {

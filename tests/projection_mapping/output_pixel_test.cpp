@@ -11,6 +11,15 @@
 #include "mapping_fixture.h"
 #include "projection/output_pixel.h"
 
+ImageRecord* NewTargetImage(int32_t width, int32_t height) {
+  ImageRecord* image = new ImageRecord;
+  image->levelWidth[0] = width;
+  image->levelHeight[0] = height;
+  return image;
+}
+
+void DeleteTargetImage(ImageRecord* image) { delete image; }
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;
@@ -81,21 +90,6 @@ TEST(PixelConvention, PixelToNormalisedToPlane) {
   PixelCentreToUnit(3, 1, &u, &v, 4, 2);
   EXPECT_FLOAT_EQ(u, 0.875f);
   EXPECT_FLOAT_EQ(v, 0.75f);
-}
-
-TEST(PixelRoad, MapOutputPixelRecordsThePosition) {
-  const ImageRecord target = TargetOfSize(64, 32);
-  MappingFixture f(1, 1, 0.5f);
-  f.Extents();
-  PixelMapping out{};
-  out.subImage = 7;
-  // The band-level entry needs a band record; the point road is the same.
-  float nx, ny, cx, cy;
-  PixelToNormalized(9.5f, 3.5f, 1, 0, 0, &target, &nx, &ny, &cx, &cy, nullptr);
-  out = MapPoint(f, nx, ny);
-  EXPECT_EQ(out.status, kPixelMapped);
-  EXPECT_NEAR(out.srcX, nx, 2e-6f);
-  EXPECT_NEAR(out.srcY, ny, kFastAcosV + 1e-6f);
 }
 
 // Output 1 from input 1 with no rotation is the identity: every pixel centre
@@ -445,6 +439,95 @@ TEST(DirectSampleRecord, HeadIsReset) {
   EXPECT_EQ(list->tabCursor, 0);
   EXPECT_EQ(list->hitTriangle, 0);
   EXPECT_EQ(list->faceCursor, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The indicatrix dots are fixed on the sphere: under the identity map the dot
+// at (c/18, r/9) shows at the output point (1 - c/18, r/9), and a longitude
+// turn moves it across the output.
+TEST(DotList, DotsStayOnTheSphereThroughTheRoad) {
+  struct Case {
+    float longitude;
+    float nx, ny;
+    bool onDot;
+  };
+  const Case cases[] = {
+      {0, 1 - 4.0f / 18, 3.0f / 9, true},          // dot (4/18, 3/9)
+      {0, 1 - 4.0f / 18, 3.5f / 9, false},  // half way to the next row
+      {90, 1 - 4.0f / 18 - 0.25f, 3.0f / 9, true},  // the same dot after a quarter turn
+      {90, 1 - 4.0f / 18, 3.0f / 9 + 0.5f / 9, false},
+  };
+  for (const Case& c : cases) {
+    MappingFixture f(1, 1, 0.5f);
+    f.Extents();
+    f.Turn(0, c.longitude, 0);
+    f.context->dotOverlay = 1;
+    BuildDotList(f.context.get());
+    const PixelMapping out = MapPoint(f, c.nx, c.ny);
+    if (c.onDot) {
+      EXPECT_LT(out.dotDist, 1e-6f) << c.longitude << " " << c.nx;
+    } else {
+      EXPECT_EQ(out.dotDist, 0.0225f) << c.longitude << " " << c.nx;
+    }
+  }
+}
+
+// The region a net pixel takes under each rule of the mesh, the later rules
+// overriding the earlier ones.
+TEST(PixelRoad, NetRegionRules) {
+  struct Case {
+    const char* what;
+    int32_t layoutStyle;
+    uint8_t mark, piece, table;
+    int32_t status;
+  };
+  const Case cases[] = {
+      {"the face itself", 0, 0, 0, 0, 0},
+      {"mark id", 0, 1, 0, 0, 5},
+      {"group of the piece plus one", 0, 0, 1, 0, 12},
+      {"region table", 0, 0, 0, 1, 42},
+      {"piece overrides mark", 0, 1, 1, 0, 12},
+      {"table overrides every other", 0, 1, 1, 1, 42},
+  };
+  static int32_t regions[1] = {42};
+  for (const Case& c : cases) {
+    MappingFixture f(200, 1, 1.0f);
+    f.Extents();
+    BuildTinyNet(f);
+    f.context->keepRegions = 1;
+    PolyMesh* m = f.mesh.get();
+    m->faces[0].pieceIndex = 0;
+    m->faces[0].groupId = 11;
+    m->regionTable = regions;
+    m->layoutStyle = c.layoutStyle;
+    m->markRegions = c.mark;
+    m->pieceRegions = c.piece;
+    m->tableRegions = c.table;
+    const PixelMapping out = MapPoint(f, 0.2f, 0.2f);
+    EXPECT_EQ(out.status, c.status) << c.what;
+    EXPECT_EQ(out.face, 0) << c.what;
+  }
+}
+
+TEST(PixelRoad, OtherContextModes) {
+  // The brick preview: the ray of a grid without cells misses.
+  MappingFixture brick(45, 1, 1.0f);
+  brick.Extents();
+  brick.context->contextMode = 1;
+  BrickGrid empty{};
+  brick.context->brickGrid = &empty;
+  PixelMapping out = MapPoint(brick, 0.25f, 0.75f);
+  EXPECT_EQ(out.status, kPixelOffMap);
+  EXPECT_EQ(out.srcX, -1.0f);
+  // The map of faces without a net finds no face.
+  MappingFixture faces(355, 1, 0.5f);
+  faces.Extents();
+  faces.context->contextMode = 2;
+  out = MapPoint(faces, 0.5f, 0.5f);
+  EXPECT_EQ(out.status, kPixelOffMap);
 }
 
 }  // namespace
