@@ -26,7 +26,9 @@ bool MayLeaveTheRange(int32_t glue, int32_t depth) {
 void SweepMode(int32_t glue, int32_t depth, const std::vector<int32_t>& values) {
   const int32_t full = FullScale(depth);
   bool leftRange = false;
-  for (int32_t variant = 0; variant < 2; ++variant) {
+  // The second arrangement matters only to the modes that mix channels.
+  const int32_t variants = IsPerChannelGlue(glue) ? 1 : 2;
+  for (int32_t variant = 0; variant < variants; ++variant) {
     for (int32_t a : values) {
       for (int32_t b : values) {
         const Pixel n = SweepPixel(a, full, variant);
