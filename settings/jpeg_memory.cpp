@@ -233,16 +233,9 @@ void WriteJpegFileHeader(j_compress_ptr codec, const JpegExtras* extras) {
   WriteBlockMarker(codec, JPEG_APP0 + 13, extras->iptc);
 }
 
-uint8_t RasterByte(const PixelRaster* image, int32_t x, int32_t y, int32_t channel) {
-  if (x >= image->width) x = image->width - 1;  // clamp: the stream may be larger than the image
-  if (y >= image->height) y = image->height - 1;
-  const uint8_t* p = image->pixels + (size_t(y) * size_t(image->width) + size_t(x)) * size_t(image->channels);
-  return image->channels == 1 ? p[0] : p[channel];
-}
-
 // The compression proper, armed for the error exit by the caller.
-void CompressRaster(j_compress_ptr codec, const PixelRaster* image, int32_t quality, bool standardTables,
-                    const JpegExtras* extras, int32_t streamWidth, int32_t streamHeight) {
+void CompressRows(j_compress_ptr codec, const JpegRowReader* reader, int32_t quality, bool standardTables,
+                  const JpegExtras* extras, int32_t streamWidth, int32_t streamHeight) {
   codec->image_width = JDIMENSION(streamWidth);
   codec->image_height = JDIMENSION(streamHeight);
   codec->input_components = 3;
@@ -274,42 +267,17 @@ void CompressRaster(j_compress_ptr codec, const PixelRaster* image, int32_t qual
   JSAMPROW row = static_cast<JSAMPROW>((*codec->mem->alloc_small)(reinterpret_cast<j_common_ptr>(codec),
                                                                   JPOOL_IMAGE, size_t(streamWidth) * 3));
   for (int32_t y = 0; y < streamHeight; ++y) {
-    for (int32_t x = 0; x < streamWidth; ++x) {
-      for (int c = 0; c < 3; ++c) row[x * 3 + c] = RasterByte(image, x, y, c);
-    }
+    reader->readRow(reader->source, y, streamWidth, row);
     jpeg_write_scanlines(codec, &row, 1);
   }
   jpeg_finish_compress(codec);
 }
 
-bool RasterUsable(const PixelRaster* image) {
-  return image != nullptr && image->pixels != nullptr && image->width > 0 && image->height > 0 &&
-         image->width <= 65500 && image->height <= 65500 && (image->channels == 1 || image->channels == 4);
-}
-
-void StoreDecodedRow(PixelRaster* image, int32_t y, const JSAMPLE* row, int32_t width, int components) {
-  if (y >= image->height) return;
-  int32_t n = width < image->width ? width : image->width;
-  uint8_t* out = image->pixels + size_t(y) * size_t(image->width) * size_t(image->channels);
-  for (int32_t x = 0; x < n; ++x) {
-    const JSAMPLE* p = row + x * components;
-    if (image->channels == 4) {
-      uint8_t r = p[0], g = components == 3 ? p[1] : p[0], b = components == 3 ? p[2] : p[0];
-      out[x * 4 + 0] = r;
-      out[x * 4 + 1] = g;
-      out[x * 4 + 2] = b;
-      out[x * 4 + 3] = 255;
-    } else {
-      out[x] = components == 3 ? uint8_t((77 * p[0] + 150 * p[1] + 28 * p[2]) >> 8) : p[0];
-    }
-  }
-}
-
 // The decompression proper, armed for the error exit by the caller. Answers
 // kJpegOk or kJpegRefused.
-int16_t DecompressInto(j_decompress_ptr codec, PixelRaster* image) {
+int16_t DecompressRows(j_decompress_ptr codec, const JpegRowWriter* writer) {
   if (jpeg_read_header(codec, TRUE) != JPEG_HEADER_OK) return kJpegRefused;
-  if (int64_t(codec->image_width) > image->width || int64_t(codec->image_height) > image->height) {
+  if (int64_t(codec->image_width) > writer->maxWidth || int64_t(codec->image_height) > writer->maxHeight) {
     return kJpegRefused;  // would not fit the picture it is read for
   }
   if (codec->num_components == 3) {
@@ -325,20 +293,14 @@ int16_t DecompressInto(j_decompress_ptr codec, PixelRaster* image) {
   while (codec->output_scanline < codec->output_height) {
     int32_t y = int32_t(codec->output_scanline);
     jpeg_read_scanlines(codec, &row, 1);
-    StoreDecodedRow(image, y, row, width, components);
+    writer->writeRow(writer->target, y, row, width, components);
   }
   jpeg_finish_decompress(codec);
   return kJpegOk;
 }
 
-}  // namespace
-
-bool JpegCodecAvailable() { return true; }
-
-namespace {
-
 struct CompressJob {
-  const PixelRaster* image;
+  const JpegRowReader* reader;
   uint8_t* block;
   int32_t capacity;
   int32_t quality;
@@ -363,15 +325,15 @@ int16_t ArmedCompress(CompressJob* job, jpeg_compress_struct* codec) {
   }
   jpeg_create_compress(codec);
   SetJpegBlockDestination(codec, job->block, job->capacity);
-  CompressRaster(codec, job->image, job->quality, job->standardTables, &job->extras, job->streamWidth,
-                 job->streamHeight);
+  CompressRows(codec, job->reader, job->quality, job->standardTables, &job->extras, job->streamWidth,
+               job->streamHeight);
   job->byteCount = JpegBlockBytesWritten(codec);
   jpeg_destroy_compress(codec);
   return kJpegOk;
 }
 
 struct DecompressJob {
-  PixelRaster* image;
+  const JpegRowWriter* writer;
   const uint8_t* block;
   int32_t size;
   int32_t codecError;
@@ -388,28 +350,34 @@ int16_t ArmedDecompress(DecompressJob* job, jpeg_decompress_struct* codec) {
   }
   jpeg_create_decompress(codec);
   SetJpegBlockSource(codec, job->block, job->size);
-  int16_t result = DecompressInto(codec, job->image);
+  int16_t result = DecompressRows(codec, job->writer);
   jpeg_destroy_decompress(codec);
   return result;
 }
 
 }  // namespace
 
-int16_t EncodeJpegToBlock(const PixelRaster* image, uint8_t* block, int32_t capacity, int32_t quality,
-                          bool standardTables, int32_t* byteCountOut, uint32_t iccSize, const uint8_t* iccData,
-                          const JpegMarkerBlock* iptc, const JpegMarkerBlock* exif, int32_t* codecErrorOut) {
+bool JpegCodecAvailable() { return true; }
+
+int16_t EncodeJpegRows(const JpegRowReader* reader, int32_t width, int32_t height, uint8_t* block, int32_t capacity,
+                       int32_t quality, bool standardTables, int32_t* byteCountOut, uint32_t iccSize,
+                       const uint8_t* iccData, const JpegMarkerBlock* iptc, const JpegMarkerBlock* exif,
+                       int32_t* codecErrorOut) {
   if (codecErrorOut != nullptr) *codecErrorOut = 0;
-  if (!RasterUsable(image) || block == nullptr || capacity < 0) return kJpegBadImage;
+  if (reader == nullptr || width < 1 || height < 1 || width > 65500 || height > 65500 || block == nullptr ||
+      capacity < 0) {
+    return kJpegBadImage;
+  }
   if (quality < 0) quality = 0;
   if (quality > 99) quality = 99;
   CompressJob job = {};
-  job.image = image;
+  job.reader = reader;
   job.block = block;
   job.capacity = capacity;
   job.quality = quality;
   job.standardTables = standardTables;
-  job.streamWidth = image->width < 16 ? 16 : image->width;
-  job.streamHeight = image->height < 16 ? 16 : image->height;
+  job.streamWidth = width < 16 ? 16 : width;
+  job.streamHeight = height < 16 ? 16 : height;
   job.extras = {iccData != nullptr ? iccSize : 0, iccData, iptc, exif};
   static_assert(std::is_trivially_destructible_v<jpeg_compress_struct>);
   jpeg_compress_struct codec;
@@ -420,11 +388,11 @@ int16_t EncodeJpegToBlock(const PixelRaster* image, uint8_t* block, int32_t capa
   return result;
 }
 
-int16_t DecodeJpegBlock(PixelRaster* image, const uint8_t* block, int32_t size, int32_t* codecErrorOut) {
+int16_t DecodeJpegRows(const JpegRowWriter* writer, const uint8_t* block, int32_t size, int32_t* codecErrorOut) {
   if (codecErrorOut != nullptr) *codecErrorOut = 0;
-  if (!RasterUsable(image)) return kJpegBadImage;
+  if (writer == nullptr || writer->maxWidth < 1 || writer->maxHeight < 1) return kJpegBadImage;
   if (block == nullptr || size <= 0) return kJpegRefused;
-  DecompressJob job = {image, block, size, 0};
+  DecompressJob job = {writer, block, size, 0};
   jpeg_decompress_struct codec;
   std::memset(&codec, 0, sizeof codec);
   int16_t result = ArmedDecompress(&job, &codec);
@@ -432,19 +400,79 @@ int16_t DecodeJpegBlock(PixelRaster* image, const uint8_t* block, int32_t size, 
   return result;
 }
 
-#else  // no JPEG library in this build: thumbnails are not encoded or decoded
+#else  // no JPEG library in this build: nothing is encoded or decoded
 
 bool JpegCodecAvailable() { return false; }
 
-int16_t EncodeJpegToBlock(const PixelRaster*, uint8_t*, int32_t, int32_t, bool, int32_t*, uint32_t, const uint8_t*,
-                          const JpegMarkerBlock*, const JpegMarkerBlock*, int32_t* codecErrorOut) {
+int16_t EncodeJpegRows(const JpegRowReader*, int32_t, int32_t, uint8_t*, int32_t, int32_t, bool, int32_t*, uint32_t,
+                       const uint8_t*, const JpegMarkerBlock*, const JpegMarkerBlock*, int32_t* codecErrorOut) {
   if (codecErrorOut != nullptr) *codecErrorOut = 0;
   return kJpegNoCodec;
 }
 
-int16_t DecodeJpegBlock(PixelRaster*, const uint8_t*, int32_t, int32_t* codecErrorOut) {
+int16_t DecodeJpegRows(const JpegRowWriter*, const uint8_t*, int32_t, int32_t* codecErrorOut) {
   if (codecErrorOut != nullptr) *codecErrorOut = 0;
   return kJpegNoCodec;
 }
 
 #endif
+
+// --- 8-bit rasters ---------------------------------------------------------------
+
+namespace {
+
+bool RasterUsable(const PixelRaster* image) {
+  return image != nullptr && image->pixels != nullptr && image->width > 0 && image->height > 0 &&
+         image->width <= 65500 && image->height <= 65500 && (image->channels == 1 || image->channels == 4);
+}
+
+// Row y of the stream; columns and rows past the raster repeat its last ones.
+void ReadRasterRow(const void* source, int32_t y, int32_t width, uint8_t* rgb) {
+  const PixelRaster* image = static_cast<const PixelRaster*>(source);
+  if (y >= image->height) y = image->height - 1;
+  const uint8_t* line = image->pixels + size_t(y) * size_t(image->width) * size_t(image->channels);
+  for (int32_t x = 0; x < width; ++x) {
+    const uint8_t* p = line + size_t(x < image->width ? x : image->width - 1) * size_t(image->channels);
+    rgb[x * 3 + 0] = p[0];
+    rgb[x * 3 + 1] = image->channels == 1 ? p[0] : p[1];
+    rgb[x * 3 + 2] = image->channels == 1 ? p[0] : p[2];
+  }
+}
+
+void WriteRasterRow(void* target, int32_t y, const uint8_t* row, int32_t width, int32_t components) {
+  PixelRaster* image = static_cast<PixelRaster*>(target);
+  if (y >= image->height) return;
+  int32_t n = width < image->width ? width : image->width;
+  uint8_t* out = image->pixels + size_t(y) * size_t(image->width) * size_t(image->channels);
+  for (int32_t x = 0; x < n; ++x) {
+    const uint8_t* p = row + x * components;
+    uint8_t r = p[0], g = components == 3 ? p[1] : p[0], b = components == 3 ? p[2] : p[0];
+    if (image->channels == 4) {
+      out[x * 4 + 0] = r;
+      out[x * 4 + 1] = g;
+      out[x * 4 + 2] = b;
+      out[x * 4 + 3] = 255;
+    } else {
+      out[x] = components == 3 ? uint8_t((77 * r + 150 * g + 28 * b) >> 8) : r;
+    }
+  }
+}
+
+}  // namespace
+
+int16_t EncodeJpegToBlock(const PixelRaster* image, uint8_t* block, int32_t capacity, int32_t quality,
+                          bool standardTables, int32_t* byteCountOut, uint32_t iccSize, const uint8_t* iccData,
+                          const JpegMarkerBlock* iptc, const JpegMarkerBlock* exif, int32_t* codecErrorOut) {
+  if (codecErrorOut != nullptr) *codecErrorOut = 0;
+  if (!RasterUsable(image)) return kJpegBadImage;
+  JpegRowReader reader = {ReadRasterRow, image};
+  return EncodeJpegRows(&reader, image->width, image->height, block, capacity, quality, standardTables,
+                        byteCountOut, iccSize, iccData, iptc, exif, codecErrorOut);
+}
+
+int16_t DecodeJpegBlock(PixelRaster* image, const uint8_t* block, int32_t size, int32_t* codecErrorOut) {
+  if (codecErrorOut != nullptr) *codecErrorOut = 0;
+  if (!RasterUsable(image)) return kJpegBadImage;
+  JpegRowWriter writer = {WriteRasterRow, image, image->width, image->height};
+  return DecodeJpegRows(&writer, block, size, codecErrorOut);
+}

@@ -33,6 +33,23 @@ constexpr int16_t kJpegRefused = 4;     // a stream this reader does not take (s
 constexpr int32_t kJpegErrorSourceExhausted = 35;
 constexpr int32_t kJpegErrorDestinationFull = 36;
 
+// Where the encoder takes its rows from: `readRow` fills `rgb` with `width`
+// pixels (red, green, blue bytes) of stream row y.
+struct JpegRowReader {
+  void (*readRow)(const void* source, int32_t y, int32_t width, uint8_t* rgb);
+  const void* source;
+};
+
+// Where the decoder puts its rows: `writeRow` gets row y of `width` pixels of
+// `components` (1 or 3) bytes. Streams larger than maxWidth x maxHeight are
+// refused before anything is decoded.
+struct JpegRowWriter {
+  void (*writeRow)(void* target, int32_t y, const uint8_t* row, int32_t width, int32_t components);
+  void* target;
+  int32_t maxWidth;
+  int32_t maxHeight;
+};
+
 // The address our streams carry in their comment segment.
 extern const char kMakerWebAddress[];
 
@@ -48,10 +65,19 @@ int16_t EncodeJpegToBlock(const PixelRaster* image, uint8_t* block, int32_t capa
                           bool standardTables, int32_t* byteCountOut, uint32_t iccSize, const uint8_t* iccData,
                           const JpegMarkerBlock* iptc, const JpegMarkerBlock* exif, int32_t* codecErrorOut = nullptr);
 
+// The same from any row source, for a picture of width x height.
+int16_t EncodeJpegRows(const JpegRowReader* reader, int32_t width, int32_t height, uint8_t* block, int32_t capacity,
+                       int32_t quality, bool standardTables, int32_t* byteCountOut, uint32_t iccSize,
+                       const uint8_t* iccData, const JpegMarkerBlock* iptc, const JpegMarkerBlock* exif,
+                       int32_t* codecErrorOut = nullptr);
+
 // Decodes the `size` bytes of `block` into `image`. A stream wider or taller
 // than the raster is refused; a smaller one fills its own part of it. Streams
 // of other than one or three colour components are refused.
 int16_t DecodeJpegBlock(PixelRaster* image, const uint8_t* block, int32_t size, int32_t* codecErrorOut = nullptr);
+// The same into any row target.
+int16_t DecodeJpegRows(const JpegRowWriter* writer, const uint8_t* block, int32_t size,
+                       int32_t* codecErrorOut = nullptr);
 
 // Our quantisation table of `level` 0..9 (luminance or chrominance), 64
 // values in natural (row-major) order.
