@@ -11,6 +11,9 @@ seconds=${1:-240}
 target=${2:-settings_reader}
 out=build/fuzz
 mkdir -p "$out/corpus_$target"
+if ! command -v clang++ >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends clang
+fi
 clang++ -std=c++20 -O1 -g -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -DORBALIX_HAVE_JPEG=1 -I. \
   "tools/fuzz/${target}_fuzz.cpp" settings/file_primitives.cpp settings/jpeg_memory.cpp \
