@@ -264,8 +264,11 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
     n = 2;
     spread = (ratio - 1.25f) * 4.0f;  // the two taps start together and part until 1.5
   }
+  // Half the angle whose tangent is b / (a - c) is an axis of the ellipse:
+  // the major one when a < c, the minor one when a > c and also when a = c
+  // (then it lies at 45 degrees), so those turn a quarter.
   float theta = 0.5f * std::atan(b / (a - c));
-  if (a > c) theta += 1.5707964f;
+  if (a >= c) theta += 1.5707964f;
   const float inverseN = 1.0f / float(n);
   plan->kind = AreaTaps;
   plan->taps = n;

@@ -1,5 +1,6 @@
 #include "image/kernel_sampling.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "image/filter_tables.h"
@@ -10,19 +11,19 @@ namespace {
 constexpr float kScale8 = 1.0f / 4194304.0f;  // 2^-22: two 11-bit weights
 constexpr float kScale16 = 1.0f / 32768.0f;   // 2^-15
 
-// Where the 25 taps of one sample lie: either one block inside a tile (base
-// and row stride) or 25 separate addresses near a border or a tile seam.
-struct TapBlock {
+// The fast path: the 5 x 5 block lies inside one tile.
+struct TileTaps {
   const uint8_t* base;
-  int64_t stride;                // bytes between rows of the block
-  const uint8_t* address[5][5];  // general path: [row][column]
-  bool inTile;
-  int32_t px, py;
+  int64_t stride;  // bytes between rows of the tile
+  uint32_t bytesPerPixel;
+  const uint8_t* At(int32_t row, int32_t column) const { return base + row * stride + column * bytesPerPixel; }
 };
 
-inline const uint8_t* Tap(const TapBlock& block, int32_t row, int32_t column, uint32_t bytesPerPixel) {
-  return block.inTile ? block.base + row * block.stride + column * int64_t(bytesPerPixel) : block.address[row][column];
-}
+// The general path: 25 separate addresses near a border or a tile seam.
+struct ListTaps {
+  const uint8_t* address[5][5];
+  const uint8_t* At(int32_t row, int32_t column) const { return address[row][column]; }
+};
 
 // The five indices of one axis for the general path, wrapped as the fetch
 // edge mode asks, then brought inside the level as the member's reads do.
@@ -48,26 +49,7 @@ void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edg
   }
 }
 
-// Finds the taps of a sample at (x, y) of `level`; false when the record
-// cannot be sampled there.
-bool LocateTaps(const ImageRecord* image, int32_t level, float x, float y, uint32_t bytesPerPixel, bool edgeReads,
-                TapBlock* block) {
-  if (!ImageHasLevel(image, level) || image->bytesPerPixel != bytesPerPixel || !image->filterTables) return false;
-  int32_t ix, iy;
-  KernelTapPosition(x, &ix, &block->px);
-  KernelTapPosition(y, &iy, &block->py);
-  const int32_t maxX = image->levelMaxX[level];
-  const int32_t maxY = image->levelMaxY[level];
-  if (ix >= 2 && ix <= maxX - 2 && iy >= 2 && iy <= maxY - 2 && ((ix - 2) & kTileMask) <= kTileSize - 5 &&
-      ((iy - 2) & kTileMask) <= kTileSize - 5) {
-    const ImageTile& tile = image->tiles[image->firstTile[level] + ((iy - 2) >> kTileShift) * image->tilesPerRow[level] +
-                                         ((ix - 2) >> kTileShift)];
-    block->inTile = true;
-    block->stride = int64_t(tile.width) * bytesPerPixel;
-    block->base = static_cast<const uint8_t*>(tile.pixels) +
-                  (int64_t(tile.width) * ((iy - 2) & kTileMask) + ((ix - 2) & kTileMask)) * bytesPerPixel;
-    return true;
-  }
+void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, bool edgeReads, ListTaps* taps) {
   const int32_t fetch = image->fetchEdgeMode;
   const bool wrapX = fetch != FetchClamp;
   const bool wrapY = fetch != FetchClamp && fetch != FetchWrapX;
@@ -75,13 +57,11 @@ bool LocateTaps(const ImageRecord* image, int32_t level, float x, float y, uint3
   const bool edgeWrapsX = fetch == FetchWrapXY || fetch == FetchWrapX;
   const bool edgeWrapsY = fetch == FetchWrapXY;
   int32_t columns[5], rows[5];
-  AxisIndices(ix, maxX, wrapX, edgeReads, edgeWrapsX, columns);
-  AxisIndices(iy, maxY, wrapY, edgeReads, edgeWrapsY, rows);
-  block->inTile = false;
+  AxisIndices(ix, image->levelMaxX[level], wrapX, edgeReads, edgeWrapsX, columns);
+  AxisIndices(iy, image->levelMaxY[level], wrapY, edgeReads, edgeWrapsY, rows);
   for (int32_t r = 0; r < 5; ++r) {
-    for (int32_t c = 0; c < 5; ++c) block->address[r][c] = PixelAddress(image, level, columns[c], rows[r]);
+    for (int32_t c = 0; c < 5; ++c) taps->address[r][c] = PixelAddress(image, level, columns[c], rows[r]);
   }
-  return true;
 }
 
 inline void Weights(const int32_t* table, int32_t phase, int32_t w[5]) {
@@ -93,13 +73,138 @@ inline void Weights(const float* table, int32_t phase, float w[5]) {
   for (int32_t c = 0; c < 5; ++c) w[c] = table[(4 - c) * kFilterPhases + phase];
 }
 
-inline uint32_t Load32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
+// The members: how the 25 taps of a layout are weighted and summed.
+struct Gray8Kernel {
+  static constexpr uint32_t kBytes = 1;
+  static constexpr bool kEdgeReads = false;
+  template <typename Taps>
+  static void Sum(const Taps& taps, const FilterTables* t, int32_t px, int32_t py, float out[4]) {
+    int32_t hw[5], vw[5];
+    Weights(t->fixed11, px, hw);
+    Weights(t->fixed11, py, vw);
+    int32_t sum = 0;
+    for (int32_t r = 0; r < 5; ++r) {
+      int32_t row = 0;
+      for (int32_t c = 0; c < 5; ++c) row += int32_t(*taps.At(r, c)) * hw[c];
+      sum += row * vw[r];
+    }
+    out[0] = float(sum) * kScale8;
+  }
+};
+
+// The integer sums of the 8-bit and 16-bit members are worked out in
+// floating point where every step is exact: a row of 8-bit taps stays below
+// 2^24 in magnitude (float), everything else below 2^53 (double). The results
+// are those of the integer sums, and the channels vectorise.
+struct Rgba8Kernel {
+  static constexpr uint32_t kBytes = 4;
+  static constexpr bool kEdgeReads = true;
+  template <typename Taps>
+  static void Sum(const Taps& taps, const FilterTables* t, int32_t px, int32_t py, float out[4]) {
+    int32_t hwi[5], vwi[5];
+    Weights(t->fixed11, px, hwi);
+    Weights(t->fixed11, py, vwi);
+    float hw[5];
+    double vw[5];
+    for (int32_t c = 0; c < 5; ++c) hw[c] = float(hwi[c]), vw[c] = double(vwi[c]);
+    double sum[4] = {0, 0, 0, 0};
+    for (int32_t r = 0; r < 5; ++r) {
+      float h[4] = {0, 0, 0, 0};
+      for (int32_t c = 0; c < 5; ++c) {
+        uint32_t word;
+        std::memcpy(&word, taps.At(r, c), 4);
+        const float v[4] = {float(int32_t(word >> 24)), float(int32_t((word >> 16) & 255u)),
+                            float(int32_t((word >> 8) & 255u)), float(int32_t(word & 255u))};
+        for (int32_t k = 0; k < 4; ++k) h[k] += v[k] * hw[c];
+      }
+      for (int32_t k = 0; k < 4; ++k) sum[k] += double(h[k]) * vw[r];
+    }
+    for (int32_t k = 0; k < 4; ++k) out[k] = float(sum[k]) * kScale8;
+  }
+};
+
+struct Rgba16Kernel {
+  static constexpr uint32_t kBytes = 8;
+  static constexpr bool kEdgeReads = false;
+  template <typename Taps>
+  static void Sum(const Taps& taps, const FilterTables* t, int32_t px, int32_t py, float out[4]) {
+    int32_t hwi[5], vwi[5];
+    Weights(t->fixed15, px, hwi);
+    Weights(t->fixed15, py, vwi);
+    double hw[5], vw[5];
+    for (int32_t c = 0; c < 5; ++c) hw[c] = double(hwi[c]), vw[c] = double(vwi[c]);
+    // Wide sums: a row of 65535s under the largest weights passes 2^31.
+    double sum[4] = {0, 0, 0, 0};
+    for (int32_t r = 0; r < 5; ++r) {
+      double h[4] = {0, 0, 0, 0};
+      for (int32_t c = 0; c < 5; ++c) {
+        uint16_t v[4];
+        std::memcpy(v, taps.At(r, c), 8);
+        for (int32_t k = 0; k < 4; ++k) h[k] += double(v[k]) * hw[c];
+      }
+      // Each row sum back to the 16-bit scale, truncating toward zero.
+      for (int32_t k = 0; k < 4; ++k) sum[k] += std::trunc(h[k] * (1.0 / 32768.0)) * vw[r];
+    }
+    for (int32_t k = 0; k < 4; ++k) out[k] = float(sum[k]) * kScale16;
+  }
+};
+
+struct FloatKernel {
+  static constexpr uint32_t kBytes = 16;
+  static constexpr bool kEdgeReads = false;
+  template <typename Taps>
+  static void Sum(const Taps& taps, const FilterTables* t, int32_t px, int32_t py, float out[4]) {
+    float hw[5], vw[5];
+    Weights(t->kernel, px, hw);
+    Weights(t->kernel, py, vw);
+    float sum[4] = {0, 0, 0, 0};
+    for (int32_t r = 0; r < 5; ++r) {
+      float h[4] = {0, 0, 0, 0};
+      for (int32_t c = 0; c < 5; ++c) {
+        float v[4];
+        std::memcpy(v, taps.At(r, c), 16);
+        for (int32_t k = 0; k < 4; ++k) h[k] += v[k] * hw[c];
+      }
+      for (int32_t k = 0; k < 4; ++k) sum[k] += h[k] * vw[r];
+    }
+    for (int32_t k = 0; k < 4; ++k) out[k] = sum[k];
+  }
+};
+
+// One kernel sample: the fast path reads the block straight from its tile,
+// the general path gathers the 25 taps one by one. False when the record
+// cannot be sampled there (no pixels, no tables, another layout).
+template <typename Kernel>
+bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  if (!ImageHasLevel(image, level) || image->bytesPerPixel != Kernel::kBytes || !image->filterTables) return false;
+  int32_t ix, iy, px, py;
+  KernelTapPosition(x, &ix, &px);
+  KernelTapPosition(y, &iy, &py);
+  if (ix >= 2 && ix <= image->levelMaxX[level] - 2 && iy >= 2 && iy <= image->levelMaxY[level] - 2 &&
+      ((ix - 2) & kTileMask) <= kTileSize - 5 && ((iy - 2) & kTileMask) <= kTileSize - 5) {
+    const ImageTile& tile = image->tiles[image->firstTile[level] + ((iy - 2) >> kTileShift) * image->tilesPerRow[level] +
+                                         ((ix - 2) >> kTileShift)];
+    const TileTaps taps{static_cast<const uint8_t*>(tile.pixels) +
+                            (int64_t(tile.width) * ((iy - 2) & kTileMask) + ((ix - 2) & kTileMask)) * Kernel::kBytes,
+                        int64_t(tile.width) * Kernel::kBytes, Kernel::kBytes};
+    Kernel::Sum(taps, image->filterTables, px, py, out);
+    return true;
+  }
+  ListTaps taps;
+  FillListTaps(image, level, ix, iy, Kernel::kEdgeReads, &taps);
+  Kernel::Sum(taps, image->filterTables, px, py, out);
+  return true;
 }
 
-void Zero(float* r, float* g, float* b, float* a) { *r = *g = *b = *a = 0.0f; }
+template <typename Kernel>
+void SampleRgba(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b, float* a) {
+  float out[4] = {0, 0, 0, 0};
+  SampleWith<Kernel>(image, level, x, y, out);
+  *r = out[0];
+  *g = out[1];
+  *b = out[2];
+  *a = out[3];
+}
 
 }  // namespace
 
@@ -116,96 +221,32 @@ void KernelTapPosition(float coordinate, int32_t* index, int32_t* phase) {
 }
 
 float SampleKernelGray8(const ImageRecord* image, int32_t level, float x, float y) {
-  TapBlock block;
-  if (!LocateTaps(image, level, x, y, 1, false, &block)) return 0.0f;
-  int32_t hw[5], vw[5];
-  Weights(image->filterTables->fixed11, block.px, hw);
-  Weights(image->filterTables->fixed11, block.py, vw);
-  int32_t sum = 0;
-  for (int32_t r = 0; r < 5; ++r) {
-    int32_t row = 0;
-    for (int32_t c = 0; c < 5; ++c) row += int32_t(*Tap(block, r, c, 1)) * hw[c];
-    sum += row * vw[r];
-  }
-  return float(sum) * kScale8;
+  float out[4] = {0, 0, 0, 0};
+  SampleWith<Gray8Kernel>(image, level, x, y, out);
+  return out[0];
 }
 
 void SampleKernelRgba8(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                        float* a) {
-  TapBlock block;
-  if (!LocateTaps(image, level, x, y, 4, true, &block)) return Zero(r, g, b, a);
-  int32_t hw[5], vw[5];
-  Weights(image->filterTables->fixed11, block.px, hw);
-  Weights(image->filterTables->fixed11, block.py, vw);
-  int32_t sum[4] = {0, 0, 0, 0};
-  for (int32_t row = 0; row < 5; ++row) {
-    int32_t h[4] = {0, 0, 0, 0};
-    for (int32_t c = 0; c < 5; ++c) {
-      const uint32_t word = Load32(Tap(block, row, c, 4));
-      h[0] += int32_t(word >> 24) * hw[c];
-      h[1] += int32_t((word >> 16) & 255u) * hw[c];
-      h[2] += int32_t((word >> 8) & 255u) * hw[c];
-      h[3] += int32_t(word & 255u) * hw[c];
-    }
-    for (int32_t k = 0; k < 4; ++k) sum[k] += h[k] * vw[row];
-  }
-  *r = float(sum[0]) * kScale8;
-  *g = float(sum[1]) * kScale8;
-  *b = float(sum[2]) * kScale8;
-  *a = float(sum[3]) * kScale8;
+  SampleRgba<Rgba8Kernel>(image, level, x, y, r, g, b, a);
 }
 
 void SampleKernelRgba16(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                         float* a) {
-  TapBlock block;
-  if (!LocateTaps(image, level, x, y, 8, false, &block)) return Zero(r, g, b, a);
-  int32_t hw[5], vw[5];
-  Weights(image->filterTables->fixed15, block.px, hw);
-  Weights(image->filterTables->fixed15, block.py, vw);
-  // 64-bit sums: a full row of 65535s with the largest weights passes 2^31.
-  int64_t sum[4] = {0, 0, 0, 0};
-  for (int32_t row = 0; row < 5; ++row) {
-    int64_t h[4] = {0, 0, 0, 0};
-    for (int32_t c = 0; c < 5; ++c) {
-      uint16_t v[4];
-      std::memcpy(v, Tap(block, row, c, 8), 8);
-      for (int32_t k = 0; k < 4; ++k) h[k] += int64_t(v[k]) * hw[c];
-    }
-    // Each row sum back to the 16-bit scale, truncating toward zero.
-    for (int32_t k = 0; k < 4; ++k) sum[k] += (h[k] / 32768) * vw[row];
-  }
-  *r = float(sum[0]) * kScale16;
-  *g = float(sum[1]) * kScale16;
-  *b = float(sum[2]) * kScale16;
-  *a = float(sum[3]) * kScale16;
+  SampleRgba<Rgba16Kernel>(image, level, x, y, r, g, b, a);
 }
 
 void SampleKernelFloat(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                        float* a) {
-  TapBlock block;
-  if (!LocateTaps(image, level, x, y, 16, false, &block)) return Zero(r, g, b, a);
-  float hw[5], vw[5];
-  Weights(image->filterTables->kernel, block.px, hw);
-  Weights(image->filterTables->kernel, block.py, vw);
-  float sum[4] = {0, 0, 0, 0};
-  for (int32_t row = 0; row < 5; ++row) {
-    float h[4] = {0, 0, 0, 0};
-    for (int32_t c = 0; c < 5; ++c) {
-      float v[4];
-      std::memcpy(v, Tap(block, row, c, 16), 16);
-      for (int32_t k = 0; k < 4; ++k) h[k] += v[k] * hw[c];
-    }
-    for (int32_t k = 0; k < 4; ++k) sum[k] += h[k] * vw[row];
-  }
-  *r = sum[0];
-  *g = sum[1];
-  *b = sum[2];
-  *a = sum[3];
+  SampleRgba<FloatKernel>(image, level, x, y, r, g, b, a);
 }
 
 void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                         float* a) {
-  if (!image) return Zero(r, g, b, a);
+  if (!image) {
+    *r = *g = *b = *a = 0.0f;
+    return;
+  }
   switch (image->pixelMode) {
     case PixelRgba8:
       SampleKernelRgba8(image, level, x, y, r, g, b, a);
@@ -217,7 +258,7 @@ void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float 
       SampleKernelRgba16(image, level, x, y, r, g, b, a);
       break;
     default:
-      Zero(r, g, b, a);
+      *r = *g = *b = *a = 0.0f;
       break;
   }
 }

@@ -116,30 +116,37 @@ struct GrayFloatMember {
   }
 };
 
-// The integer kernel sum of one channel, separable: the outer rows weigh
+// The integer kernel sums of all channels, separable: the outer rows weigh
 // 1 4 4 1 across, the inner rows 1 16 64 64 16 1, times 1 4 4 1 down (exact
 // in integers, so the order does not matter).
-inline int32_t KernelSum(const int32_t* const rows[6], int32_t i, int32_t c, int32_t C) {
-  auto v = [&](int32_t r, int32_t dx) { return rows[r][(i + dx) * C + c]; };
-  auto outer = [&](int32_t r) { return v(r, 1) + v(r, 4) + 4 * (v(r, 2) + v(r, 3)); };
-  auto inner = [&](int32_t r) { return v(r, 0) + v(r, 5) + 16 * (v(r, 1) + v(r, 4)) + 64 * (v(r, 2) + v(r, 3)); };
-  return outer(0) + inner(1) + 4 * (inner(2) + inner(3)) + inner(4) + outer(5);
+template <int32_t C>
+inline void KernelSums(const int32_t* const rows[6], int32_t i, int32_t sum[C]) {
+  for (int32_t c = 0; c < C; ++c) {
+    auto v = [&](int32_t r, int32_t dx) { return rows[r][(i + dx) * C + c]; };
+    auto outer = [&](int32_t r) { return v(r, 1) + v(r, 4) + 4 * (v(r, 2) + v(r, 3)); };
+    auto inner = [&](int32_t r) { return v(r, 0) + v(r, 5) + 16 * (v(r, 1) + v(r, 4)) + 64 * (v(r, 2) + v(r, 3)); };
+    sum[c] = outer(0) + inner(1) + 4 * (inner(2) + inner(3)) + inner(4) + outer(5);
+  }
 }
 
-// The float kernel sum of one channel: the 32 taps one by one, row by row
-// from the top and left to right, in single precision.
-inline float KernelSum(const float* const rows[6], int32_t i, int32_t c, int32_t C) {
-  static constexpr float w[6][6] = {{0, 1, 4, 4, 1, 0},         {1, 16, 64, 64, 16, 1},
-                                    {4, 64, 256, 256, 64, 4},   {4, 64, 256, 256, 64, 4},
-                                    {1, 16, 64, 64, 16, 1},     {0, 1, 4, 4, 1, 0}};
-  float sum = 0.0f;
+// The float kernel sums: for every channel the 32 taps one by one, row by
+// row from the top and left to right, in single precision. The channels run
+// side by side; each keeps that order.
+template <int32_t C>
+inline void KernelSums(const float* const rows[6], int32_t i, float sum[C]) {
+  static constexpr float w[6][6] = {{0, 1, 4, 4, 1, 0},       {1, 16, 64, 64, 16, 1}, {4, 64, 256, 256, 64, 4},
+                                    {4, 64, 256, 256, 64, 4}, {1, 16, 64, 64, 16, 1}, {0, 1, 4, 4, 1, 0}};
+  float acc[C];
+  for (int32_t c = 0; c < C; ++c) acc[c] = 0.0f;
   for (int32_t r = 0; r < 6; ++r) {
-    const float* row = rows[r] + i * C + c;
     const int32_t first = (r == 0 || r == 5) ? 1 : 0;
     const int32_t last = (r == 0 || r == 5) ? 4 : 5;
-    for (int32_t dx = first; dx <= last; ++dx) sum += w[r][dx] * row[dx * C];
+    for (int32_t dx = first; dx <= last; ++dx) {
+      const float* tap = rows[r] + (i + dx) * C;
+      for (int32_t c = 0; c < C; ++c) acc[c] += w[r][dx] * tap[c];
+    }
   }
-  return sum;
+  for (int32_t c = 0; c < C; ++c) sum[c] = acc[c];
 }
 
 // Reduces the output rectangle column chunk by column chunk. For each chunk
@@ -201,7 +208,7 @@ void ReduceWith(ImageRecord* image, int32_t level, const Rect& rect, const AxisM
       for (int32_t x = x0; x < x1; ++x) {
         const int32_t i = 2 * (x - x0);
         T sum[C];
-        for (int32_t c = 0; c < C; ++c) sum[c] = KernelSum(rows, i, c, C);
+        KernelSums<C>(rows, i, sum);
         Member::Store(PixelAddress(image, target, x, y), sum);
       }
     }

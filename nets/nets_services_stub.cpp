@@ -8,6 +8,7 @@
 
 #include "geometry/fast_math.h"
 #include "geometry/rotation.h"
+#include "projection/formula_helpers.h"
 
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
@@ -270,6 +271,7 @@ void BuildRowFaceList(PolyMesh* mesh, float rowY, int32_t skipId, float margin, 
 
 void MapNetPoint(Vec3f* d, PolyMesh* mesh, GlobalsRecord* globals, float x, float y, uint8_t* outside,
                  NetFaceList* list) {
+  if (list->outputNumber == 64 && mesh != nullptr) WrapTilePosition(list->tileScale, mesh, x, y, &x, &y, list);
   list->found = 0;
   list->tabFace = -1;
   list->onTab = 0;

@@ -11,7 +11,9 @@
 #include "geometry/rotation.h"
 #include "geometry/vector.h"
 
+struct BufferProcs;
 struct GlobalsRecord;
+struct ParameterBlock;
 struct ImageRecord;
 struct FilterTables;
 struct PolyMesh;
@@ -117,10 +119,55 @@ struct MappingContext {
   int32_t shapeFaceCode;
 };
 
+// The pieces of one band record that the context set-up resets.
+struct BandLists {
+  NetFaceList* outputFaces;
+  NetFaceList* inputFaces;
+  int32_t* dotCursor;
+};
+
+// Everything the context set-up reads besides the context itself, gathered
+// from the globals record, the work record and the host's filter record.
+struct MappingContextSources {
+  ParameterBlock* settings;  // the latitude of output 60 is written back here
+  int16_t filterCase;
+  int16_t imageMode;
+  int32_t depth;
+  const BufferProcs* bufferProcs;
+  GlobalsRecord* globals;  // handed to the net and brick builders, and owner of the meshes
+  PolyMesh* outputMesh;
+  PolyMesh* inputMesh;  // may be null
+  BrickGrid* brickGrid;  // may be null
+  float* outputCache;
+  float* mollweideCache;
+  ImageRecord* lookupGrid;
+  const float* chosenFaceValues;  // three per face (centre x, y, angle); null when none are stored
+  float chosenFaceShared;         // the face-export scale
+  float outputWidth;              // the filter rectangle, or the export target in export runs
+  float outputHeight;
+  float sourceWidth;  // the host's filter rectangle
+  float sourceHeight;
+  BandLists* bands;
+  int32_t bandCount;
+};
+
+constexpr int32_t kMaxChosenFace = 1509;
+
 void PrepareMappingContext(GlobalsRecord* globals, MappingContext* context);
+// The set-up of the context from its gathered sources: every step of
+// PrepareMappingContext after the renderer's view fields.
+void PrepareMappingContextFrom(const MappingContextSources* sources, MappingContext* context);
+// Mid colour from the tab and backdrop colours.
+void SetMidColours(MappingContext* context);
+// Output and source sizes and aspects of the context.
+void SetContextSizes(MappingContext* context, float outputWidth, float outputHeight, float sourceWidth,
+                     float sourceHeight);
 void AttachContextGeometry(GlobalsRecord* globals, MappingContext* context);
 int32_t BuildDotList(MappingContext* context);
 void MakeShiftedMappingContext(const MappingContext* source, MappingContext* target, int32_t index);
+// MakeShiftedMappingContext with the image record that the shifted copy samples.
+void MakeShiftedMappingContextFor(const MappingContext* source, MappingContext* target, int32_t index,
+                                  ImageRecord* shiftedSource);
 void InitDirectSampleRecord(NetFaceList* list);
 
 // The field-of-view terms of the context: 2 tan(min(fov/180, 0.999) pi/2) and

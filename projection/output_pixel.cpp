@@ -12,6 +12,8 @@
 #include "geometry/rotation.h"
 #include "projection/formula_helpers.h"
 #include "projection/input_projections.h"
+#include "projection/lookup_grid.h"
+#include "projection/quincuncial.h"
 
 namespace {
 
@@ -251,4 +253,62 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
   if (std::isnan(out->srcX)) out->srcX = 0;
   if (std::isnan(out->srcY)) out->srcY = 0;
   out->direction = d;
+}
+
+void WarmLookupGridsFor(MappingContext* context, NetFaceList* outputFaces) {
+  PolyMesh* mesh = context->outputMesh;
+  GlobalsRecord* globals = mesh != nullptr ? mesh->owner : nullptr;
+  if (context->isNet && mesh != nullptr && mesh->triangleCount > 0) {
+    Vec3f d{0, 0, 1};
+    uint8_t outside = 0;
+    MapNetFace(mesh, 0.3f, 0.3f, 0.4f, 0, 0, 0, globals, &d, &outside, outputFaces);
+  }
+  ImageRecord* grid = context->lookupGrid;
+  const Complex origin{0, 0};
+  uint8_t outside = 0;
+  Vec3f vf{0, 0, 1};
+  float v3[3] = {0, 0, 1};
+  switch (context->outputProjection) {
+    case 35: {
+      if (grid == nullptr) break;
+      Complex p = origin;
+      InverseWinkelTripel(&p, grid, v3, &outside);
+      break;
+    }
+    case 51:
+    case 83:
+    case 87:
+    case 251:
+    case 252:
+      if (grid != nullptr) PlaneToSphereByGrid(&origin, &vf, grid);
+      break;
+    case 73:
+    case 74:
+      TunableProfileInverse(0, context->outputCache, context->tunableShape, context->outputProjection - 73);
+      break;
+    case 80: RobinsonLatitudeFromY(0, context->outputCache); break;
+    case 90:
+    case 91:
+    case 92:
+    case 93:
+    case 94:
+    case 95:
+    case 96:
+    case 99:
+    case 118:
+    case 119:
+    case 121:
+    case 128:
+    case 141:
+    case 142:
+    case 164:
+    case 165:
+      if (grid != nullptr) ConformalSquareLookup(&origin, grid);
+      break;
+    case 140:
+      if (grid != nullptr) InverseEqualSquarea(0, 0, &outside, v3, grid);
+      break;
+    default: break;
+  }
+  if (context->inputProjection == 7) MollweideAuxAngle(0, context->mollweideCache);
 }

@@ -73,6 +73,12 @@ bool IsMultiViewOutput(int32_t output);
 // lists and the nearest-dot cursor.
 void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
                              NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor);
+// PrepareRowFaceLists over the given bands, with the settings' preview
+// scale and pan.
+void PrepareRowFaceListsForBands(MappingContext* context, int32_t row, int32_t zoom, int32_t offX, int32_t offY,
+                                 BandRecord* bands, int32_t bandCount);
+// WarmLookupGrids for a context and its band's output face list.
+void WarmLookupGridsFor(MappingContext* context, NetFaceList* outputFaces);
 // FindNearestDot with the band's dot cursor.
 void FindNearestDotFromCursor(const MappingContext* context, const Vec3f* dir, PixelMapping* out, int32_t* cursor);
 

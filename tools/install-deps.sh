@@ -2,7 +2,7 @@
 # Installs what building, testing and running Orbalix needs on Debian 12 (as root).
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ make pkg-config python3 python3-numpy
+  cmake ninja-build g++ make pkg-config python3 python3-numpy python3-mpmath
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libjpeg62-turbo-dev libtiff-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image/float_convert.h"
 #include "image/image_copy.h"
 #include "image/pixel_access.h"
@@ -112,6 +114,102 @@ TEST(ImageCopy, TestPatternByMode) {
   PutPixelGray8(0, 0, gray.get(), 0, 9);
   FillTestPattern(gray.get());  // not an RGBA record: untouched
   EXPECT_EQ(*static_cast<uint8_t*>(gray->tiles[0].pixels), 9);
+}
+
+}  // namespace
+
+#include "image/area_sampling.h"
+#include "image/filter_tables.h"
+#include "image/level_building.h"
+
+namespace {
+
+const FilterTables* CopyTables() {
+  static FilterTables tables;
+  static bool built = false;
+  if (!built) BuildLanczosFilterTable(&tables), built = true;
+  return &tables;
+}
+
+void FillSmooth(ImageRecord* image, uint32_t alpha) {
+  for (int32_t y = 0; y < image->levelHeight[0]; ++y) {
+    for (int32_t x = 0; x < image->levelWidth[0]; ++x) {
+      PutPixelRgba(x, y, image, 0, uint32_t(x % 200), uint32_t(y % 150), uint32_t((x * y) % 256), alpha);
+    }
+  }
+}
+
+TEST(ImageScaling, ReductionSamplesBetweenLevels) {
+  ScopedImage source, destination;
+  InitImageRecord(source.get(), nullptr, CopyTables());
+  ASSERT_TRUE(CreateImage(source.get(), 256, 256, PixelRgba8, 0));
+  ASSERT_TRUE(CreateImage(destination.get(), 64, 64, PixelRgba8, 0));
+  FillSmooth(source.get(), 0);  // transparent source
+  BuildAllLevels(source.get());
+  CopyImageScaled(source.get(), destination.get());
+  // A reduction by 4 samples level 1.5; every pixel is opaque.
+  for (int32_t j = 0; j < 64; j += 9) {
+    for (int32_t i = 0; i < 64; i += 7) {
+      float c[4];
+      SampleTrilinearScaled(source.get(), 1, 0.5f, float(2 * i + 1) / 128.0f, float(2 * j + 1) / 128.0f, c);
+      const auto byte = [](float f) { return uint32_t(std::clamp(int32_t(f * 255.0f), 0, 255)); };
+      EXPECT_EQ(Read(destination.get(), 0, i, j), Rgba({byte(c[0]), byte(c[1]), byte(c[2]), 255})) << i << "," << j;
+    }
+  }
+  EXPECT_EQ(destination->buildState, LevelsBuilt);
+}
+
+TEST(ImageScaling, EnlargementSamplesLevelZero) {
+  ScopedImage source, destination;
+  InitImageRecord(source.get(), nullptr, CopyTables());
+  ASSERT_TRUE(CreateImage(source.get(), 100, 100, PixelRgba16, 0));
+  ASSERT_TRUE(CreateImage(destination.get(), 300, 200, PixelRgba8, 0));
+  FillSmooth(source.get(), 32768);
+  BuildAllLevels(source.get());
+  const Rect sourceRect{0, 0, 100, 100};
+  const Rect destinationRect{0, 0, 200, 300};
+  DownsampleImageTrilinear(source.get(), destination.get(), &sourceRect, &destinationRect, 0.5f);
+  float c[4];
+  SampleTrilinearScaled(source.get(), 0, 0.0f, 21.0f / 600.0f, 41.0f / 400.0f, c);
+  EXPECT_EQ(Read(destination.get(), 0, 10, 20).r, uint32_t(std::clamp(int32_t(c[0] * 255.0f), 0, 255)));
+}
+
+TEST(ImageScaling, EmptyDestinationRectDoesNothing) {
+  ScopedImage source, destination;
+  InitImageRecord(source.get(), nullptr, CopyTables());
+  ASSERT_TRUE(CreateImage(source.get(), 32, 32, PixelRgba8, 0));
+  ASSERT_TRUE(CreateImage(destination.get(), 8, 8, PixelRgba8, 0));
+  PutPixelRgba(0, 0, destination.get(), 0, 1, 2, 3, 4);
+  const Rect sourceRect{0, 0, 32, 32};
+  for (const Rect& empty : {Rect{0, 0, 8, 0}, Rect{0, 0, 0, 8}, Rect{5, 5, 2, 2}}) {
+    DownsampleImageTrilinear(source.get(), destination.get(), &sourceRect, &empty, 0.5f);
+    EXPECT_EQ(Read(destination.get(), 0, 0, 0), Rgba({1, 2, 3, 4}));
+    EXPECT_EQ(destination->buildState, LevelsNotBuilt);
+  }
+  DownsampleImageTrilinear(nullptr, destination.get(), &sourceRect, &sourceRect, 0.5f);
+}
+
+TEST(ImageScaling, SameSizeCopiesExactlyAndRebuildsLevels) {
+  for (int32_t mode : {PixelRgba8, PixelRgba16}) {
+    ScopedImage source, destination, otherMode;
+    ASSERT_TRUE(CreateImage(source.get(), 90, 60, mode, 0));
+    ASSERT_TRUE(CreateImage(destination.get(), 90, 60, mode, 0));
+    ASSERT_TRUE(CreateImage(otherMode.get(), 90, 60, mode == PixelRgba8 ? PixelRgba16 : PixelRgba8, 0));
+    for (int32_t y = 0; y < 60; ++y) {
+      for (int32_t x = 0; x < 90; ++x) {
+        const uint32_t v = uint32_t(x * 60 + y) % (mode == PixelRgba8 ? 256u : 32769u);
+        PutPixelRgba(x, y, source.get(), 0, v, v / 2, v / 3, v);
+      }
+    }
+    CopyImageScaled(source.get(), destination.get());
+    for (int32_t y = 0; y < 60; ++y) {
+      for (int32_t x = 0; x < 90; ++x) ASSERT_EQ(Read(destination.get(), 0, x, y), Read(source.get(), 0, x, y));
+    }
+    EXPECT_EQ(destination->buildState, LevelsBuilt);
+    CopyImageScaled(source.get(), otherMode.get());  // different modes: nothing copied, levels rebuilt
+    EXPECT_EQ(Read(otherMode.get(), 0, 5, 5), Rgba({0, 0, 0, 0}));
+    EXPECT_EQ(otherMode->buildState, LevelsBuilt);
+  }
 }
 
 }  // namespace

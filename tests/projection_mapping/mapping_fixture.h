@@ -10,6 +10,12 @@
 #include "projection/mapping_context.h"
 #include "projection/output_shapes.h"
 
+struct ImageRecord;
+// A bare image record of the given level-0 size, standing for the image a
+// band draws into.
+ImageRecord* NewTargetImage(int32_t width, int32_t height);
+void DeleteTargetImage(ImageRecord* image);
+
 struct MappingFixture {
   std::unique_ptr<MappingContext> context = std::make_unique<MappingContext>();
   std::unique_ptr<PolyMesh> mesh = std::make_unique<PolyMesh>();

@@ -11,6 +11,15 @@
 #include "mapping_fixture.h"
 #include "projection/output_pixel.h"
 
+ImageRecord* NewTargetImage(int32_t width, int32_t height) {
+  ImageRecord* image = new ImageRecord;
+  image->levelWidth[0] = width;
+  image->levelHeight[0] = height;
+  return image;
+}
+
+void DeleteTargetImage(ImageRecord* image) { delete image; }
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;

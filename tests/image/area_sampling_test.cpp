@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "image/area_sampling.h"
+#include "image/filter_tables.h"
+#include "image/level_building.h"
+#include "image/pixel_access.h"
+#include "image_test_util.h"
+
+namespace {
+
+const FilterTables* Lanczos() {
+  static FilterTables tables;
+  static bool built = false;
+  if (!built) BuildLanczosFilterTable(&tables), built = true;
+  return &tables;
+}
+
+// A 1000 x 500 RGBA8 image with a smooth pattern and its levels built.
+struct PatternImage {
+  ScopedImage image;
+  explicit PatternImage(int32_t mode = PixelRgba8, int32_t w = 1000, int32_t h = 500) {
+    InitImageRecord(image.get(), nullptr, Lanczos());
+    EXPECT_TRUE(CreateImage(image.get(), w, h, mode, FetchClamp));
+    for (int32_t y = 0; y < h; ++y) {
+      for (int32_t x = 0; x < w; ++x) {
+        const float c[4] = {float(x % 97) / 97.0f, float(y % 61) / 61.0f, float((x + y) % 13) / 13.0f, 1.0f};
+        PutPixelFloatRgba(x, y, image.get(), 0, c);
+      }
+    }
+    BuildAllLevels(image.get());
+  }
+  ImageRecord* get() { return image.get(); }
+};
+
+TEST(AreaSampling, FastLog2AndTheFastLevel) {
+  const std::pair<float, float> logs[] = {{1.0f, 0.0f}, {2.0f, 1.0f}, {4.0f, 2.0f}, {3.0f, 1.6f}, {1024.0f, 10.0f}};
+  for (const auto& [s, want] : logs) EXPECT_NEAR(FastLog2(s), want, 1e-6f) << s;
+  EXPECT_NEAR(FastLog2(1.5f), 0.6f, 1e-6f);
+  // Never more than 0.019 above log2, and close below it.
+  for (float s = 1.0f; s < 64.0f; s *= 1.01f) {
+    EXPECT_LE(FastLog2(s) - std::log2(s), 0.019f) << s;
+    EXPECT_GE(FastLog2(s) - std::log2(s), -0.002f) << s;
+  }
+  PatternImage image;
+  SampleFootprint f;
+  f.du1 = 4, f.dv1 = 0, f.du2 = 0, f.dv2 = 4;
+  EXPECT_FLOAT_EQ(ChooseLevelFromFootprint(&f, image.get()), 2.0f);
+  f.du1 = 3, f.dv1 = 1, f.du2 = 1, f.dv2 = 3;
+  EXPECT_FLOAT_EQ(ChooseLevelFromFootprint(&f, image.get()), 1.6f);
+  f.du1 = 0.5f, f.dv1 = 0, f.du2 = 0, f.dv2 = 1;
+  EXPECT_EQ(ChooseLevelFromFootprint(&f, image.get()), 0.0f);
+  f.du1 = 1e9f, f.dv1 = 0, f.du2 = 0, f.dv2 = 1e9f;
+  EXPECT_EQ(ChooseLevelFromFootprint(&f, image.get()), float(image.get()->lastLevel));
+}
+
+TEST(AreaSampling, FastSamplerReadsTheNearestPixelOfTheChosenLevel) {
+  PatternImage image;
+  ImageRecord* im = image.get();
+  LevelHint hint;
+  float rgba[4], want[4];
+  // Neighbours 4 pixels away in u and in v: level 2 (250 x 126).
+  const float u = 0.3f, v = 0.6f;
+  SampleAreaFast(u - 4.0f / 1000, v, u, v - 4.0f / 500, u, v, u, v, im, rgba, 0.3f, &hint);
+  GetPixelFloatRgba(int32_t(250.0f * u), int32_t(126.0f * v), im, 2, want);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
+  EXPECT_EQ(hint.level, 0.0f);  // the fast sampler does not write the hint
+
+  // Equal positions: level 0.
+  SampleAreaFast(u, v, u, v, u, v, u, v, im, rgba, 0.3f, &hint);
+  GetPixelFloatRgba(int32_t(1000.0f * u), int32_t(500.0f * v), im, 0, want);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
+
+  // Both neighbours missing: the hint's level.
+  hint.level = 3.7f;
+  SampleAreaFast(-1.0f, 0.0f, -1.0f, 0.0f, u, v, u, v, im, rgba, 0.3f, &hint);
+  GetPixelFloatRgba(int32_t(float(im->levelWidth[3]) * u), int32_t(float(im->levelHeight[3]) * v), im, 3, want);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
+
+  // One neighbour missing: the other vector is used twice.
+  float twice[4];
+  SampleAreaFast(-1.0f, 0.0f, u - 8.0f / 1000, v, u, v, u, v, im, rgba, 0.3f, &hint);
+  SampleAreaFast(u - 8.0f / 1000, v, u - 8.0f / 1000, v, u, v, u, v, im, twice, 0.3f, &hint);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], twice[k]);
+
+  // EdgeSkip outside: transparent black.
+  im->sampleEdgeMode = EdgeSkip;
+  SampleAreaFast(u, v, u, v, u, v, 1.2f, v, im, rgba, 0.3f, &hint);
+  EXPECT_EQ(rgba[0] + rgba[1] + rgba[2] + rgba[3], 0.0f);
+}
+
+TEST(AreaSampling, QualityPlanCases) {
+  PatternImage image;
+  ImageRecord* im = image.get();
+  const float W = 1000.0f, H = 500.0f;
+  LevelHint hint;
+  AreaSamplePlan plan;
+  // (8, 0) and (0, 1) pixels, sharpness 0: major 8, minor 1, level 0, 8 taps one pixel apart along u.
+  PlanAreaAnisotropic(8.0f / W, 0.0f, 0.0f, 1.0f / H, 0.5f, 0.5f, 0, im, 0.0f, &hint, &plan);
+  EXPECT_EQ(plan.kind, AreaTaps);
+  EXPECT_NEAR(plan.major, 8.0f, 8e-3f);  // the conic is worked out in single precision
+  EXPECT_NEAR(plan.minor, 1.0f, 1e-5f);
+  EXPECT_EQ(plan.level, 0);
+  EXPECT_EQ(plan.frac, 0.0f);
+  EXPECT_EQ(plan.taps, 8);
+  EXPECT_NEAR(plan.stepU * W, 1.0f, 1e-3f);
+  EXPECT_NEAR(plan.stepV, 0.0f, 1e-7f);
+  EXPECT_NEAR(plan.u, 0.5f - 3.5f / W, 1e-6f);
+  EXPECT_NEAR(hint.level, 0.0f, 1e-5f);
+
+  // Ratio 1.3: two taps, spread 0.2, one step of 0.1 x major.
+  PlanAreaAnisotropic(5.2f / W, 0.0f, 0.0f, 4.0f / H, 0.5f, 0.5f, 0, im, 0.0f, &hint, &plan);
+  EXPECT_EQ(plan.taps, 2);
+  EXPECT_NEAR(plan.stepU * W, 0.1f * 5.2f, 1e-3f);
+  EXPECT_NEAR(plan.u + plan.stepU * 0.5f, 0.5f, 1e-6f);
+  EXPECT_NEAR(hint.level, 2.0f, 1e-4f);
+
+  // Ratio 1.25: one sample at the sample point (or, a rounding above, two
+  // taps that have not yet parted).
+  PlanAreaAnisotropic(5.0f / W, 0.0f, 0.0f, 4.0f / H, 0.25f, 0.75f, 0, im, 0.0f, &hint, &plan);
+  if (plan.kind == AreaTaps && plan.taps == 2) {
+    EXPECT_LT(std::fabs(plan.stepU * W), 1e-3f);
+  } else {
+    EXPECT_TRUE(plan.kind == AreaSingleEdge || plan.taps == 1);
+  }
+  EXPECT_NEAR(plan.u, 0.25f, 1e-6f);
+  EXPECT_NEAR(plan.v, 0.75f, 1e-6f);
+
+  // Ratio 40 (major 180 along v, minor 4.5): 20 taps from -19/40 to +19/40 of major.
+  PlanAreaAnisotropic(0.0f, 180.0f / H, 4.5f / W, 0.0f, 0.5f, 0.5f, 0, im, 0.0f, &hint, &plan);
+  EXPECT_EQ(plan.taps, 20);
+  EXPECT_EQ(plan.level, 2);
+  EXPECT_NEAR(plan.stepV * H, 9.0f, 0.03f);
+  EXPECT_NEAR(plan.stepU * W, 0.0f, 1e-4f);
+  EXPECT_NEAR((plan.v - 0.5f) * H, -19.0f / 40.0f * 180.0f, 0.3f);
+
+  // Zero vectors: both axes are k, one trilinear sample at level 0.
+  PlanAreaAnisotropic(0, 0, 0, 0, 0.5f, 0.5f, 0, im, 0.3f, &hint, &plan);
+  EXPECT_EQ(plan.kind, AreaSingleEdge);
+  EXPECT_EQ(plan.level, 0);
+  EXPECT_NEAR(plan.major, 0.85f, 1e-5f);
+  float rgba[4], want[4];
+  SampleAreaQuality(0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, im, rgba, 0.3f, &hint);
+  SampleTrilinearEdge(im, 0, 0.0f, 0.5f, 0.5f, want);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
+
+  // Both neighbours missing: the hint's level, a single sample.
+  hint.level = 2.5f;
+  SampleAreaQuality(-1.0f, 0, -1.0f, 0, 0.4f, 0.4f, 0.4f, 0.4f, im, rgba, 0.3f, &hint);
+  SampleTrilinearEdge(im, 2, 0.5f, 0.4f, 0.4f, want);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
+  EXPECT_EQ(hint.level, 2.5f);
+}
+
+TEST(AreaSampling, TapsRunAlongTheFootprintsMajorAxis) {
+  // The footprint's Jacobian J = [du1 du2; dv1 dv2] (level-0 pixels) maps the
+  // unit circle onto the ellipse; its largest singular value is the major
+  // half axis and the matching left singular vector its direction.
+  PatternImage image;
+  ImageRecord* im = image.get();
+  im->sampleEdgeMode = EdgeWrapBothAlt;  // footprints left as they are
+  const double W = 1000.0, H = 500.0;
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> component(-30.0, 30.0);
+  int32_t checked = 0;
+  auto check = [&](double du1, double dv1, double du2, double dv2) {
+    const double A = du1 * du1 + du2 * du2, C = dv1 * dv1 + dv2 * dv2, X = du1 * dv1 + du2 * dv2;
+    if (A < 2.0 || C < 2.0) return;
+    const double mean = (A + C) / 2, spread = std::sqrt((A - C) * (A - C) / 4 + X * X);
+    const double sigma1 = std::sqrt(mean + spread), sigma2 = std::sqrt(mean - spread);
+    if (sigma2 < 1.0 || sigma1 / sigma2 < 1.6) return;
+    // Eigenvector of J J^T for the larger eigenvalue.
+    double ex = X, ey = (mean + spread) - A;
+    if (std::fabs(ex) + std::fabs(ey) < 1e-9) ex = 1, ey = 0;
+    const double norm = std::hypot(ex, ey);
+    ex /= norm, ey /= norm;
+    LevelHint hint;
+    AreaSamplePlan plan;
+    PlanAreaAnisotropic(float(du1 / W), float(dv1 / H), float(du2 / W), float(dv2 / H), 0.5f, 0.5f, 0, im, 0.0f,
+                        &hint, &plan);
+    ASSERT_EQ(plan.kind, AreaTaps);
+    const double sx = double(plan.stepU) * W, sy = double(plan.stepV) * H;
+    const double length = std::hypot(sx, sy);
+    EXPECT_NEAR(std::fabs(sx * ex + sy * ey) / length, 1.0, 1e-4)
+        << du1 << " " << dv1 << " " << du2 << " " << dv2;
+    // Single precision loses a little of the long axis to cancellation.
+    EXPECT_NEAR(length * plan.taps, sigma1, sigma1 * 2e-3);
+    EXPECT_NEAR(plan.major, sigma1, sigma1 * 2e-3);
+    EXPECT_NEAR(plan.minor, sigma2, sigma2 * 1e-4);
+    EXPECT_NEAR(hint.level, std::log2(sigma2), 1e-4);
+    ++checked;
+  };
+  for (int32_t i = 0; i < 400; ++i) check(component(random), component(random), component(random), component(random));
+  // a = c with b not 0: the axes lie at 45 degrees; (4, 4) is the long one.
+  check(4, 4, -1, 1);
+  check(4, -4, 1, 1);
+  check(-6, 6, 2, 2);
+  EXPECT_GT(checked, 100);
+}
+
+TEST(AreaSampling, TapsAverageTrilinearSamples) {
+  PatternImage image;
+  ImageRecord* im = image.get();
+  LevelHint hint;
+  float rgba[4];
+  const float u = 0.37f, v = 0.41f;
+  SampleAreaQuality(u - 24.0f / 1000, v, u, v - 2.0f / 500, u, v, u, v, im, rgba, 0.0f, &hint);
+  AreaSamplePlan plan;
+  PlanAreaAnisotropic(24.0f / 1000, 0.0f, 0.0f, 2.0f / 500, u, v, 0, im, 0.0f, &hint, &plan);
+  ASSERT_EQ(plan.kind, AreaTaps);
+  float sum[4] = {0, 0, 0, 0};
+  float tu = plan.u, tv = plan.v;
+  for (int32_t t = 0; t < plan.taps; ++t) {
+    float tap[4];
+    SampleTrilinearEdge(im, plan.level, plan.frac, tu, tv, tap);
+    for (int k = 0; k < 4; ++k) sum[k] += tap[k];
+    tu += plan.stepU, tv += plan.stepV;
+  }
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], sum[k] * (1.0f / float(plan.taps)));
+}
+
+TEST(AreaSampling, EdgeModesInTheQualityPath) {
+  PatternImage image;
+  ImageRecord* im = image.get();
+  LevelHint hint;
+  float rgba[4];
+  // EdgeSkip: a single sample outside is transparent black.
+  im->sampleEdgeMode = EdgeSkip;
+  SampleAreaQuality(1.1f, 0.5f, 1.1f, 0.5f, 1.1f, 0.5f, 1.1f, 0.5f, im, rgba, 0.3f, &hint);
+  EXPECT_EQ(rgba[0] + rgba[1] + rgba[2] + rgba[3], 0.0f);
+  // EdgeWrapU: a footprint straddling the seam stays small (level 0), under
+  // EdgeClamp it crosses the edge and is sampled without the edge mode.
+  im->sampleEdgeMode = EdgeWrapU;
+  AreaSamplePlan plan;
+  PlanAreaAnisotropic(0.999f - 0.001f, 0.0f, 0.0f, 0.002f, 0.999f, 0.5f, 0, im, 0.0f, &hint, &plan);
+  EXPECT_NE(plan.kind, AreaSingleNoEdge);
+  EXPECT_EQ(plan.level, 0);
+  im->sampleEdgeMode = EdgeClamp;
+  PlanAreaAnisotropic(0.999f - 0.001f, 0.0f, 0.0f, 0.002f, 0.999f, 0.5f, 0, im, 0.0f, &hint, &plan);
+  EXPECT_EQ(plan.kind, AreaSingleNoEdge);
+}
+
+TEST(AreaSampling, TrilinearBlendsTwoLevelsAndClampsTheTop) {
+  PatternImage image(PixelRgba16, 300, 200);
+  ImageRecord* im = image.get();
+  float s0[4], s1[4], mix[4];
+  SampleTrilinearScaled(im, 1, 0.0f, 0.3f, 0.3f, s0);
+  SampleTrilinearScaled(im, 2, 0.0f, 0.3f, 0.3f, s1);
+  SampleTrilinearScaled(im, 1, 0.25f, 0.3f, 0.3f, mix);
+  for (int k = 0; k < 4; ++k) EXPECT_NEAR(mix[k], s0[k] + (s1[k] - s0[k]) * 0.25f, 1e-6f);
+  // A level equal to lastLevel samples lastLevel - 1.
+  float top[4], belowTop[4];
+  SampleTrilinearScaled(im, im->lastLevel, 0.0f, 0.5f, 0.5f, top);
+  SampleTrilinearScaled(im, im->lastLevel - 1, 0.0f, 0.5f, 0.5f, belowTop);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(top[k], belowTop[k]);
+  // A one-level record samples level 0 alone.
+  ScopedImage single;
+  InitImageRecord(single.get(), nullptr, Lanczos());
+  ASSERT_TRUE(CreateImage(single.get(), 1, 1, PixelRgba8, 0));
+  single->lastLevel = 0;
+  PutPixelRgba(0, 0, single.get(), 0, 255, 0, 0, 255);
+  SampleTrilinearScaled(single.get(), 0, 0.5f, 0.5f, 0.5f, top);
+  EXPECT_EQ(top[0], 1.0f);
+}
+
+TEST(AreaSampling, WildInputsNeverLeaveTheRecord) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const float wild[] = {nan, inf, -inf, 1e30f, -1e30f, -1.0f, 0.5f, 3.0f};
+  for (int32_t mode : {PixelRgba8, PixelRgbaFloat}) {
+    PatternImage image(mode, 40, 30);
+    for (int32_t edge : {EdgeSkip, EdgeFade, EdgeClamp, EdgeWrapU, EdgeWrapBoth, EdgePoleFlip}) {
+      image.get()->sampleEdgeMode = edge;
+      for (float a : wild) {
+        for (float b : wild) {
+          LevelHint hint;
+          hint.level = a;
+          float rgba[4];
+          SampleAreaQuality(a, b, 0.5f, b, 0.5f, 0.5f, a, b, image.get(), rgba, 0.3f, &hint);
+          SampleAreaQuality(0.5f, 0.5f, 0.5f, 0.5f, 0.5f + a, 0.5f + b, 0.5f, 0.5f, image.get(), rgba, 0.3f, &hint);
+          SampleAreaFast(a, b, 0.5f, b, 0.5f, 0.5f, a, b, image.get(), rgba, 0.3f, &hint);
+          SampleAreaQuality(-1.0f, 0, -1.0f, 0, a, b, a, b, image.get(), rgba, 0.3f, &hint);
+          SampleAreaFast(-1.0f, 0, -1.0f, 0, a, b, a, b, image.get(), rgba, 0.3f, &hint);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
