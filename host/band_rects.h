@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "host/host_records.h"
+#include "image/image_record.h"
 
 struct GlobalsRecord;
 
@@ -38,8 +39,3 @@ int32_t InputTileCode(int32_t input);
 void ReportProgress(GlobalsRecord* globals, int32_t done, int32_t total, int32_t passes);
 void ReportProgressSource(GlobalsRecord* globals, int32_t done, int32_t total);
 bool TestAbort(GlobalsRecord* globals);
-
-// Fetch edge modes that InputLayoutClass answers.
-constexpr int32_t FetchClamp = 0;
-constexpr int32_t FetchWrapXY = 1;
-constexpr int32_t FetchWrapX = 2;

@@ -41,22 +41,22 @@ void ResetBufferSlots(GlobalsRecord* globals) {
   globals->spareBufferA = nullptr;
   globals->spareBufferB = nullptr;
   globals->inputMesh = nullptr;
-  InitImageRecord(&globals->thumbnailImage, globals, nullptr);
-  for (ImageRecord& image : globals->images) InitImageRecord(&image, globals, nullptr);
+  globals->imageOwner = ImageOwner{};
+  globals->imageOwner.bufferProcs = RunBufferProcs(globals);
+  InitImageRecord(&globals->thumbnailImage, &globals->imageOwner, nullptr);
+  for (ImageRecord& image : globals->images) InitImageRecord(&image, &globals->imageOwner, nullptr);
 }
 
 void RefreshGlobalsPointers(GlobalsRecord* globals) {
   const BufferProcs* procs = RunBufferProcs(globals);
-  globals->thumbnailImage.owner = globals;
-  globals->thumbnailImage.allocator = procs;
-  for (ImageRecord& image : globals->images) {
-    image.owner = globals;
+  globals->imageOwner.bufferProcs = procs;
+  auto repoint = [&](ImageRecord& image) {
+    image.owner = &globals->imageOwner;
     image.allocator = procs;
-  }
-  if (globals->workRecord) {
-    globals->workRecord->workImage.owner = globals;
-    globals->workRecord->workImage.allocator = procs;
-  }
+  };
+  repoint(globals->thumbnailImage);
+  for (ImageRecord& image : globals->images) repoint(image);
+  if (globals->workRecord) repoint(globals->workRecord->workImage);
   if (globals->bandPool) globals->bandPool->owner = globals;
   if (ParameterBlock* block = GetParameterBlock(globals)) block->globalsRecord = globals;
 }

@@ -6,7 +6,9 @@
 
 #include "host/host_records.h"
 #include "host/parameter_block.h"
-#include "host/pending_neighbour_types.h"
+#include "image/filter_tables.h"
+#include "image/image_record.h"
+#include "nets/nets_services_stub.h"
 #include "settings/settings_services_stub.h"
 
 struct BandRecord;
@@ -22,6 +24,9 @@ struct GlobalsRecord {
   HostError* resultPtr;        // the host's result word of the current call
   FilterRecord* filterRecord;  // the host's filter record of the current call
   int32_t bandCount;
+  // What the image records of the run need of their holder; every record
+  // held here points at it.
+  ImageOwner imageOwner;
   Rect previewRect;
   int32_t previewReduction;
   WorkRecord* workRecord;

@@ -115,10 +115,10 @@ bool AllocateRunBuffers(GlobalsRecord* globals) {
 
 void InitStartState(GlobalsRecord* globals) {
   WorkRecord* work = globals->workRecord;
-  for (ImageRecord& image : globals->images) InitImageRecord(&image, globals, &work->filterTables);
-  InitImageRecord(&globals->thumbnailImage, globals, &work->filterTables);
+  for (ImageRecord& image : globals->images) InitImageRecord(&image, &globals->imageOwner, &work->filterTables);
+  InitImageRecord(&globals->thumbnailImage, &globals->imageOwner, &work->filterTables);
   CreateImageRecord(&globals->thumbnailImage, 128, 128, PixelRgba8, 0, 0);
-  InitImageRecord(&work->workImage, globals, &work->filterTables);
+  InitImageRecord(&work->workImage, &globals->imageOwner, &work->filterTables);
   globals->startFlagA = 0;
   globals->startFlagB = 0;
   if (!OpenSettingsDescriptor(globals)) LoadCachedSettings(globals);

@@ -16,6 +16,9 @@ using KernelFn = void (*)(const ImageRecord*, int32_t, float, float, float*, flo
 
 void Zero4(float* r, float* g, float* b, float* a) { *r = *g = *b = *a = 0.0f; }
 
+// The larger of x and a bound; NaN gives the bound (as fmax does, inline).
+inline float AtLeast(float x, float bound) { return x > bound ? x : bound; }
+
 // The level a trilinear member starts from: never past lastLevel - 1, so the
 // blend partner exists; a one-level record samples level 0 alone.
 int32_t TrilinearBase(const ImageRecord* image, int32_t level) {
@@ -224,17 +227,17 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
     AdjustFootprint(&f);
     crossesEdge = f.crossesEdge != 0;
     // The footprint ellipse as the conic a u^2 + b u v + c v^2 = 1.
-    const float A = std::fmax(f.du1 * f.du1 + f.du2 * f.du2, 1.0f);
-    const float C = std::fmax(f.dv1 * f.dv1 + f.dv2 * f.dv2, 1.0f);
+    const float A = AtLeast(f.du1 * f.du1 + f.du2 * f.du2, 1.0f);
+    const float C = AtLeast(f.dv1 * f.dv1 + f.dv2 * f.dv2, 1.0f);
     const float B = -2.0f * (f.du1 * f.dv1 + f.du2 * f.dv2);
-    const float det = std::fmax(A * C - B * B / 4.0f, 1e-6f);
+    const float det = AtLeast(A * C - B * B / 4.0f, 1e-6f);
     a = C / det;
     b = B / det;
     c = A / det;
     const float root = FastSqrtf((a - c) * (a - c) + b * b);
     const float k = 1.0f - sharpness * 0.5f;
-    major = FastSqrtf(2.0f / std::fmax(a + c - root, 1e-6f)) * k;
-    minor = FastSqrtf(2.0f / std::fmax(a + c + root, 1e-6f)) * k;
+    major = FastSqrtf(2.0f / AtLeast(a + c - root, 1e-6f)) * k;
+    minor = FastSqrtf(2.0f / AtLeast(a + c + root, 1e-6f)) * k;
     if (!(minor >= 0.5f)) minor = 0.5f;
     level = float(std::log(double(minor)) * kLog2E);
     if (hint) hint->level = level;

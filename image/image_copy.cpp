@@ -52,9 +52,13 @@ void CopyImageRect(const ImageRecord* source, const Rect* rect, ImageRecord* des
   const int32_t height = int32_t(rect->bottom) - rect->top;
   float rgba[4];
   for (int32_t j = 0; j < height; ++j) {
+    const int64_t ty = int64_t(dy) + j;
+    if (ty < 0 || ty > destination->levelMaxY[level]) continue;  // dropped, as a write outside is
     for (int32_t i = 0; i < width; ++i) {
+      const int64_t tx = int64_t(dx) + i;
+      if (tx < 0 || tx > destination->levelMaxX[level]) continue;
       GetPixelFloatRgba(rect->left + i, rect->top + j, source, level, rgba);
-      PutPixelFloatRgba(dx + i, dy + j, destination, level, rgba);
+      PutPixelFloatRgba(int32_t(tx), int32_t(ty), destination, level, rgba);
     }
   }
 }

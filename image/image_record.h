@@ -119,6 +119,9 @@ inline bool ImageHasLevel(const ImageRecord* image, int32_t level) {
   return image && image->tiles && image->tileCount > 0 && static_cast<uint32_t>(level) <= static_cast<uint32_t>(image->lastLevel);
 }
 
+// True when the record holds pixel storage.
+inline bool ImageHasPixels(const ImageRecord* image) { return ImageHasLevel(image, 0); }
+
 // Address of pixel (x, y) of a level; the caller guarantees the level exists
 // and the coordinates lie inside it.
 inline uint8_t* PixelAddress(const ImageRecord* image, int32_t level, int32_t x, int32_t y) {

@@ -46,6 +46,7 @@ void PrepareRowFaceListsForBands(MappingContext* context, int32_t row, int32_t z
                                  BandRecord* bands, int32_t bandCount) {
   PolyMesh* mesh = context->outputMesh;
   const bool net = context->isNet && mesh != nullptr;
+  if (zoom < 1) zoom = 1;  // a scale below one would divide by zero
   const float y = float((offY / zoom) + row) * context->inverseOutputHeight * float(zoom);
   float rowY = net && mesh->squareLayout ? y : y * context->outputAspect;
   const float margin = float(zoom) * context->inverseOutputHeight * context->outputAspect;
@@ -53,6 +54,7 @@ void PrepareRowFaceListsForBands(MappingContext* context, int32_t row, int32_t z
   if (!net && !soccer) return;
   for (int32_t b = 0; b < bandCount; ++b) {
     BandRecord* band = &bands[b];
+    if (band->outputFaceList == nullptr || band->inputFaceList == nullptr || band->target == nullptr) continue;
     float xLeft, xRight, ny, cx, cy;
     PixelToNormalizedCentre(float(band->firstColumn - 1), float(row), float(zoom), float(offX), float(offY),
                             band->target, &xLeft, &ny, &cx, &cy, nullptr);

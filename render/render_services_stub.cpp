@@ -8,10 +8,9 @@
 #include "host/band_rects.h"
 #include "host/globals_record.h"
 #include "host/host_memory.h"
+#include "image/image_record.h"
 
 namespace {
-
-constexpr int32_t kTileSide = 512;
 
 void BuildRunTables(GlobalsRecord* /*globals*/) {}
 
@@ -52,7 +51,8 @@ void StartRender(GlobalsRecord* globals) {
 void AcquireSourceImage(GlobalsRecord* globals) {
   if (GetParameterBlock(globals)->sourceLoaded) return;
   const Rect& saved = globals->savedFilterRect;
-  if (!CreateSessionImage(int32_t(saved.right) - saved.left, int32_t(saved.bottom) - saved.top, globals)) {
+  if (!CreateSessionImage(&globals->images[0], int32_t(saved.right) - saved.left, int32_t(saved.bottom) - saved.top,
+                          SourcePixelMode(globals))) {
     // The source image cannot be had for want of memory.
     SetResult(globals, kMemFullErr);
     return;
@@ -76,18 +76,17 @@ void ReadSourceTiles(GlobalsRecord* globals) {
   const Rect filter = fr->filterRect;
   SetWorkArea(globals, &filter, 1);
   const ImageRecord& source = globals->images[0];
-  for (int32_t y = 0; y < source.levelHeight[0]; y += kTileSide) {
-    for (int32_t x = 0; x < source.levelWidth[0]; x += kTileSide) {
-      int32_t right = x + kTileSide < source.levelWidth[0] ? x + kTileSide : source.levelWidth[0];
-      int32_t bottom = y + kTileSide < source.levelHeight[0] ? y + kTileSide : source.levelHeight[0];
-      const Rect tile{int16_t(y), int16_t(x), int16_t(bottom), int16_t(right)};
-      RequestSourceRect(globals, &tile);
-      HostError result = CallAdvanceState(fr->advanceState);
-      SetResult(globals, result);
-      if (result != kNoErr) {
-        globals->bandActive = 0;
-        return;
-      }
+  // This stand-in asks for every tile as the real read does, but leaves the
+  // pixels in the host's buffer.
+  for (int32_t t = source.firstTile[0]; t <= source.lastTile[0]; ++t) {
+    Rect tile{};
+    GetTileRect(&source, t, &tile);
+    RequestSourceRect(globals, &tile);
+    HostError result = CallAdvanceState(fr->advanceState);
+    SetResult(globals, result);
+    if (result != kNoErr) {
+      globals->bandActive = 0;
+      return;
     }
   }
   globals->images[0].fetchEdgeMode = InputLayoutClass(GetParameterBlock(globals)->inputProjection);

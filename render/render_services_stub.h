@@ -30,8 +30,6 @@ struct BandRecord {
   void* jobArgs;
 };
 
-constexpr int32_t JobBuildLevel = -1000;
-
 // Result of a source image that cannot be had.
 constexpr HostError kSourceImageUnavailable = 999;
 

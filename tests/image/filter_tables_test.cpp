@@ -13,7 +13,7 @@ std::array<int32_t, 5> Fixed11(const FilterTables& t, int32_t phase) {
   return out;
 }
 
-TEST(FilterTables, PublishedPhaseVectors) {
+TEST(FilterTables, KnownPhaseVectors) {
   static FilterTables t;
   BuildLanczosFilterTable(&t);
   EXPECT_EQ(Fixed11(t, 0), (std::array<int32_t, 5>{0, -95, 1217, 1018, -92}));
@@ -23,7 +23,7 @@ TEST(FilterTables, PublishedPhaseVectors) {
   EXPECT_EQ(Fixed11(t, 0), (std::array<int32_t, 5>{0, 3, 1020, 1020, 5}));
 }
 
-TEST(FilterTables, EveryPhaseSumsAsSpecifiedForBothKinds) {
+TEST(FilterTables, EveryPhaseSumsExactlyForBothKinds) {
   static FilterTables t;
   for (int32_t kind : {FilterLanczos, FilterGaussian}) {
     BuildFilterTables(&t, kind);

@@ -89,6 +89,8 @@ TEST(ImageCopy, RectCopyOffsetsAndDrops) {
   EXPECT_EQ(Read(destination.get(), 0, 9, 59), Rgba({to16(39), to16(13), 0, to16(200)}));
   EXPECT_EQ(Read(destination.get(), 0, 10, 50), Rgba({0, 0, 0, 0}));
   EXPECT_EQ(Read(destination.get(), 0, 0, 49), Rgba({0, 0, 0, 0}));
+  CopyImageRect(source.get(), &rect, destination.get(), INT32_MAX - 5, INT32_MIN + 3, 0);  // far outside: nothing
+  EXPECT_EQ(Read(destination.get(), 0, 63, 0), Rgba({0, 0, 0, 0}));
   const Rect empty{5, 5, 5, 9};
   CopyImageRect(source.get(), &empty, destination.get(), 0, 0, 0);
   EXPECT_EQ(Read(destination.get(), 0, 0, 0), Rgba({0, 0, 0, 0}));

@@ -457,3 +457,92 @@ TEST(DirectSampleRecord, HeadIsReset) {
 }
 
 }  // namespace
+
+namespace {
+
+// The indicatrix dots are fixed on the sphere: under the identity map the dot
+// at (c/18, r/9) shows at the output point (1 - c/18, r/9), and a longitude
+// turn moves it across the output.
+TEST(DotList, DotsStayOnTheSphereThroughTheRoad) {
+  struct Case {
+    float longitude;
+    float nx, ny;
+    bool onDot;
+  };
+  const Case cases[] = {
+      {0, 1 - 4.0f / 18, 3.0f / 9, true},          // dot (4/18, 3/9)
+      {0, 1 - 4.0f / 18, 3.5f / 9, false},  // half way to the next row
+      {90, 1 - 4.0f / 18 - 0.25f, 3.0f / 9, true},  // the same dot after a quarter turn
+      {90, 1 - 4.0f / 18, 3.0f / 9 + 0.5f / 9, false},
+  };
+  for (const Case& c : cases) {
+    MappingFixture f(1, 1, 0.5f);
+    f.Extents();
+    f.Turn(0, c.longitude, 0);
+    f.context->dotOverlay = 1;
+    BuildDotList(f.context.get());
+    const PixelMapping out = MapPoint(f, c.nx, c.ny);
+    if (c.onDot) {
+      EXPECT_LT(out.dotDist, 1e-6f) << c.longitude << " " << c.nx;
+    } else {
+      EXPECT_EQ(out.dotDist, 0.0225f) << c.longitude << " " << c.nx;
+    }
+  }
+}
+
+// The region a net pixel takes under each rule of the mesh, the later rules
+// overriding the earlier ones.
+TEST(PixelRoad, NetRegionRules) {
+  struct Case {
+    const char* what;
+    int32_t layoutStyle;
+    uint8_t mark, piece, table;
+    int32_t status;
+  };
+  const Case cases[] = {
+      {"the face itself", 0, 0, 0, 0, 0},
+      {"mark id", 0, 1, 0, 0, 5},
+      {"group of the piece plus one", 0, 0, 1, 0, 12},
+      {"region table", 0, 0, 0, 1, 42},
+      {"piece overrides mark", 0, 1, 1, 0, 12},
+      {"table overrides every other", 0, 1, 1, 1, 42},
+  };
+  static int32_t regions[1] = {42};
+  for (const Case& c : cases) {
+    MappingFixture f(200, 1, 1.0f);
+    f.Extents();
+    BuildTinyNet(f);
+    f.context->keepRegions = 1;
+    PolyMesh* m = f.mesh.get();
+    m->faces[0].pieceIndex = 0;
+    m->faces[0].groupId = 11;
+    m->regionTable = regions;
+    m->layoutStyle = c.layoutStyle;
+    m->markRegions = c.mark;
+    m->pieceRegions = c.piece;
+    m->tableRegions = c.table;
+    const PixelMapping out = MapPoint(f, 0.2f, 0.2f);
+    EXPECT_EQ(out.status, c.status) << c.what;
+    EXPECT_EQ(out.face, 0) << c.what;
+  }
+}
+
+TEST(PixelRoad, OtherContextModes) {
+  // The brick preview: the ray of a grid without cells misses.
+  MappingFixture brick(45, 1, 1.0f);
+  brick.Extents();
+  brick.context->contextMode = 1;
+  BrickGrid empty{};
+  brick.context->brickGrid = &empty;
+  PixelMapping out = MapPoint(brick, 0.25f, 0.75f);
+  EXPECT_EQ(out.status, kPixelOffMap);
+  EXPECT_EQ(out.srcX, -1.0f);
+  // The map of faces without a net finds no face.
+  MappingFixture faces(355, 1, 0.5f);
+  faces.Extents();
+  faces.context->contextMode = 2;
+  out = MapPoint(faces, 0.5f, 0.5f);
+  EXPECT_EQ(out.status, kPixelOffMap);
+}
+
+}  // namespace

@@ -82,6 +82,18 @@ TEST(OutputExtents, ScaleFitsTheBoxOfEachFamily) {
   }
 }
 
+TEST(OutputExtents, EquirectangularBoxRunsAcrossTheWindow) {
+  MappingFixture f(1, 1, 0.5f);
+  f.Extents();
+  // The box corners are the mesh's two render points, fitted into the window.
+  ASSERT_EQ(f.mesh->renderPointCount, 2);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[0].x, 0.0f);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[0].y, 0.0f);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[1].x, 1.0f);
+  EXPECT_FLOAT_EQ(f.mesh->renderPoints[1].y, 0.5f);
+  EXPECT_EQ(f.mesh->tabScale, 0.0f);
+}
+
 TEST(OutputExtents, ViewsGridOfEachSheet) {
   struct Case {
     int32_t output;
@@ -225,6 +237,7 @@ TEST(OutputShapes, LobesAreTurnedCopies) {
   auto list = std::make_unique<NetFaceList>();
   ImageRecord grid;
   InitImageRecord(&grid, nullptr, nullptr);
+    ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, 0, 0));  // as the run's grid image
   for (int32_t output : {108, 109, 110, 111, 112, 130, 131, 132, 133, 146, 147, 148, 149, 164, 165, 1039, 51, 251, 252}) {
     OutputShape s;
     GetOutputShape(output, &s);

@@ -311,7 +311,8 @@ TEST_F(ShellRun, FirstRunValuesApplyOnlyToTheRunThatCreatedTheGlobals) {
   EXPECT_EQ(Block()->psdWidth, 555);
   // The records inside the globals follow the handle wherever it moved.
   EXPECT_EQ(Block()->globalsRecord, Globals());
-  EXPECT_EQ(Globals()->images[0].owner, Globals());
+  EXPECT_EQ(Globals()->images[0].owner, &Globals()->imageOwner);
+  EXPECT_EQ(Globals()->thumbnailImage.owner, &Globals()->imageOwner);
   ExpectCleanEnd("second run");
 }
 
