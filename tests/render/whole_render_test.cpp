@@ -116,4 +116,48 @@ TEST(WholeRender, OffTheMapIsTransparentWithKeepAlphaOrTheBackdrop) {
   }
 }
 
+// A bright 3 x 3 marker on black lands where the turn puts it: longitude 90
+// shows source u + 1/4 at output u, latitude 45 shows source v - 1/4 at the
+// output centre.
+TEST(WholeRender, TurnedRenderMovesAMarkerToTheComputedPixel) {
+  struct Case {
+    const char* what;
+    float latitude, longitude;
+    int32_t sourceX, sourceY;
+    double outX, outY;
+  };
+  const Case cases[] = {
+      {"longitude 90", 0, 90, 200, 40, 200 - 64, 40},
+      {"longitude -90", 0, -90, 20, 90, 20 + 64, 90},
+      {"latitude 45", 45, 0, 128, 32, 128, 64},
+  };
+  for (const Case& c : cases) {
+    TestDocument doc = MakeTestDocument(256, 128, 3, 8, false);
+    for (int32_t dy = -1; dy <= 1; ++dy) {
+      for (int32_t dx = -1; dx <= 1; ++dx) {
+        for (int16_t p = 0; p < 3; ++p) SetDocumentSample(doc, c.sourceX + dx, c.sourceY + dy, p, 255);
+      }
+    }
+    RenderRun run;
+    ASSERT_EQ(run.Render(&doc,
+                         [&](ParameterBlock* b) {
+                           b->latitude = c.latitude;
+                           b->longitude = c.longitude;
+                         }),
+              kNoErr);
+    double sum = 0, sx = 0, sy = 0;
+    for (int32_t y = 0; y < doc.height; ++y) {
+      for (int32_t x = 0; x < doc.width; ++x) {
+        const double v = GetDocumentSample(doc, x, y, 1);
+        sum += v;
+        sx += v * x;
+        sy += v * y;
+      }
+    }
+    ASSERT_GT(sum, 255.0 * 4) << c.what;
+    EXPECT_NEAR(sx / sum, c.outX, 0.75) << c.what;
+    EXPECT_NEAR(sy / sum, c.outY, 0.75) << c.what;
+  }
+}
+
 }  // namespace
