@@ -154,4 +154,51 @@ TEST(RunModes, PreviewShowsTheRenderOverTheCheckerboardThroughTheMask) {
   }
 }
 
+// Preview quality 1 samples the stored corners with the fast sampler,
+// quality 2 with the quality sampler, and
+// quality 3 first tests the pixel centre and supersamples pixels on a
+// boundary; none of the first two ever supersamples.
+TEST(RunModes, PreviewQualityModesDispatch) {
+  const TestDocument earth = LoadEarthDocument();
+  TestDocument shown[4];
+  for (int32_t quality : {1, 2, 3}) {
+    TestDocument doc = earth;
+    PreviewRun preview;
+    preview.Preview(&doc, 1, quality);
+    shown[quality] = earth;
+    for (int32_t y = 0; y < 128; ++y) {
+      for (int32_t x = 0; x < 256; ++x) {
+        for (int16_t c = 0; c < 3; ++c) SetDocumentSample(shown[quality], x, y, c, preview.Out(x, y, c));
+      }
+    }
+  }
+  EXPECT_GE(DocumentPsnr(shown[1], earth, 3), 25.0);
+  EXPECT_GE(DocumentPsnr(shown[2], earth, 3), 30.0);
+  EXPECT_LT(DocumentPsnr(shown[1], shown[2], 3), 100.0);  // two samplers, two pictures
+  EXPECT_EQ(DocumentPsnr(shown[3], shown[2], 3), 200.0);  // no boundary: the same samples
+
+  // 257 columns: columns 0 and 256 are half on the map. Only quality 3
+  // covers them by half; the others take corner A's status whole.
+  for (int32_t quality : {1, 2, 3}) {
+    TestDocument doc = MakeTestDocument(257, 128, 3, 8, true);
+    for (int32_t y = 0; y < 128; ++y) {
+      for (int32_t x = 0; x < 257; ++x) {
+        for (int16_t p = 0; p < 3; ++p) SetDocumentSample(doc, x, y, p, 100);
+        SetDocumentSample(doc, x, y, 3, 255);
+      }
+    }
+    PreviewRun preview;
+    preview.Preview(&doc, 1, quality);
+    const int32_t half = (256 * 131) >> 8;
+    for (int32_t y : {8, 20}) {
+      const int32_t bgLeft = ((0 ^ y) & 8) == 0 ? 255 : 204;
+      const int32_t bgRight = ((256 ^ y) & 8) == 0 ? 255 : 204;
+      const double left = quality == 3 ? (half * 100 + bgLeft * (256 - half)) >> 8 : (255 * 100 + bgLeft) >> 8;
+      const double right = quality == 3 ? (half * 100 + bgRight * (256 - half)) >> 8 : bgRight;
+      EXPECT_EQ(preview.Out(0, y, 1), left) << quality << " row " << y;
+      EXPECT_EQ(preview.Out(256, y, 1), right) << quality << " row " << y;
+    }
+  }
+}
+
 }  // namespace
