@@ -150,20 +150,29 @@ void FillLookupGrid(ImageRecord* grid, int32_t id) {
     grid->gridId = 0;
     return;
   }
+  CopyLookupTable(grid, table);
+}
+
+bool CopyLookupTable(ImageRecord* grid, const LookupTableInfo* table) {
   const int32_t n = table->size;
   if (!CreateImageRecord(grid, n, n, PixelRgbaFloat, FetchClamp, 0)) {
     grid->gridId = 0;
-    return;
+    return false;
   }
   const float* next = table->values;
   const float* const end = table->values + table->valueCount;
   const uint32_t zero = FloatBits(0.0f);
+  bool complete = true;
   for (int32_t row = 0; row < n; ++row) {
     const int32_t y = table->layout == kTableBelowReversed ? n - 1 - row : row;
     const int32_t last = LastFilledColumn(table, y);
     for (int32_t x = 0; x < n; ++x) {
       PutPixelRgba(x, y, grid, 0, zero, zero, zero, zero);
-      if (x > last || next + table->valuesPerCell > end) continue;
+      if (x > last) continue;
+      if (next + table->valuesPerCell > end) {
+        complete = false;  // a short table leaves the rest of its region 0
+        continue;
+      }
       const uint32_t first = FloatBits(next[0]);
       const uint32_t second = FloatBits(next[1]);
       const uint32_t third = table->valuesPerCell == 3 ? FloatBits(next[2]) : zero;
@@ -172,7 +181,8 @@ void FillLookupGrid(ImageRecord* grid, int32_t id) {
       if (table->layout == kTableMirrored) PutPixelRgba(y, x, grid, 0, second, first, zero, zero);
     }
   }
-  grid->gridId = id;
+  grid->gridId = table->id;
+  return complete && next == end;
 }
 
 void SampleGridBilinear(float X, float Y, const ImageRecord* grid, int32_t level, float* r, float* g) {

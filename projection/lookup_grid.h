@@ -50,6 +50,10 @@ const LookupTableInfo* FindLookupTable(int32_t id);
 // re-created at the table's size; when that fails (or the table has no data)
 // gridId is left at 0 and the grid holds no table.
 void FillLookupGrid(ImageRecord* grid, int32_t id);
+// The copy step of a load: re-creates the grid at the table's size, zeroes
+// every cell and fills the table's region in storage order. False when the
+// creation fails (gridId 0) or the values do not match the region's size.
+bool CopyLookupTable(ImageRecord* grid, const LookupTableInfo* table);
 
 // Bilinear interpolation of the R and G channels of a level at (X, Y) in cell
 // units; reads outside the level are clamped to its border cells.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "grid_fixture.h"
 #include "projection/lookup_grid.h"
@@ -174,6 +175,65 @@ TEST_F(SamplerTest, TrianglesSplitTheCellAlongTheRisingDiagonal) {
   float r, g;
   SampleGridBilinear(0.5f, 0.5f, &grid, 0, &r, &g);
   EXPECT_NEAR(g, 0.25f, 1e-6f);
+}
+
+}  // namespace
+
+namespace {
+
+// Storage of the triangle layouts, with a table whose values count the cells
+// 1, 2, 3, ... in storage order.
+TEST_F(GridTest, TriangleLayoutsFillTheirRegionInStorageOrder) {
+  struct Case {
+    int32_t layout, size, cells;
+    bool (*filled)(int32_t x, int32_t y, int32_t n);
+    int32_t firstX, firstY;  // the cell that receives the first value
+  };
+  const Case cases[] = {
+      {kTableToAntidiagonal, 50, 1324, [](int32_t x, int32_t y, int32_t n) { return x + y <= n; }, 0, 0},
+      {kTableToAntidiagonal, 51, 1376, [](int32_t x, int32_t y, int32_t n) { return x + y <= n; }, 0, 0},
+      {kTableBelowAntidiagonal, 50, 1275, [](int32_t x, int32_t y, int32_t n) { return x + y <= n - 1; }, 0, 0},
+      {kTableBelowReversed, 30, 465, [](int32_t x, int32_t y, int32_t n) { return x + y <= n - 1; }, 0, 29},
+      {kTableFull, 50, 2500, [](int32_t, int32_t, int32_t) { return true; }, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "layout " << c.layout << " size " << c.size);
+    std::vector<float> values(2 * c.cells);
+    for (int32_t i = 0; i < c.cells; ++i) {
+      values[2 * i] = float(i + 1);
+      values[2 * i + 1] = -float(i + 1);
+    }
+    const LookupTableInfo table{77, c.size, 2, c.layout, kSampleTriangles, values.data(), 2 * c.cells};
+    EXPECT_TRUE(CopyLookupTable(&grid, &table));
+    EXPECT_EQ(grid.gridId, 77);
+    EXPECT_EQ(grid.levelWidth[0], c.size);
+    float cell[4];
+    Cell(&grid, c.firstX, c.firstY, cell);
+    EXPECT_EQ(cell[0], 1.0f);
+    int32_t seen = 0;
+    for (int32_t y = 0; y < c.size; ++y) {
+      for (int32_t x = 0; x < c.size; ++x) {
+        Cell(&grid, x, y, cell);
+        if (c.filled(x, y, c.size)) {
+          ++seen;
+          EXPECT_EQ(cell[1], -cell[0]) << x << "," << y;
+          EXPECT_GT(cell[0], 0.0f) << x << "," << y;
+        } else {
+          EXPECT_EQ(cell[0], 0.0f) << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(seen, c.cells);
+  }
+}
+
+TEST_F(GridTest, ATableOfTheWrongLengthIsReported) {
+  std::vector<float> values(100, 1.0f);
+  const LookupTableInfo table{77, 50, 2, kTableFull, kSampleTriangles, values.data(), 100};
+  EXPECT_FALSE(CopyLookupTable(&grid, &table));
+  float cell[4];
+  Cell(&grid, 49, 49, cell);
+  EXPECT_EQ(cell[0], 0.0f);  // the cells without values stay 0
 }
 
 }  // namespace

@@ -31,6 +31,62 @@ Vec3 ToVec3(const Vec3f& v) { return Vec3{v.x, v.y, v.z}; }
 
 // --- domains and fixed points ---------------------------------------------------
 
+TEST_F(GridTest, SquareLookupFillsTheDiscWithCornersOnTheAxes) {
+  struct Case {
+    double x, y, re, im;
+  };
+  const Case corners[] = {{1, 1, 0, 1}, {0, 1, -1, 0}, {0, 0, 0, -1}, {1, 0, 1, 0}, {0.5, 0.5, 0, 0}};
+  for (const Case& c : corners) {
+    const Complex p{c.x, c.y};
+    const Complex r = ConformalSquareLookup(&p, &grid);
+    EXPECT_NEAR(r.re, c.re, 1e-5) << c.x << "," << c.y;
+    EXPECT_NEAR(r.im, c.im, 1e-5) << c.x << "," << c.y;
+  }
+  for (double t = 0.0; t <= 1.0; t += 0.0625) {
+    for (double u = 0.0; u <= 1.0; u += 0.0625) {
+      const Complex p{t, u};
+      const Complex r = ConformalSquareLookup(&p, &grid);
+      const double radius = std::hypot(r.re, r.im);
+      EXPECT_LE(radius, 1.0 + 1e-6);
+      const bool onEdge = t == 0.0 || t == 1.0 || u == 0.0 || u == 1.0;
+      if (onEdge) {
+        EXPECT_NEAR(radius, 1.0, 2e-4) << t << "," << u;  // chords between edge cells
+      } else {
+        EXPECT_LT(radius, 1.0) << t << "," << u;
+      }
+    }
+  }
+}
+
+TEST_F(GridTest, LobedVariantsGiveUnitDirectionsWhereTheyMap) {
+  struct Lobes {
+    double k;
+    int32_t n;
+    double angle, scale, offsetX, offsetY;
+  };
+  // outputs 92, 93, 95 and 96
+  const Lobes outputs[] = {{0.5, 2, 1.5707963267948966, 0.5, 0, 0},
+                           {0.75, 3, 0.5235987755, 0.727802037845706, 0, -0.21398305084745764},
+                           {1.25, 5, -0.3141592653, 0.7955812101910829, 0, -0.101},
+                           {1.5, 6, 0.5235987755, 0.7911392405063291, 0, 0}};
+  for (const Lobes& o : outputs) {
+    int inside = 0;
+    for (double y = -1.0; y <= 1.0; y += 0.05) {
+      for (double x = -1.0; x <= 1.0; x += 0.05) {
+        uint8_t outside = 7;
+        Vec3f v;
+        InverseNCunx(x, y, &outside, &v, &grid, o.k, o.n, o.angle, o.scale, o.offsetX, o.offsetY);
+        ASSERT_LE(outside, 1);
+        if (outside) continue;
+        ++inside;
+        const double length = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
+        EXPECT_NEAR(length, 1.0, 1e-5) << o.n << " at " << x << "," << y;
+      }
+    }
+    EXPECT_GT(inside, 200) << o.n;
+  }
+}
+
 TEST_F(GridTest, PeirceCentreIsTheForwardDirection) {
   uint8_t outside = 7;
   Vec3f v;
