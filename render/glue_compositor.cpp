@@ -8,6 +8,7 @@
 #include "image/image_record.h"
 #include "image/pixel_access.h"
 #include "image/sample_edge.h"
+#include "render/glue_modes.h"
 #include "render/run_tables.h"
 #include "render/source_acquisition.h"
 
@@ -219,25 +220,17 @@ void SpillOverRange(int32_t n[3], int32_t m) {
   }
 }
 
-// The blend formulas of glue 2..62 come with the glue modes; until they are
-// in, every glue value writes the rendered pixel as "normal" does.
+// The glue step: one switch on the kind, the mode's formula from the glue
+// modes (which hold their inputs and results in the kind's range).
 void ApplyGlue8(int32_t glue, int32_t n[3], const int32_t o[3], const int32_t* tent) {
-  (void)n;
-  (void)o;
-  (void)tent;
-  switch (glue) {
-    case 1: return;
-    default: return;
-  }
+  if (glue < 2 || glue > kGlueModeCount) return;
+  if (glue == 2 && tent == nullptr) return;  // no run tables: written as "normal"
+  GlueBlend8(glue, n, o, tent);
 }
 
 void ApplyGlue16(int32_t glue, int32_t n[3], const int32_t o[3]) {
-  (void)n;
-  (void)o;
-  switch (glue) {
-    case 1: return;
-    default: return;
-  }
+  if (glue < 2 || glue > kGlueModeCount) return;
+  GlueBlend16(glue, n, o);
 }
 
 void PrepareCompositeTarget(const GlobalsRecord* globals, CompositeTarget* target) {

@@ -1,6 +1,10 @@
 #include "render/row_renderer.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "host/globals_record.h"
+#include "host/host_memory.h"
 #include "host/parameter_block.h"
 #include "image/image_record.h"
 #include "nets/nets_services_stub.h"
@@ -46,6 +50,23 @@ ColumnRecord* Columns(const GlobalsRecord* globals) { return static_cast<ColumnR
 int32_t ColumnCapacity(const GlobalsRecord* globals) {
   if (globals->columnRecords == nullptr) return 0;
   return globals->columnRecordBufferSize / int32_t(sizeof(ColumnRecord));
+}
+
+// An export target may be wider than the host's rectangle that sized the
+// column array: the array grows (cleared) before the first row maps into it.
+bool EnsureColumnCapacity(GlobalsRecord* globals, int32_t records) {
+  if (ColumnCapacity(globals) >= records) return true;
+  const int64_t bytes = int64_t(records) * int64_t(sizeof(ColumnRecord));
+  if (bytes > INT32_MAX) return false;
+  const BufferProcs* procs = RunBufferProcs(globals);
+  FreeBuffer(&globals->columnRecords, &globals->columnRecordSlot, procs);
+  globals->columnRecordBufferSize = 0;
+  globals->columnRecords = AllocBuffer(bytes, &globals->columnRecordSlot, procs);
+  if (globals->columnRecords == nullptr) return false;
+  std::memset(globals->columnRecords, 0, size_t(bytes));
+  globals->columnRecordBufferSize = int32_t(bytes);
+  globals->columnRecordCount = records;
+  return true;
 }
 
 void RunSpanJob(GlobalsRecord* globals, MappingContext* context, int32_t first, int32_t last, int32_t job,
@@ -153,21 +174,32 @@ void RenderRowPixels(BandRecord* band) {
 
 void RenderOutputRow(GlobalsRecord* globals) {
   const FilterRecord* fr = globals->filterRecord;
-  if (fr == nullptr || fr->inData == nullptr || fr->outData == nullptr) {
-    SetResult(globals, kNoHostBuffers);
-    return;
-  }
   const ParameterBlock* block = GetParameterBlock(globals);
-  const int32_t width = TargetWidth(globals);
-  ColumnRecord* columns = Columns(globals);
-  // Records 0..width + 1 are used; a target wider than the array renders nothing.
-  if (block == nullptr || width < 1 || ColumnCapacity(globals) < width + 2) {
+  if (fr == nullptr || block == nullptr) {
     SetResult(globals, kNoHostBuffers);
     return;
   }
+  // The host's buffers are needed where the row is written into them; an
+  // export pass writes its own image.
+  if (block->runMode != RunModeExport && (fr->inData == nullptr || fr->outData == nullptr)) {
+    SetResult(globals, kNoHostBuffers);
+    return;
+  }
+  const int32_t width = TargetWidth(globals);
+  if (width < 1) return;
+  const int32_t r = globals->currentRow;
+  // Records 0..width + 1 are used.
+  if (r == 0 && !EnsureColumnCapacity(globals, width + 4)) {
+    SetResult(globals, kMemFullErr);
+    return;
+  }
+  if (ColumnCapacity(globals) < width + 2) {
+    SetResult(globals, kMemFullErr);
+    return;
+  }
+  ColumnRecord* columns = Columns(globals);
   ImageRecord* target = RunTargetImage(globals);
   MappingContext* context = &gRenderContexts[0];
-  const int32_t r = globals->currentRow;
   if (r == 0) {
     PrepareRenderContexts(globals, gRenderContexts, kRenderContextCount, target);
     for (int32_t word = 0; word < 6; ++word) ClearCoverage(columns, width, word);

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 #include <vector>
 
+#include "nets/nets_services_stub.h"
+#include "projection/output_pixel.h"
+#include "projection/output_shapes.h"
 #include "tests/render/render_fixture.h"
 
 namespace {
@@ -158,6 +163,48 @@ TEST(WholeRender, TurnedRenderMovesAMarkerToTheComputedPixel) {
     EXPECT_NEAR(sx / sum, c.outX, 0.75) << c.what;
     EXPECT_NEAR(sy / sum, c.outY, 0.75) << c.what;
   }
+}
+
+// Every output number renders through the host into a float document with
+// finite samples everywhere; every closed-form output shows the picture
+// (the net, multi-view and brick outputs draw theirs once the nets are built).
+TEST(WholeRender, EveryOutputRendersTheSource) {
+  const TestDocument earth = LoadEarthDocument(3, 32, false);
+  TestDocument small = MakeTestDocument(64, 32, 3, 32, false);
+  for (int32_t y = 0; y < 32; ++y) {
+    for (int32_t x = 0; x < 64; ++x) {
+      for (int16_t c = 0; c < 3; ++c) SetDocumentSample(small, x, y, c, GetDocumentSample(earth, 4 * x + 2, 4 * y + 2, c));
+    }
+  }
+  std::string withoutPicture;
+  for (int32_t output = 1; output <= 255; ++output) {
+    TestDocument doc = small;
+    RenderRun run;
+    ASSERT_EQ(run.Render(&doc,
+                         [&](ParameterBlock* b) {
+                           b->outputProjection = output;
+                           b->backdropRed = 65535;
+                           b->backdropGreen = 0;
+                           b->backdropBlue = 65535;
+                         }),
+              kNoErr)
+        << output;
+    int32_t picture = 0, bad = 0;
+    for (int32_t y = 0; y < 32; ++y) {
+      for (int32_t x = 0; x < 64; ++x) {
+        const double r = GetDocumentSample(doc, x, y, 0);
+        const double g = GetDocumentSample(doc, x, y, 1);
+        const double b = GetDocumentSample(doc, x, y, 2);
+        if (!std::isfinite(r) || !std::isfinite(g) || !std::isfinite(b)) ++bad;
+        if (std::fabs(r - 1) + std::fabs(g) + std::fabs(b - 1) > 0.05) ++picture;
+      }
+    }
+    EXPECT_EQ(bad, 0) << "output " << output;
+    const bool needsNets = output == 45 || IsNetOutput(output) || OutputShapeHasNet(output) ||
+                           IsMultiViewOutput(output);
+    if (picture == 0 && !needsNets) withoutPicture += " " + std::to_string(output);
+  }
+  EXPECT_EQ(withoutPicture, "");
 }
 
 }  // namespace
