@@ -189,6 +189,55 @@ TEST(Compositor, GlueOutsideTheModesWritesNormal) {
   }
 }
 
+// Glue 2..62 blends with the pixel already there: the host's input pixel
+// in the final render and the preview, the export image's own pixel in an
+// export pass; grey documents read plane 0 for all three channels.
+TEST(Compositor, GlueModesBlendWithTheUnderlyingPixel) {
+  struct Case {
+    Doc doc;
+    int32_t runMode;
+    int32_t glue;
+    uint16_t under;  // every input sample
+    float value;
+    double expect;
+  };
+  const Case cases[] = {
+      {kRgb8, RunModeHost, 5, 200, 0.1f, 200},            // lighten
+      {kRgb8, RunModeHost, 6, 200, 0.1f, 25},             // darken
+      {kRgb8, RunModeHost, 7, 200, 0.5f, 255},            // add, held at full scale
+      {kRgb8, RunModeHost, 2, 64, 0.5f, (128 * 127 + 127 * 64) >> 8},  // procedural + through the tent table
+      {kGrey8, RunModeHost, 8, 20, 0.5f, ((255 * 127) >> 8) - 20},  // subtract after the grey rule
+      {kRgb16, RunModeHost, 9, 16384, 0.5f, (16384 * 16384) >> 15},  // multiply
+      {kRgbF, RunModeHost, 6, 0, 0.5f, 0.5},              // float ignores the glue
+      {kRgb8, RunModePreview, 5, 200, 0.1f, 200},
+  };
+  for (const Case& c : cases) {
+    CompositorBench bench(c.doc, c.runMode, 2, 2);
+    bench.block->glue = c.glue;
+    if (c.doc.depth == 16) {
+      for (size_t k = 0; k + 1 < bench.in.size(); k += 2) std::memcpy(&bench.in[k], &c.under, 2);
+    } else {
+      for (uint8_t& v : bench.in) v = uint8_t(c.under);
+    }
+    bench.Put(1, 1, c.value, c.value, c.value, 1.0f);
+    EXPECT_NEAR(bench.Sample(1, c.runMode == RunModeHost ? 0 : 1, 0), c.expect, 1e-6) << "glue " << c.glue;
+  }
+  // An export pass blends with the export image.
+  CompositorBench bench(kRgb8, RunModeExport, 3, 3);
+  bench.block->glue = 5;
+  ImageRecord image;
+  InitImageRecord(&image, nullptr, nullptr);
+  ASSERT_TRUE(CreateImageRecord(&image, 3, 3, PixelRgba8, 0, 0));
+  PutPixelRgba8(1, 1, &image, 0, 220, 10, 10, 255);
+  bench.work->offscreenTarget = &image;
+  bench.Put(1, 1, 0.5f, 0.5f, 0.5f, 1.0f);
+  uint32_t r, g, b, a;
+  GetPixelRgba(1, 1, &image, 0, &r, &g, &b, &a);
+  EXPECT_EQ(r, 220u);
+  EXPECT_EQ(g, 127u);
+  FreeImageRecord(&image);
+}
+
 // Positions outside the delivered rectangle are clamped into it; nothing is
 // written outside it, nor without buffers or for an empty rectangle.
 TEST(Compositor, NeverWritesOutsideTheDeliveredRectangle) {
