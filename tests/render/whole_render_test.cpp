@@ -207,4 +207,32 @@ TEST(WholeRender, EveryOutputRendersTheSource) {
   EXPECT_EQ(withoutPicture, "");
 }
 
+// A float layer may hold any value in its transparency plane: alphas above
+// 1 (and below 0) count as opaque (and clear) and never turn the colour
+// into a division by a vanishing sum of alphas.
+TEST(WholeRender, FloatAlphaOutsideZeroToOneStaysFinite) {
+  for (int32_t keep : {1, 0}) {
+    TestDocument doc = MakeTestDocument(64, 32, 3, 32, true);
+    for (int32_t y = 0; y < 32; ++y) {
+      for (int32_t x = 0; x < 64; ++x) {
+        for (int16_t c = 0; c < 3; ++c) SetDocumentSample(doc, x, y, c, 0.25 * (c + 1));
+        // Columns alternate 3 and -1: pairs whose alphas sum to 2, 0 or less.
+        SetDocumentSample(doc, x, y, 3, (x & 1) ? -1.0 : 3.0);
+      }
+    }
+    RenderRun run;
+    ASSERT_EQ(run.Render(&doc, [&](ParameterBlock* b) { b->keepTransparency = keep; }), kNoErr);
+    for (int32_t y = 0; y < 32; ++y) {
+      for (int32_t x = 0; x < 64; ++x) {
+        for (int16_t c = 0; c < 4; ++c) {
+          const double v = GetDocumentSample(doc, x, y, c);
+          ASSERT_TRUE(std::isfinite(v)) << keep << " " << x << "," << y << " plane " << c;
+          ASSERT_GE(v, 0.0) << keep << " " << x << "," << y << " plane " << c;
+          ASSERT_LE(v, 1.0) << keep << " " << x << "," << y << " plane " << c;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
