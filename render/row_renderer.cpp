@@ -200,6 +200,11 @@ void RenderOutputRow(GlobalsRecord* globals) {
   ColumnRecord* columns = Columns(globals);
   ImageRecord* target = RunTargetImage(globals);
   MappingContext* context = &gRenderContexts[0];
+  // The globals may have moved since the contexts were prepared: their
+  // pointers into it are taken afresh for every row.
+  context->sourceImage = &globals->images[0];
+  context->lookupGrid = &globals->images[1];
+  context->columnRecords = globals->columnRecords;
   if (r == 0) {
     PrepareRenderContexts(globals, gRenderContexts, kRenderContextCount, target);
     for (int32_t word = 0; word < 6; ++word) ClearCoverage(columns, width, word);
