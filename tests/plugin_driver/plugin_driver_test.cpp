@@ -61,7 +61,14 @@ TEST(PluginDriver, LoadsThePluginAndRunsEveryPhase) {
     }
   }
   EXPECT_EQ(rows, (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(doc.pixels, before.pixels);  // the stand-in render copies each row
+  // The row renderer's stand-in writes each source row mirrored left to right.
+  TestDocument expected = before;
+  for (int32_t y = 1; y < 4; ++y) {
+    for (int32_t x = 1; x < 6; ++x) {
+      for (int16_t p = 0; p < 3; ++p) SetDocumentSample(expected, x, y, p, GetDocumentSample(before, 6 - x, y, p));
+    }
+  }
+  EXPECT_EQ(doc.pixels, expected.pixels);
 
   DescriptorList recorded;
   ASSERT_TRUE(GetTestHostDescriptor(&host, &recorded));
