@@ -121,3 +121,10 @@ void AttachLevelBands(GlobalsRecord* globals) {
   globals->imageOwner.runLevelBands = RunLevelBands;
   globals->imageOwner.bandContext = globals;
 }
+
+void BuildLevelsThroughBands(GlobalsRecord* globals, ImageRecord* image) {
+  AttachLevelBands(globals);
+  BuildAllLevels(image);
+  globals->imageOwner.runLevelBands = nullptr;
+  globals->imageOwner.bandContext = nullptr;
+}

@@ -58,6 +58,9 @@ void ResetFirstBand(GlobalsRecord* globals);
 // The level-job runner that the image records of a run call: one split of
 // the rectangle, then the bands. `bandContext` is the GlobalsRecord.
 void RunLevelBands(void* bandContext, const Rect* rect, int32_t jobCode, void* jobArgs);
-// Points the run's image owner at RunLevelBands for these globals; done
-// before every level build, since the host may move the globals between calls.
+// Points the run's image owner at RunLevelBands for these globals.
 void AttachLevelBands(GlobalsRecord* globals);
+// Builds the levels of one of the run's images through the band scheduler.
+// The owner is pointed at the globals only for the build: the host may move
+// the globals between calls, and a stale pointer must not outlive the call.
+void BuildLevelsThroughBands(GlobalsRecord* globals, ImageRecord* image);

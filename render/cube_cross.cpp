@@ -38,7 +38,6 @@ void SplitCubeCross(GlobalsRecord* globals, int32_t columns, int32_t rows, int32
       return;
     }
   }
-  AttachLevelBands(globals);
   for (int32_t i = 0; i < kFaceCount; ++i) {
     const FaceCell& cell = cells[i];
     ImageRecord* face = &faces[cell.face];
@@ -47,7 +46,7 @@ void SplitCubeCross(GlobalsRecord* globals, int32_t columns, int32_t rows, int32
     CopyImageRect(source, &rect, face, 0, 0, 0);
     face->sampleEdgeMode = EdgeClamp;
     face->layoutMarker = marker;
-    BuildAllLevels(face);
+    BuildLevelsThroughBands(globals, face);
   }
 }
 

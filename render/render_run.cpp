@@ -44,8 +44,7 @@ void MatchSourceEdgeModes(GlobalsRecord* globals, int32_t input) {
   source->fetchEdgeMode = fetch;
   source->sampleEdgeMode = sample;
   if (!ImageHasLevel(source, 0)) return;
-  AttachLevelBands(globals);
-  BuildAllLevels(source);
+  BuildLevelsThroughBands(globals, source);
 }
 
 void FreeInputMesh(GlobalsRecord* globals) {

@@ -157,8 +157,7 @@ void ReadSourceTiles(GlobalsRecord* globals) {
   }
   source->fetchEdgeMode = InputLayoutClass(block->inputProjection);
   source->sampleEdgeMode = InputTileCode(block->inputProjection);
-  AttachLevelBands(globals);
-  BuildAllLevels(source);
+  BuildLevelsThroughBands(globals, source);
   ReportProgressSource(globals, 1, 100);
   block->sourceLoaded = 1;
   fr->inRect = savedIn;

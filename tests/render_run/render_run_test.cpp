@@ -103,7 +103,7 @@ TEST_F(RenderRun, AnAdvanceStateErrorEndsTheRunAndReleasesEverything) {
     bool inStart;
   };
   // Two tiles, the scaled request, then one call per row.
-  const Case cases[] = {{1, true}, {2, true}, {4, true}, {5, false}, {12, false}};
+  const Case cases[] = {{1, true}, {2, true}, {3, true}, {4, true}, {5, false}, {12, false}};
   for (int32_t input : {1, 27, 29}) {
     for (const Case& c : cases) {
       const std::string label = "input " + std::to_string(input) + ", failing call " + std::to_string(c.failAt);

@@ -165,4 +165,105 @@ TEST_F(SourceRead, AnUnknownDocumentKindIsRefusedWithAnAlert) {
   }
 }
 
+// Rows the host pads with extra bytes are read at the host's row bytes; a
+// transparency plane the filter case does not let us edit is not read as
+// alpha.
+TEST_F(SourceRead, HostRowBytesAndTheTransparencyRuleAreFollowed) {
+  struct Case {
+    const char* label;
+    int16_t planes;
+    int32_t depth;
+    int32_t extraRowBytes;
+    int16_t filterCase;  // 0: as the host sets it
+  };
+  const Case cases[] = {
+      {"padded 16-bit rows", 3, 16, 6, 0},
+      {"padded float rows", 1, 32, 3, 0},
+      {"transparency not editable", 1, 8, 0, 2},
+      {"transparency not editable, float", 3, 32, 0, 1},
+  };
+  for (const Case& c : cases) {
+    ShutdownTestHost(&host);
+    NewDocument(21, 9, c.planes, c.depth, true);
+    TestHostOptions options;
+    options.extraRowBytes = c.extraRowBytes;
+    OpenHost(options);
+    if (c.filterCase) host.record.filterCase = c.filterCase;
+    ASSERT_EQ(PrepareAndStart(), kNoErr) << c.label;
+    const ImageRecord* source = &Globals()->images[0];
+    int32_t mismatches = 0;
+    for (int32_t y = 0; y < 9; ++y) {
+      for (int32_t x = 0; x < 21; ++x) {
+        double got[4], want[4];
+        ImagePixel(source, x, y, got);
+        DocumentPixel(doc, x, y, want);
+        if (c.filterCase) want[3] = DocumentFullScale(doc);
+        for (int32_t k = 0; k < 4; ++k) mismatches += got[k] != want[k];
+      }
+    }
+    EXPECT_EQ(mismatches, 0) << c.label;
+    EXPECT_EQ(ContinueToEnd(), kNoErr) << c.label;
+    ExpectCleanEnd(c.label);
+  }
+}
+
+// A tile is copied only into a record of the host's pixel kind, only for a
+// tile the record has, and never past what the host delivered.
+TEST_F(SourceRead, ATileCopyKeepsWithinTheRecordAndTheDelivery) {
+  NewDocument(40, 30);
+  OpenHost();
+  ASSERT_EQ(PrepareAndStart(), kNoErr);
+  GlobalsRecord* g = Direct();
+  ImageOwner owner{};
+  ImageRecord other;
+  InitImageRecord(&other, &owner, nullptr);
+  ASSERT_TRUE(CreateImageRecord(&other, 40, 30, PixelRgba16, FetchClamp, 0));
+  ImageRecord same;
+  InitImageRecord(&same, &owner, nullptr);
+  ASSERT_TRUE(CreateImageRecord(&same, 40, 30, PixelRgba8, FetchClamp, 0));
+  for (int32_t y = 0; y < 30; ++y) {
+    for (int32_t x = 0; x < 40; ++x) {
+      PutPixelRgba16(x, y, &other, 0, 7, 7, 7, 7);
+      PutPixelRgba8(x, y, &same, 0, 7, 7, 7, 7);
+    }
+  }
+  // The host delivers only a 10 x 4 corner of the image.
+  const Rect corner{0, 0, 4, 10};
+  RequestSourceRect(g, &corner);
+  ASSERT_EQ(TestHostAdvanceState(), kNoErr);
+  CopyHostTileToImage(&other, g, 0);  // a 16-bit record for an 8-bit host
+  CopyHostTileToImage(&same, g, 1);   // no such tile
+  CopyHostTileToImage(&same, g, -1);
+  int32_t changed = 0;
+  for (int32_t y = 0; y < 30; ++y) {
+    for (int32_t x = 0; x < 40; ++x) {
+      uint32_t r, gg, b, a;
+      GetPixelRgba(x, y, &other, 0, &r, &gg, &b, &a);
+      changed += r != 7;
+      changed += GetPixelPacked32Clamped(x, y, &same, 0) != 0x07070707u;
+    }
+  }
+  EXPECT_EQ(changed, 0);
+  CopyHostTileToImage(&same, g, 0);
+  for (int32_t y = 0; y < 30; ++y) {
+    for (int32_t x = 0; x < 40; ++x) {
+      const bool delivered = x < 10 && y < 4;
+      double got[4], want[4];
+      ImagePixel(&same, x, y, got);
+      DocumentPixel(doc, x, y, want);
+      if (delivered) {
+        EXPECT_TRUE(got[0] == want[0] && got[1] == want[1] && got[2] == want[2] && got[3] == want[3]) << x << "," << y;
+      } else {
+        EXPECT_EQ(GetPixelPacked32Clamped(x, y, &same, 0), 0x07070707u) << x << "," << y;
+      }
+    }
+  }
+  FreeImageRecord(&other);
+  FreeImageRecord(&same);
+  g->currentRow = 0;
+  SetNextBandRects(g);
+  EXPECT_EQ(ContinueToEnd(), kNoErr);
+  ExpectCleanEnd("tile copy");
+}
+
 }  // namespace
