@@ -7,15 +7,19 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "host/band_rects.h"
+#include "host/globals_record.h"
 #include "host/host_records.h"
 #include "host/parameter_block.h"
 #include "host/plugin_main.h"
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
+#include "render/preview_display_stub.h"
 
 struct RenderRun {
   TestHost host;
@@ -97,3 +101,67 @@ inline double DocumentPsnr(const TestDocument& a, const TestDocument& b, int32_t
   const double mse = sum / double(n);
   return mse > 0 ? 10.0 * std::log10(1.0 / mse) : 200.0;
 }
+
+// Drives a preview as the dialog does: after the start phase, the scaled
+// input is requested and the whole preview rendered into the host's buffers.
+struct PreviewRun {
+  RenderRun run;
+  HostError result = kNoErr;
+
+  GlobalsRecord* Globals() { return *reinterpret_cast<GlobalsRecord**>(run.host.data); }
+
+  // After the start phase has set the run up (its final render never
+  // continues), the preview renders as the dialog asks for it.
+  void Preview(TestDocument* doc, int32_t scale, int32_t quality) {
+    Open(doc, scale, quality);
+    PreviewDisplayStubCalls().clear();
+    RenderPreviewImage(Globals());
+    ASSERT_EQ(result, kNoErr);
+  }
+  // The run set up and the scaled input delivered, nothing rendered yet.
+  void Open(TestDocument* doc, int32_t scale, int32_t quality) {
+    TestHostOptions options;
+    options.hasDescriptorParameters = false;
+    InitTestHost(&run.host, doc, options);
+    ASSERT_EQ(CallFilterSelector(&run.host, PluginMain, kSelectorParameters), kNoErr);
+    ParameterBlock* block = run.Block();
+    block->showDialog = 0;
+    block->latitude = block->longitude = block->spin = 0.0f;
+    block->sharpen = 0.0f;
+    block->grid2 = 1;
+    block->indicatrix = 0;
+    block->edges = 0;
+    block->keepTransparency = 1;
+    block->transparentGaps = 0;
+    block->inputProjection = 1;
+    block->outputProjection = 1;
+    block->glue = 1;
+    block->previewQuality = quality;
+    ASSERT_EQ(CallFilterSelector(&run.host, PluginMain, kSelectorPrepare), kNoErr);
+    ASSERT_EQ(CallFilterSelector(&run.host, PluginMain, kSelectorStart), kNoErr);
+    GlobalsRecord* g = Globals();
+    g->resultPtr = &result;
+    g->filterRecord = &run.host.record;
+    block = GetParameterBlock(g);
+    block->runMode = RunModePreview;
+    g->previewRect = Rect{0, 0, 1000, 1000};
+    RequestScaledInput(g, scale);
+    ASSERT_EQ(result, kNoErr);
+  }
+  double Out(int32_t x, int32_t y, int32_t plane) const {
+    const FilterRecord& fr = run.host.record;
+    const TestDocument& doc = *run.host.document;
+    const int32_t bpc = DocumentBytesPerChannel(doc);
+    const uint8_t* p = static_cast<const uint8_t*>(fr.outData) + size_t(fr.outRowBytes) * y +
+                       size_t(x * DocumentPlanes(doc) + plane) * bpc;
+    if (bpc == 1) return *p;
+    if (bpc == 2) {
+      uint16_t v;
+      std::memcpy(&v, p, 2);
+      return v;
+    }
+    float f;
+    std::memcpy(&f, p, 4);
+    return f;
+  }
+};
