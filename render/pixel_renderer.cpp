@@ -322,6 +322,7 @@ void RenderPixelFromCorners(float pixel[4], float sharpness, ImageRecord* target
   corners->passCount = 0;
   corners->edgeTop = corners->edgeBottom = corners->edgeLeft = corners->edgeRight = 0.0f;
   corners->work = 0;
+  // runByte1 of a context is its corners-differ flag.
   for (int32_t k = 0; k < contextCount; ++k) contexts[k].runByte1 = corners->splitFlags != 0 ? 1 : 0;
   switch (qualityMode) {
     case QualityBest:

@@ -69,6 +69,8 @@ bool EnsureColumnCapacity(GlobalsRecord* globals, int32_t records) {
   return true;
 }
 
+// The context's row parity lives in its rowSlot word (twice the context's
+// index at the start, toggled once per corner row).
 void RunSpanJob(GlobalsRecord* globals, MappingContext* context, int32_t first, int32_t last, int32_t job,
                 int32_t row, ImageRecord* target, bool toggleParity) {
   SplitSpanIntoBands(first, last, job, globals, context, row, target);
@@ -136,7 +138,9 @@ void RenderRowPixels(BandRecord* band) {
   const int32_t above = (row - 1) & 1;
   const float sharpness = block->sharpen * 0.01f;
   const int32_t quality = block->runMode == RunModePreview ? block->previewQuality : QualityBest;
-  const float samplingScale = float(block->previewScale);
+  // Stroke opacities are divided by the sampling scale; a scale below one
+  // counts as one.
+  const float samplingScale = float(block->previewScale > 1 ? block->previewScale : 1);
   const bool grid = block->grid2 != 1;
   const bool marks = context.dotOverlay != 0 || context.faceCentreOverlay != 0;
   const bool edges = context.keepRegions != 0;
