@@ -244,6 +244,8 @@ void PrepareCompositeTarget(const GlobalsRecord* globals, CompositeTarget* targe
   const int32_t height = TargetHeight(globals);
   target->runMode = runMode;
   target->kind = CompositePixelKind(fr->imageMode, fr->depth);
+  target->scale = target->kind == PixelKind8 ? 255.0f : (target->kind == PixelKind16 ? 32768.0f : 1.0f);
+  target->full = target->kind == PixelKind8 ? kFull8 : kFull16;
   target->glue = block->glue;
   target->rgb = IsRgbMode(fr->imageMode);
   target->editable = fr->filterCase == 4 || fr->filterCase == 5;
@@ -301,8 +303,8 @@ void CompositeTargetPixel(const CompositeTarget* t, int32_t x, int32_t y, const 
   x = ClampPosition(x, t->width);
   y = t->runMode == RunModeHost ? 0 : ClampPosition(y, t->height);
   const bool integerKind = t->kind != PixelKindFloat;
-  const float scale = t->kind == PixelKind8 ? 255.0f : (t->kind == PixelKind16 ? 32768.0f : 1.0f);
-  const int32_t full = t->kind == PixelKind8 ? kFull8 : kFull16;
+  const float scale = t->scale;
+  const int32_t full = t->full;
 
   int32_t n[3] = {0, 0, 0};
   float f[3] = {colour[0], colour[1], colour[2]};

@@ -24,6 +24,8 @@ struct CompositeTarget {
   int32_t runMode = 0;
   int32_t kind = PixelKind8;
   int32_t glue = 1;
+  float scale = 255.0f;  // of R, G, B and A: 255, 32768 or 1
+  int32_t full = 255;    // full scale M of the integer kinds
   bool rgb = false;       // RGB document (else grey: plane 0 only)
   bool editable = false;  // the transparency plane is written too
   int32_t width = 0;      // TargetWidth: positions are clamped into it
