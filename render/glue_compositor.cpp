@@ -71,8 +71,8 @@ uint32_t To8FromHalfWord(int32_t v) {
   return uint32_t(b > 255 ? 255 : b);
 }
 
-void WriteExport(const CompositeTarget* t, int32_t x, int32_t y, const int32_t n[3], int32_t alpha,
-                 const float f[3], float floatAlpha) {
+void WriteExport(const CompositeTarget* t, int32_t x, int32_t y, const int32_t n[3], int32_t alpha, const float f[3],
+                 float floatAlpha) {
   ImageRecord* image = t->exportImage;
   switch (t->kind) {
     case PixelKind8:
@@ -124,8 +124,8 @@ void WriteHostRow(const CompositeTarget* t, int32_t x, const int32_t n[3], int32
 }
 
 // Run mode 1: the pixel over the checkerboard through the selection mask.
-void WritePreview(const CompositeTarget* t, int32_t x, int32_t y, const int32_t n[3], int32_t alpha,
-                  const float f[3], float floatAlpha) {
+void WritePreview(const CompositeTarget* t, int32_t x, int32_t y, const int32_t n[3], int32_t alpha, const float f[3],
+                  float floatAlpha) {
   const int32_t channels = t->rgb ? 3 : 1;
   int32_t m = GetMaskValue(x, y, t->globals);
   switch (t->kind) {
@@ -141,8 +141,8 @@ void WritePreview(const CompositeTarget* t, int32_t x, int32_t y, const int32_t 
       break;
     }
     case PixelKind16: {
-      uint16_t* out = reinterpret_cast<uint16_t*>(t->outData) + int64_t(t->outRowBytes >> 1) * y +
-                      int64_t(t->planes) * x;
+      uint16_t* out =
+          reinterpret_cast<uint16_t*>(t->outData) + int64_t(t->outRowBytes >> 1) * y + int64_t(t->planes) * x;
       const int32_t bg = CheckerboardValue16(x, y);
       if (t->editable) {
         m = (m * alpha) >> 15;
@@ -169,10 +169,14 @@ void WritePreview(const CompositeTarget* t, int32_t x, int32_t y, const int32_t 
 
 int32_t CompositePixelKind(int16_t imageMode, int32_t depth) {
   switch (DocumentPixelKind(imageMode, depth)) {
-    case PixelRgba8: return PixelKind8;
-    case PixelRgba16: return PixelKind16;
-    case PixelRgbaFloat: return PixelKindFloat;
-    default: return PixelKindUnknown;
+    case PixelRgba8:
+      return PixelKind8;
+    case PixelRgba16:
+      return PixelKind16;
+    case PixelRgbaFloat:
+      return PixelKindFloat;
+    default:
+      return PixelKindUnknown;
   }
 }
 
@@ -207,16 +211,23 @@ void SpillOverRange(int32_t n[3], int32_t m) {
       if (r > m) b += r - m;
       if (b > m) r += b - m;
       break;
-    case 3: b += e8; break;
+    case 3:
+      b += e8;
+      break;
     case 4:
       r += e9;
       g += e9;
       if (r > m) g += r - m;
       if (g > m) r += g - m;
       break;
-    case 5: g += e8; break;
-    case 6: r += e8; break;
-    default: break;
+    case 5:
+      g += e8;
+      break;
+    case 6:
+      r += e8;
+      break;
+    default:
+      break;
   }
 }
 
@@ -355,10 +366,17 @@ void CompositeTargetPixel(const CompositeTarget* t, int32_t x, int32_t y, const 
   }
 
   switch (t->runMode) {
-    case RunModeExport: WriteExport(t, x, y, n, alpha, f, floatAlpha); break;
-    case RunModeHost: WriteHostRow(t, x, n, alpha, f, floatAlpha); break;
-    case RunModePreview: WritePreview(t, x, y, n, alpha, f, floatAlpha); break;
-    default: break;
+    case RunModeExport:
+      WriteExport(t, x, y, n, alpha, f, floatAlpha);
+      break;
+    case RunModeHost:
+      WriteHostRow(t, x, n, alpha, f, floatAlpha);
+      break;
+    case RunModePreview:
+      WritePreview(t, x, y, n, alpha, f, floatAlpha);
+      break;
+    default:
+      break;
   }
 }
 

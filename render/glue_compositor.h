@@ -24,8 +24,8 @@ struct CompositeTarget {
   int32_t runMode = 0;
   int32_t kind = PixelKind8;
   int32_t glue = 1;
-  float scale = 255.0f;  // of R, G, B and A: 255, 32768 or 1
-  int32_t full = 255;    // full scale M of the integer kinds
+  float scale = 255.0f;   // of R, G, B and A: 255, 32768 or 1
+  int32_t full = 255;     // full scale M of the integer kinds
   bool rgb = false;       // RGB document (else grey: plane 0 only)
   bool editable = false;  // the transparency plane is written too
   int32_t width = 0;      // TargetWidth: positions are clamped into it
@@ -35,16 +35,16 @@ struct CompositeTarget {
   const uint8_t* inData = nullptr;
   int32_t outRowBytes = 0;
   int32_t inRowBytes = 0;
-  int32_t planes = 0;        // output pixel stride in samples
-  int32_t inStride = 0;      // input pixel stride in samples
-  int32_t layerPlane = -1;   // sample index of the transparency plane, -1 none
-  int32_t outWidth = 0;      // columns and rows the host delivered
+  int32_t planes = 0;       // output pixel stride in samples
+  int32_t inStride = 0;     // input pixel stride in samples
+  int32_t layerPlane = -1;  // sample index of the transparency plane, -1 none
+  int32_t outWidth = 0;     // columns and rows the host delivered
   int32_t outHeight = 0;
   int32_t inWidth = 0;
   int32_t inHeight = 0;
   // Export image (run mode 2).
   ImageRecord* exportImage = nullptr;
-  bool export8 = false;  // the export image holds 8-bit pixels
+  bool export8 = false;           // the export image holds 8-bit pixels
   const int32_t* tent = nullptr;  // the tent table of glue 2
   const GlobalsRecord* globals = nullptr;
 };

@@ -65,10 +65,14 @@ struct SubSampleGrid {
 
 SubSampleGrid GridForSplit(int32_t splitFlags) {
   switch (splitFlags) {
-    case 1: return {-20, 20, 0, 0};
-    case 2: return {0, 0, -20, 20};
-    case 3: return {-3, 3, -3, 3};
-    default: return {0, 0, 0, 0};
+    case 1:
+      return {-20, 20, 0, 0};
+    case 2:
+      return {0, 0, -20, 20};
+    case 3:
+      return {-3, 3, -3, 3};
+    default:
+      return {0, 0, 0, 0};
   }
 }
 
@@ -132,8 +136,7 @@ void MapPixelNeighbours(float x, float y, int32_t zoom, int32_t panX, int32_t pa
   int8_t usable[4] = {-1, -1, -1, -1};
   auto isUsable = [&](int32_t k) {
     if (usable[k] < 0) {
-      MapOutputPixel(x + kOffsets[k][0], y + kOffsets[k][1], zoom, panX, panY, target, context, &neighbours[k],
-                     band);
+      MapOutputPixel(x + kOffsets[k][0], y + kOffsets[k][1], zoom, panX, panY, target, context, &neighbours[k], band);
       usable[k] = SameRegion(neighbours[k], *mapping) ? 1 : 0;
     }
     return usable[k] == 1;
@@ -208,9 +211,8 @@ void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], Mapp
           SampleInput in{};
           float six[6];
           const ImageRecord* source = context->sourceImage;
-          MapPixelNeighbours(float(c) + fx - 0.5f, float(r) + fy - 0.5f, context->previewScale,
-                             context->previewPanX, context->previewPanY, target, context, source, &mapping, six,
-                             band);
+          MapPixelNeighbours(float(c) + fx - 0.5f, float(r) + fy - 0.5f, context->previewScale, context->previewPanX,
+                             context->previewPanY, target, context, source, &mapping, six, band);
           in.mapping = &mapping;
           in.quality = true;
           in.points[0] = six[2];
@@ -242,10 +244,10 @@ void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], Mapp
           const ImageRecord* image = MappingSourceImage(&a, context, globals);
           if (!IsFlatColourPixel(&a, context)) {
             const int32_t edgeMode = image != nullptr ? image->fetchEdgeMode : FetchClamp;
-            const float u = WrapAverageU(WrapAverageU(cc.srcX, a.srcX, edgeMode), WrapAverageU(b.srcX, d.srcX, edgeMode),
-                                         edgeMode);
-            const float v = WrapAverageV(WrapAverageV(cc.srcY, a.srcY, edgeMode), WrapAverageV(b.srcY, d.srcY, edgeMode),
-                                         edgeMode);
+            const float u =
+                WrapAverageU(WrapAverageU(cc.srcX, a.srcX, edgeMode), WrapAverageU(b.srcX, d.srcX, edgeMode), edgeMode);
+            const float v =
+                WrapAverageV(WrapAverageV(cc.srcY, a.srcY, edgeMode), WrapAverageV(b.srcY, d.srcY, edgeMode), edgeMode);
             if (in.quality && corners->subImageFlags != 0) {
               for (int32_t q = 0; q < 4; ++q) {
                 in.points[2 * q] = a.srcX;
@@ -288,8 +290,8 @@ void RenderPixelWithCentre(int32_t c, int32_t r, float sharpness, float pixel[4]
   }
   MappingContext* context = &contexts[0];
   PixelMapping centre;
-  MapOutputPixel(float(c) - 0.5f, float(r) - 0.5f, context->previewScale, context->previewPanX,
-                 context->previewPanY, target, context, &centre, band);
+  MapOutputPixel(float(c) - 0.5f, float(r) - 0.5f, context->previewScale, context->previewPanX, context->previewPanY,
+                 target, context, &centre, band);
   if (centre.status == corners->status[CornerA] && centre.subImage == corners->subImage[CornerA]) {
     RenderPixelArea(c, r, sharpness, pixel, contexts, target, CornerModeQuality, contextCount, corners, band);
     return;
@@ -334,6 +336,7 @@ void RenderPixelFromCorners(float pixel[4], float sharpness, ImageRecord* target
     case QualityGood:
       RenderPixelArea(c, r, sharpness, pixel, contexts, target, CornerModeFast, contextCount, corners, band);
       break;
-    default: break;
+    default:
+      break;
   }
 }

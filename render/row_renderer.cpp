@@ -34,9 +34,12 @@ float Clamp01(float v) {
 float& CoverageWord(ColumnRecord& record, int32_t word) {
   const int32_t parity = word & 1;
   switch (word >> 1) {
-    case 0: return record.gridCover[parity];
-    case 1: return record.edgeCover[parity];
-    default: return record.markCover[parity];
+    case 0:
+      return record.gridCover[parity];
+    case 1:
+      return record.edgeCover[parity];
+    default:
+      return record.markCover[parity];
   }
 }
 
@@ -71,8 +74,8 @@ bool EnsureColumnCapacity(GlobalsRecord* globals, int32_t records) {
 
 // The context's row parity lives in its rowSlot word (twice the context's
 // index at the start, toggled once per corner row).
-void RunSpanJob(GlobalsRecord* globals, MappingContext* context, int32_t first, int32_t last, int32_t job,
-                int32_t row, ImageRecord* target, bool toggleParity) {
+void RunSpanJob(GlobalsRecord* globals, MappingContext* context, int32_t first, int32_t last, int32_t job, int32_t row,
+                ImageRecord* target, bool toggleParity) {
   SplitSpanIntoBands(first, last, job, globals, context, row, target);
   if (toggleParity) context->rowSlot ^= 1;
   if (job == JobMapCorners) {
@@ -101,8 +104,7 @@ void PrepareRenderContexts(GlobalsRecord* globals, MappingContext* contexts, int
   for (int32_t k = 0; k < count; ++k) RunSpanJob(globals, &contexts[k], -1, width - 1, JobMapCorners, -1, target, true);
 }
 
-void MapAndRunRow(GlobalsRecord* globals, MappingContext* context, int32_t row, ImageRecord* target,
-                  int32_t /*mode*/) {
+void MapAndRunRow(GlobalsRecord* globals, MappingContext* context, int32_t row, ImageRecord* target, int32_t /*mode*/) {
   RunSpanJob(globals, context, -1, TargetWidth(globals) - 1, JobMapCorners, row, target, true);
 }
 
@@ -150,8 +152,8 @@ void RenderRowPixels(BandRecord* band) {
   CornerSet corners{};
   for (int32_t c = band->firstColumn; c <= band->lastColumn; ++c) {
     float pixel[4];
-    RenderPixelFromCorners(pixel, sharpness, band->target, columns, c, row, p, contexts, quality,
-                           kRenderContextCount, &corners, band);
+    RenderPixelFromCorners(pixel, sharpness, band->target, columns, c, row, p, contexts, quality, kRenderContextCount,
+                           &corners, band);
     if (grid) {
       const float k = Clamp01(columns[c + 1].gridCover[p]);
       const float ink[4] = {0, 0, 0, k * 0.5f / samplingScale};

@@ -123,8 +123,7 @@ TEST(Compositor, EightBitSpillClampAndAlphaTable) {
       {3.0f, 0.98f, 0.5f, 1.0f, 255, 255, 239, 255},  // green pushed over passes its excess on to blue
       {-0.5f, 0.25f, 0.0f, 0.5f, 0, 63, 0, 128},      // negative channel 0; alpha 0.5 gives 128
       {0.0f, 0.0f, 0.0f, 0.994f, 0, 0, 0, 255},       // 1.007 x 253.47 reaches 255
-      {0.0f, 0.0f, 0.0f, 0.0f, 0, 0, 0, 0},
-      {0.0f, 0.0f, 0.0f, 7.0f, 0, 0, 0, 255},
+      {0.0f, 0.0f, 0.0f, 0.0f, 0, 0, 0, 0},          {0.0f, 0.0f, 0.0f, 7.0f, 0, 0, 0, 255},
   };
   for (const Case& c : cases) {
     CompositorBench bench(kRgba8, RunModeHost, 4, 1);
@@ -164,7 +163,8 @@ TEST(Compositor, SixteenBitAndFloatScalesAndAlpha) {
 TEST(Compositor, GreyRuleAtEveryKind) {
   CompositorBench b8(kGrey8, RunModeHost, 1, 1);
   b8.Put(0, 0, 1.2f, 0.5f, 0.5f, 1.0f);  // spilled (306, 132, 132)
-  EXPECT_EQ(b8.Sample(0, 0, 0), (77 * 306 + 150 * 132 + 28 * 132) >> 8 > 255 ? 255 : (77 * 306 + 150 * 132 + 28 * 132) >> 8);
+  EXPECT_EQ(b8.Sample(0, 0, 0),
+            (77 * 306 + 150 * 132 + 28 * 132) >> 8 > 255 ? 255 : (77 * 306 + 150 * 132 + 28 * 132) >> 8);
   CompositorBench b8b(kGrey8, RunModeHost, 1, 1);
   b8b.Put(0, 0, 0.2f, 0.6f, 1.0f, 1.0f);  // (51, 153, 255)
   EXPECT_EQ(b8b.Sample(0, 0, 0), (77 * 51 + 150 * 153 + 28 * 255) >> 8);
@@ -202,13 +202,13 @@ TEST(Compositor, GlueModesBlendWithTheUnderlyingPixel) {
     double expect;
   };
   const Case cases[] = {
-      {kRgb8, RunModeHost, 5, 200, 0.1f, 200},            // lighten
-      {kRgb8, RunModeHost, 6, 200, 0.1f, 25},             // darken
-      {kRgb8, RunModeHost, 7, 200, 0.5f, 255},            // add, held at full scale
+      {kRgb8, RunModeHost, 5, 200, 0.1f, 200},                         // lighten
+      {kRgb8, RunModeHost, 6, 200, 0.1f, 25},                          // darken
+      {kRgb8, RunModeHost, 7, 200, 0.5f, 255},                         // add, held at full scale
       {kRgb8, RunModeHost, 2, 64, 0.5f, (128 * 127 + 127 * 64) >> 8},  // procedural + through the tent table
-      {kGrey8, RunModeHost, 8, 20, 0.5f, ((255 * 127) >> 8) - 20},  // subtract after the grey rule
-      {kRgb16, RunModeHost, 9, 16384, 0.5f, (16384 * 16384) >> 15},  // multiply
-      {kRgbF, RunModeHost, 6, 0, 0.5f, 0.5},              // float ignores the glue
+      {kGrey8, RunModeHost, 8, 20, 0.5f, ((255 * 127) >> 8) - 20},     // subtract after the grey rule
+      {kRgb16, RunModeHost, 9, 16384, 0.5f, (16384 * 16384) >> 15},    // multiply
+      {kRgbF, RunModeHost, 6, 0, 0.5f, 0.5},                           // float ignores the glue
       {kRgb8, RunModePreview, 5, 200, 0.1f, 200},
   };
   for (const Case& c : cases) {
@@ -281,8 +281,8 @@ TEST(Compositor, PreviewCheckerboardThroughTheMask) {
   };
   const Case cases[] = {
       {kRgb8, 255, 0.5f, 1.0f, 0, 0, (256 * 127 + 255 * 0) >> 8},
-      {kRgb8, 0, 0.5f, 1.0f, 0, 0, 255},                          // light square, no mask
-      {kRgb8, 0, 0.5f, 1.0f, 8, 0, 204},                          // dark square
+      {kRgb8, 0, 0.5f, 1.0f, 0, 0, 255},  // light square, no mask
+      {kRgb8, 0, 0.5f, 1.0f, 8, 0, 204},  // dark square
       {kRgb8, 100, 0.5f, 1.0f, 8, 0, (100 * 127 + 204 * 156) >> 8},
       {kRgba8, 255, 0.5f, 0.5f, 0, 0, (128 * 127 + 255 * 128) >> 8},  // m = 256 x 128 >> 8
       {kRgb16, 255, 0.5f, 1.0f, 8, 8, (255 * 16384 + 32640 * 0) >> 8},
@@ -314,11 +314,9 @@ TEST(Compositor, ExportImageConversions) {
     uint32_t expect;  // first channel as the image holds it
   };
   const Case cases[] = {
-      {kRgb8, PixelRgba8, 0.5f, 127},
-      {kRgb16, PixelRgba8, 1.0f, 255},   // 32768 -> 255
-      {kRgb16, PixelRgba8, 0.5f, 128},   // 16384 -> 128
-      {kRgb16, PixelRgba16, 0.5f, 16384},
-      {kRgbF, PixelRgba8, 0.25f, 127},   // sqrt(0.25) x 255
+      {kRgb8, PixelRgba8, 0.5f, 127},     {kRgb16, PixelRgba8, 1.0f, 255},  // 32768 -> 255
+      {kRgb16, PixelRgba8, 0.5f, 128},                                      // 16384 -> 128
+      {kRgb16, PixelRgba16, 0.5f, 16384}, {kRgbF, PixelRgba8, 0.25f, 127},  // sqrt(0.25) x 255
   };
   for (const Case& c : cases) {
     CompositorBench bench(c.doc, RunModeExport, 4, 4);

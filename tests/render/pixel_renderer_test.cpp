@@ -1,12 +1,13 @@
 // The pixel renderer on the corners a real row leaves in the column
 // records: which pixels are sampled once and which are supersampled across
 // a boundary, in which corner mode, and where the regions end.
+#include "render/pixel_renderer.h"
+
 #include <gtest/gtest.h>
 
 #include "host/globals_record.h"
 #include "render/band_scheduler.h"
 #include "render/column_record.h"
-#include "render/pixel_renderer.h"
 #include "render/render_run.h"
 #include "render/row_renderer.h"
 #include "render/source_acquisition.h"

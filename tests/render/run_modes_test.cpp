@@ -16,8 +16,8 @@ struct Kind {
 };
 
 const Kind kKinds[] = {
-    {1, 8, false},  {3, 8, false},  {1, 16, false}, {3, 16, false}, {1, 32, false}, {3, 32, false},
-    {1, 8, true},   {3, 8, true},   {3, 16, true},  {3, 32, true},
+    {1, 8, false},  {3, 8, false}, {1, 16, false}, {3, 16, false}, {1, 32, false},
+    {3, 32, false}, {1, 8, true},  {3, 8, true},   {3, 16, true},  {3, 32, true},
 };
 
 // Equirectangular to itself reproduces the document at every kind, and an

@@ -173,7 +173,8 @@ TEST(WholeRender, EveryOutputRendersTheSource) {
   TestDocument small = MakeTestDocument(64, 32, 3, 32, false);
   for (int32_t y = 0; y < 32; ++y) {
     for (int32_t x = 0; x < 64; ++x) {
-      for (int16_t c = 0; c < 3; ++c) SetDocumentSample(small, x, y, c, GetDocumentSample(earth, 4 * x + 2, 4 * y + 2, c));
+      for (int16_t c = 0; c < 3; ++c)
+        SetDocumentSample(small, x, y, c, GetDocumentSample(earth, 4 * x + 2, 4 * y + 2, c));
     }
   }
   std::string withoutPicture;
@@ -200,8 +201,8 @@ TEST(WholeRender, EveryOutputRendersTheSource) {
       }
     }
     EXPECT_EQ(bad, 0) << "output " << output;
-    const bool needsNets = output == 45 || IsNetOutput(output) || OutputShapeHasNet(output) ||
-                           IsMultiViewOutput(output);
+    const bool needsNets =
+        output == 45 || IsNetOutput(output) || OutputShapeHasNet(output) || IsMultiViewOutput(output);
     if (picture == 0 && !needsNets) withoutPicture += " " + std::to_string(output);
   }
   EXPECT_EQ(withoutPicture, "");
