@@ -112,14 +112,16 @@ struct PreviewRun {
 
   // After the start phase has set the run up (its final render never
   // continues), the preview renders as the dialog asks for it.
-  void Preview(TestDocument* doc, int32_t scale, int32_t quality) {
-    Open(doc, scale, quality);
+  void Preview(TestDocument* doc, int32_t scale, int32_t quality, int32_t panX = 0, int32_t panY = 0,
+               Rect previewRect = Rect{0, 0, 1000, 1000}) {
+    Open(doc, scale, quality, panX, panY, previewRect);
     PreviewDisplayStubCalls().clear();
     RenderPreviewImage(Globals());
     ASSERT_EQ(result, kNoErr);
   }
   // The run set up and the scaled input delivered, nothing rendered yet.
-  void Open(TestDocument* doc, int32_t scale, int32_t quality) {
+  void Open(TestDocument* doc, int32_t scale, int32_t quality, int32_t panX = 0, int32_t panY = 0,
+            Rect previewRect = Rect{0, 0, 1000, 1000}) {
     TestHostOptions options;
     options.hasDescriptorParameters = false;
     InitTestHost(&run.host, doc, options);
@@ -144,7 +146,9 @@ struct PreviewRun {
     g->filterRecord = &run.host.record;
     block = GetParameterBlock(g);
     block->runMode = RunModePreview;
-    g->previewRect = Rect{0, 0, 1000, 1000};
+    block->previewPanX = panX;
+    block->previewPanY = panY;
+    g->previewRect = previewRect;
     RequestScaledInput(g, scale);
     ASSERT_EQ(result, kNoErr);
   }

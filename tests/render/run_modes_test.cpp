@@ -139,4 +139,31 @@ TEST(RunModes, PreviewQualityModesDispatch) {
   }
 }
 
+// A panned preview at full scale shows exactly the final render's pixels at
+// the pan offset.
+TEST(RunModes, PannedPreviewShowsTheFinalRenderAtTheOffset) {
+  const TestDocument earth = LoadEarthDocument();
+  TestDocument final = earth;
+  {
+    RenderRun run;
+    ASSERT_EQ(run.Render(&final, [](ParameterBlock* b) { b->longitude = 30; }), kNoErr);
+  }
+  TestDocument doc = earth;
+  PreviewRun preview;
+  preview.Open(&doc, 1, 3, 100, 30, Rect{0, 0, 48, 64});
+  GetParameterBlock(preview.Globals())->longitude = 30;
+  RenderPreviewImage(preview.Globals());
+  ASSERT_EQ(preview.result, kNoErr);
+  const FilterRecord& fr = preview.run.host.record;
+  ASSERT_EQ(fr.outRect.right - fr.outRect.left, 64);
+  ASSERT_EQ(fr.outRect.bottom - fr.outRect.top, 48);
+  int32_t differ = 0;
+  for (int32_t y = 0; y < 48; ++y) {
+    for (int32_t x = 0; x < 64; ++x) {
+      for (int16_t c = 0; c < 3; ++c) differ += preview.Out(x, y, c) != GetDocumentSample(final, x + 100, y + 30, c);
+    }
+  }
+  EXPECT_EQ(differ, 0);
+}
+
 }  // namespace

@@ -236,4 +236,25 @@ TEST(WholeRender, FloatAlphaOutsideZeroToOneStaysFinite) {
   }
 }
 
+// Documents one pixel wide or high render: one pixel maps two corners a
+// row, and the run gives back every buffer and handle it took.
+TEST(WholeRender, OnePixelWideAndHighDocumentsRender) {
+  const int32_t sizes[][2] = {{1, 1}, {1, 7}, {7, 1}, {2, 1}};
+  for (const auto& size : sizes) {
+    TestDocument doc = MakeTestDocument(size[0], size[1], 3, 16, true);
+    FillDocumentPattern(doc, 5);
+    RenderRun run;
+    ASSERT_EQ(run.Render(&doc, nullptr), kNoErr) << size[0] << "x" << size[1];
+    EXPECT_EQ(LiveBufferCount(&run.host), 0);
+    EXPECT_EQ(LockedHandleCount(&run.host), 0);
+    EXPECT_EQ(run.host.bufferMisuse, 0);
+    EXPECT_EQ(run.host.handleMisuse, 0);
+    for (int32_t y = 0; y < size[1]; ++y) {
+      for (int32_t x = 0; x < size[0]; ++x) {
+        EXPECT_EQ(GetDocumentSample(doc, x, y, 3), 32768) << size[0] << "x" << size[1];  // flattened: opaque
+      }
+    }
+  }
+}
+
 }  // namespace
