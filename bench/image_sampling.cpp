@@ -46,6 +46,10 @@ void RunQuality(benchmark::State& state, float du1, float dv1, float du2, float 
     benchmark::DoNotOptimize(rgba);
   }
   state.SetItemsProcessed(state.iterations());
+  AreaSamplePlan plan;
+  PlanAreaAnisotropic(du1 / 4096.0f, dv1 / 2048.0f, du2 / 4096.0f, dv2 / 2048.0f, 0.5f, 0.5f, 0, &source.image, 0.3f,
+                      &hint, &plan);
+  state.counters["taps"] = plan.kind == AreaTaps ? plan.taps : 1;
 }
 
 void SampleAreaQualityIsotropic(benchmark::State& state) { RunQuality(state, 3.0f, 0.0f, 0.0f, 3.0f); }

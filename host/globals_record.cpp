@@ -56,7 +56,11 @@ void RefreshGlobalsPointers(GlobalsRecord* globals) {
   };
   repoint(globals->thumbnailImage);
   for (ImageRecord& image : globals->images) repoint(image);
-  if (globals->workRecord) repoint(globals->workRecord->workImage);
+  if (globals->workRecord) {
+    repoint(globals->workRecord->workImage);
+    globals->workRecord->outputMesh.owner = globals;
+  }
+  if (globals->inputMesh) globals->inputMesh->owner = globals;
   if (globals->bandPool) globals->bandPool->owner = globals;
   if (ParameterBlock* block = GetParameterBlock(globals)) block->globalsRecord = globals;
 }

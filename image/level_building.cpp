@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr int32_t kChunk = 128;                  // output columns per pass over the line buffers
-constexpr int32_t kLine = 2 * kChunk + 4;        // source columns behind them
+constexpr int32_t kChunk = 256;                     // output columns per pass: one source tile wide
+constexpr int32_t kLine = 2 * kChunk + 4;           // source columns behind them
 constexpr float kNormaliser = float(1.0 / 1640.0);  // the kernel's weight sum
 
 // How source coordinates outside the level are read: the 8-bit RGBA member
@@ -131,21 +131,26 @@ inline void KernelSums(const int32_t* const rows[6], int32_t i, int32_t sum[C]) 
 
 // The float kernel sums: for every channel the 32 taps one by one, row by
 // row from the top and left to right, in single precision. The channels run
-// side by side; each keeps that order.
+// side by side; each keeps that order. The taps are written out so that the
+// weights are constants.
 template <int32_t C>
 inline void KernelSums(const float* const rows[6], int32_t i, float sum[C]) {
-  static constexpr float w[6][6] = {{0, 1, 4, 4, 1, 0},       {1, 16, 64, 64, 16, 1}, {4, 64, 256, 256, 64, 4},
-                                    {4, 64, 256, 256, 64, 4}, {1, 16, 64, 64, 16, 1}, {0, 1, 4, 4, 1, 0}};
   float acc[C];
   for (int32_t c = 0; c < C; ++c) acc[c] = 0.0f;
-  for (int32_t r = 0; r < 6; ++r) {
-    const int32_t first = (r == 0 || r == 5) ? 1 : 0;
-    const int32_t last = (r == 0 || r == 5) ? 4 : 5;
-    for (int32_t dx = first; dx <= last; ++dx) {
-      const float* tap = rows[r] + (i + dx) * C;
-      for (int32_t c = 0; c < C; ++c) acc[c] += w[r][dx] * tap[c];
-    }
-  }
+  auto tap = [&](int32_t r, int32_t dx, float w) {
+    const float* v = rows[r] + (i + dx) * C;
+    for (int32_t c = 0; c < C; ++c) acc[c] += w * v[c];
+  };
+  auto outer = [&](int32_t r) { tap(r, 1, 1), tap(r, 2, 4), tap(r, 3, 4), tap(r, 4, 1); };
+  auto inner = [&](int32_t r, float m) {
+    tap(r, 0, m), tap(r, 1, 16 * m), tap(r, 2, 64 * m), tap(r, 3, 64 * m), tap(r, 4, 16 * m), tap(r, 5, m);
+  };
+  outer(0);
+  inner(1, 1);
+  inner(2, 4);
+  inner(3, 4);
+  inner(4, 1);
+  outer(5);
   for (int32_t c = 0; c < C; ++c) sum[c] = acc[c];
 }
 

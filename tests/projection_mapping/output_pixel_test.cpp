@@ -92,21 +92,6 @@ TEST(PixelConvention, PixelToNormalisedToPlane) {
   EXPECT_FLOAT_EQ(v, 0.75f);
 }
 
-TEST(PixelRoad, MapOutputPixelRecordsThePosition) {
-  const ImageRecord target = TargetOfSize(64, 32);
-  MappingFixture f(1, 1, 0.5f);
-  f.Extents();
-  PixelMapping out{};
-  out.subImage = 7;
-  // The band-level entry needs a band record; the point road is the same.
-  float nx, ny, cx, cy;
-  PixelToNormalized(9.5f, 3.5f, 1, 0, 0, &target, &nx, &ny, &cx, &cy, nullptr);
-  out = MapPoint(f, nx, ny);
-  EXPECT_EQ(out.status, kPixelMapped);
-  EXPECT_NEAR(out.srcX, nx, 2e-6f);
-  EXPECT_NEAR(out.srcY, ny, kFastAcosV + 1e-6f);
-}
-
 // Output 1 from input 1 with no rotation is the identity: every pixel centre
 // reads the source at its own position.
 TEST(PixelRoad, EquirectangularToItselfMapsEveryPixelCentreToItself) {

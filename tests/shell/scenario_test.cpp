@@ -164,6 +164,23 @@ TEST_F(ShellRun, AcceptedDialogRendersEveryRowAndRecordsTheSettings) {
   ExpectCleanEnd("ok run");
 }
 
+TEST_F(ShellRun, TheWidestDocumentRunsToTheEnd) {
+  Start(32767, 2);
+  TestRunReport report;
+  ASSERT_EQ(Run(false, true, &report), kNoErr);
+  // Every 512-pixel tile of the source was asked for, then both rows.
+  int32_t tiles = 0;
+  for (const TestRequest& r : host.requests) {
+    if (r.outRect.right - r.outRect.left == 1 && r.inRect.right - r.inRect.left > 0) ++tiles;
+  }
+  EXPECT_EQ(tiles, (32767 + 511) / 512);
+  const TestRequest& last = host.requests.back();
+  EXPECT_EQ(last.inRect.right, 32767);
+  EXPECT_EQ(last.outRect.top, 1);
+  ExpectEmptyRects("widest");
+  ExpectCleanEnd("widest");
+}
+
 TEST_F(ShellRun, CancelledDialogEndsTheRunWithoutRendering) {
   Start(8, 5);
   GetDialogStubRecord().scriptedMainOutcome = kDialogOutcomeCancel;
