@@ -8,6 +8,8 @@
 #include "image/image_record.h"
 #include "image/pixel_access.h"
 #include "image/sample_edge.h"
+#include "render/run_tables.h"
+#include "render/source_acquisition.h"
 
 namespace {
 
@@ -165,9 +167,12 @@ void WritePreview(const CompositeTarget* t, int32_t x, int32_t y, const int32_t 
 }  // namespace
 
 int32_t CompositePixelKind(int16_t imageMode, int32_t depth) {
-  if ((imageMode == kImageModeGrayScale || imageMode == kImageModeRGBColor) && depth < 9) return PixelKind8;
-  if ((imageMode == kImageModeGray16 || imageMode == kImageModeRGB48) && depth == 16) return PixelKind16;
-  return PixelKindFloat;
+  switch (DocumentPixelKind(imageMode, depth)) {
+    case PixelRgba8: return PixelKind8;
+    case PixelRgba16: return PixelKind16;
+    case PixelRgbaFloat: return PixelKindFloat;
+    default: return PixelKindUnknown;
+  }
 }
 
 int32_t CheckerboardValue8(int32_t x, int32_t y) { return ((x ^ y) & 8) == 0 ? 255 : 204; }
@@ -251,7 +256,9 @@ void PrepareCompositeTarget(const GlobalsRecord* globals, CompositeTarget* targe
   target->editable = fr->filterCase == 4 || fr->filterCase == 5;
   target->planes = fr->planes;
   target->inStride = int32_t(fr->inHiPlane) - fr->inLoPlane + 1;
-  target->tent = nullptr;
+  target->tent = globals->workRecord != nullptr ? globals->workRecord->tentTable : nullptr;
+  // A document whose samples the compositor does not know gets nothing.
+  if (target->kind == PixelKindUnknown) return;
 
   if (runMode == RunModeExport) {
     ImageRecord* image = globals->workRecord != nullptr ? globals->workRecord->offscreenTarget : nullptr;

@@ -15,6 +15,7 @@ struct ImageRecord;
 constexpr int32_t PixelKind8 = 0;
 constexpr int32_t PixelKind16 = 1;
 constexpr int32_t PixelKindFloat = 2;
+constexpr int32_t PixelKindUnknown = -1;
 
 // Everything a composite needs that does not change from pixel to pixel of
 // one row: read once from the filter record, the settings and the work
@@ -46,7 +47,8 @@ struct CompositeTarget {
   const GlobalsRecord* globals = nullptr;
 };
 
-// The pixel kind of a document by its image mode and depth.
+// The pixel kind of a document by its image mode and depth (the rule the
+// source acquisition reads the document by).
 int32_t CompositePixelKind(int16_t imageMode, int32_t depth);
 
 // Reads the row-invariant part of a composite. Leaves the target unusable

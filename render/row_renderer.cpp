@@ -181,8 +181,9 @@ void RenderOutputRow(GlobalsRecord* globals) {
   if (context->keepRegions) ClearCoverage(columns, width, 2 + above);
   if (context->dotOverlay || context->faceCentreOverlay) {
     ClearCoverage(columns, width, 4 + above);
-    const PolyMesh* mesh = context->outputMesh;
-    const bool faceCentres = mesh != nullptr && mesh->foldStepCount >= 1;
+    // Face-centre marks need a mesh with fold steps; the mesh record holds
+    // no fold-step count until the nets are built.
+    const bool faceCentres = false;
     for (int32_t c = 0; c < width; ++c) {
       DrawMarkStrokesColumn(context->rowSlot & 1, r, c, width, 4 + (r & 1), 4 + above, globals, context, 0);
       if (faceCentres) {
