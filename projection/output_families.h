@@ -7,8 +7,8 @@
 
 #include "geometry/fast_math.h"
 #include "geometry/vector.h"
+#include "projection/mapping_context.h"
 
-struct MappingContext;
 struct NetFaceList;
 struct PixelMapping;
 
@@ -46,9 +46,14 @@ constexpr float kMinimumHalfFovTan = 8.7266463e-5f;
 
 // The field-of-view terms of the context, with a zero or negative field of
 // view clamped to the minimum.
-float ViewFovTan(const MappingContext* context);
-float ViewHalfFovTan(const MappingContext* context);
-float ViewFovDegrees(const MappingContext* context);
+inline float ViewFovTan(const MappingContext* context) {
+  const float t = context->fovTan;
+  return t > kMinimumFovTan ? t : kMinimumFovTan;
+}
+inline float ViewHalfFovTan(const MappingContext* context) {
+  const float t = context->halfFovTan;
+  return t > kMinimumHalfFovTan ? t : kMinimumHalfFovTan;
+}
 
 // Equi(u, v): the direction of the equirectangular point (u, v).
 inline Vec3f Equi(float u, float v) {

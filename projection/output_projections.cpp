@@ -1,25 +1,9 @@
-// The dispatch of the output inverses by output number, and the field-of-view
-// terms they share.
+// The dispatch of the output inverses by output number.
 #include "projection/output_projections.h"
 
 #include "nets/nets_services_stub.h"
 #include "projection/mapping_context.h"
 #include "projection/output_families.h"
-
-float ViewFovTan(const MappingContext* context) {
-  const float t = context->fovTan;
-  return t > kMinimumFovTan ? t : kMinimumFovTan;
-}
-
-float ViewHalfFovTan(const MappingContext* context) {
-  const float t = context->halfFovTan;
-  return t > kMinimumHalfFovTan ? t : kMinimumHalfFovTan;
-}
-
-float ViewFovDegrees(const MappingContext* context) {
-  const float f = context->fov;
-  return f > kMinimumFov ? f : kMinimumFov;
-}
 
 void TiltDirectionForSemicircle(Vec3f* d) {
   d->x = -d->x;

@@ -57,6 +57,7 @@ struct ProjCase {
   double kx;
   double ky;
   double tolerance;  // greatest angle in radians between the directions
+  double shift = 0;  // lens shift of output 60 (ny moves down by it)
 };
 
 // The gore layout's own unit: 6.2846084 plane units per turn across the map.
@@ -64,6 +65,7 @@ constexpr double kGoreTurn = 6.2846084;
 
 void CheckAgainstProj(const ProjCase& c) {
   OutputRig rig(c.output, 1, c.width, c.height, c.fov, 0);
+  rig.context->lensShift = float(c.shift);
   const std::vector<ProjRow> rows = ReadProj(c.file);
   ASSERT_GT(rows.size(), 50u);
   double worst = 0;
@@ -74,7 +76,7 @@ void CheckAgainstProj(const ProjCase& c) {
         hit = rig.AtPlane(r.x * c.kx, -r.y * c.ky);
         break;
       case Placement::kNormalised:
-        hit = rig.At(float(0.5 + r.x * c.kx), float(0.5 - r.y * c.ky));
+        hit = rig.At(float(0.5 + r.x * c.kx), float(0.5 + c.shift - r.y * c.ky));
         break;
       case Placement::kGores12: {
         // Gore g (0..11) is centred on longitude -165 + 30 g; within it the
@@ -173,6 +175,19 @@ TEST(OutputProjAgreement, StereographicAtNinetyDegrees) {
 TEST(OutputProjAgreement, RectilinearIsGnomonic) {
   // fov 90 on a square image: the image edge is the tangent 1, nx = 0.5 + x/2.
   CheckAgainstProj({"gnom.txt", 14, 200, 200, 90, Placement::kNormalised, 0.5, 0.5, 2e-5});
+}
+
+TEST(OutputProjAgreement, RectilinearOnWideAndTallImages) {
+  // The narrower side spans the field of view: on a 2:1 image x = 1 lies a
+  // quarter width from the centre, on a 1:2 image y = 1 a quarter height.
+  CheckAgainstProj({"gnom.txt", 14, 400, 200, 90, Placement::kNormalised, 0.25, 0.5, 2e-5});
+  CheckAgainstProj({"gnom.txt", 14, 200, 400, 90, Placement::kNormalised, 0.5, 0.25, 2e-5});
+}
+
+TEST(OutputProjAgreement, ShiftLensIsAnOffCentreGnomonic) {
+  // The shift moves the view's centre down the image by h (here tan 10°).
+  CheckAgainstProj(
+      {"gnom.txt", 60, 200, 200, 90, Placement::kNormalised, 0.5, 0.5, 2e-5, std::tan(10 * kDegree)});
 }
 
 TEST(OutputProjAgreement, PolyconicGoresOfTwelve) {

@@ -76,6 +76,24 @@ TEST(OutputSweep, DegenerateFieldsOfViewStayFinite) {
   }
 }
 
+// The plane's own axes X = 0 and Y = 0 (nx = 0.5, ny = 0.5 exactly), where
+// angles and ratios about the centre are formed: no output divides by zero
+// there.
+TEST(OutputSweep, CentreLinesGiveUnitDirections) {
+  for (int32_t output : SweptOutputs()) {
+    for (const float fov : {120.0f, 0.0f}) {
+      OutputRig rig(output, 1, 200, 150, fov);
+      for (int32_t k = 0; k <= 200; ++k) {
+        const float t = float(k) / 200;
+        for (const OutputHit& hit : {rig.At(0.5f, t), rig.At(t, 0.5f)}) {
+          if (hit.outside) continue;
+          EXPECT_NEAR(LengthOf(hit.d), 1, 2e-3) << "output " << output << " fov " << fov << " at " << t;
+        }
+      }
+    }
+  }
+}
+
 // The sweep would pass trivially if everything were outside: every closed
 // form shows part of the sphere at the default settings.
 TEST(OutputSweep, EveryClosedFormMapsSomething) {
