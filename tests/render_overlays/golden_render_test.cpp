@@ -190,4 +190,38 @@ TEST(GoldenRender, DotsOverMollweide) {
   EXPECT_LT(changed, dots.width * dots.height / 4);
 }
 
+// Region edges over the zenith-and-nadir sheet (two square regions side by
+// side): the edges run between the two regions and around them, and only
+// there; the rest of the picture is the plain render.
+TEST(GoldenRender, RegionEdgesOverTheZenithNadirSheet) {
+  const auto sheet = [](ParameterBlock* b) { b->outputProjection = 171; };
+  const Rgb8Image plain = RenderEarth(sheet, true);
+  const Rgb8Image edges = RenderEarth(
+      [&](ParameterBlock* b) {
+        sheet(b);
+        b->edges = 1;
+      },
+      true);
+  CompareWithGolden("region_edges_zenith_nadir", edges);
+  // The two regions are the squares x in 0..127 and 128..255 of rows 0..127
+  // (the plane's half-height 0.25 of its unit width): edges lie within two
+  // pixels of x = 0, 128, 255 and y = 0, 127.
+  auto nearEdge = [&](int32_t x, int32_t y) {
+    return x <= 1 || std::abs(x - 127.5) < 2 || x >= edges.width - 2 || y <= 1 || y >= edges.height - 2;
+  };
+  int32_t offEdge = 0;
+  double middleColumn = 0;
+  for (int32_t y = 0; y < edges.height; ++y) {
+    for (int32_t x = 0; x < edges.width; ++x) {
+      const double d = Luma(plain, x, y) - Luma(edges, x, y);
+      if (!nearEdge(x, y) && std::fabs(d) > 0.5) ++offEdge;
+    }
+    if (y > 4 && y < edges.height - 4) {
+      middleColumn += std::max(Luma(plain, 127, y) - Luma(edges, 127, y), Luma(plain, 128, y) - Luma(edges, 128, y));
+    }
+  }
+  EXPECT_EQ(offEdge, 0);
+  EXPECT_GT(middleColumn / (edges.height - 9), 40.0);  // a dark line between the regions
+}
+
 }  // namespace
