@@ -9,7 +9,8 @@
 #include "projection/output_pixel.h"
 #include "render/band_scheduler.h"
 #include "render/column_record.h"
-#include "render/overlay_services_stub.h"
+#include "render/globe_shading.h"
+#include "render/overlay_strokes.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 #include "render/band_scheduler.h"
 #include "render/column_record.h"
 #include "render/glue_compositor.h"
-#include "render/overlay_services_stub.h"
+#include "render/globe_shading.h"
+#include "render/overlay_strokes.h"
 #include "render/pixel_renderer.h"
 #include "render/source_acquisition.h"
 
