@@ -166,16 +166,17 @@ bool OutputFolderWritable(const std::string& path, std::string* error) {
   return true;
 }
 
-// A test hook: the environment can ask for a Ctrl-C at the nth progress call.
-int32_t gInterruptAtProgress = 0;
-int32_t gProgressCalls = 0;
+// A test hook: the environment can ask for a Ctrl-C just before the nth
+// abort test, so that the tests stop a run at a known point.
+int32_t gInterruptAtAbortTest = 0;
+int32_t gAbortTests = 0;
 
-void ProgressSinkOfProgram(int32_t done, int32_t total) {
-  ShowProgress(done, total);
-  if (gInterruptAtProgress > 0 && ++gProgressCalls == gInterruptAtProgress) std::raise(SIGINT);
+void ProgressSinkOfProgram(int32_t done, int32_t total) { ShowProgress(done, total); }
+
+bool AbortTestOfProgram() {
+  if (gInterruptAtAbortTest > 0 && ++gAbortTests == gInterruptAtAbortTest) std::raise(SIGINT);
+  return Interrupted();
 }
-
-bool AbortTestOfProgram() { return Interrupted(); }
 
 int RenderCommandRun(const RenderCommand& command) {
   if (FormatFromPath(command.outPath) == ImageFormat::Unknown)
@@ -198,7 +199,7 @@ int RenderCommandRun(const RenderCommand& command) {
   settings.settings = command.settings;
   settings.progress = ProgressSinkOfProgram;
   settings.abortTest = AbortTestOfProgram;
-  if (const char* at = std::getenv("ORBALIX_TEST_INTERRUPT_AT_PROGRESS")) gInterruptAtProgress = std::atoi(at);
+  if (const char* at = std::getenv("ORBALIX_TEST_INTERRUPT_AT_ABORT_TEST")) gInterruptAtAbortTest = std::atoi(at);
   FilterRunOutcome outcome;
   BeginProgressBar("orbalix");
   const bool ok = RunFilterOnImage(&image, settings, &outcome);
