@@ -203,7 +203,7 @@ int RenderCommandRun(const RenderCommand& command) {
   FilterRunOutcome outcome;
   BeginProgressBar("orbalix");
   const bool ok = RunFilterOnImage(&image, settings, &outcome);
-  EndProgressBar();
+  EndProgressBar(ok);
   if (outcome.cancelled) return Fail(kExitCancelled, "cancelled; " + command.outPath + " was not written");
   if (!ok) return Fail(kExitFailure, command.inPath + ": " + outcome.message + "; " + command.outPath +
                                          " was not written");

@@ -52,8 +52,9 @@ void ShowProgress(int32_t done, int32_t total) {
   Draw(percent);
 }
 
-void EndProgressBar() {
+void EndProgressBar(bool completed) {
   if (gBar.active && gBar.drawn) {
+    if (completed && gBar.lastPercent != 100) Draw(100);
     std::fputs("\n", stderr);
     std::fflush(stderr);
   }

@@ -6,7 +6,8 @@
 // Draws the bar on stderr when stderr is a terminal; does nothing otherwise.
 void BeginProgressBar(const char* label);
 void ShowProgress(int32_t done, int32_t total);
-void EndProgressBar();
+// A completed run shows the bar full before the line ends.
+void EndProgressBar(bool completed);
 
 // Ctrl-C sets a flag instead of ending the process; the filter's abort test
 // reads it. A second Ctrl-C ends the process as usual.
