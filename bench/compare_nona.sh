@@ -53,4 +53,4 @@ ls "$work"/nona*.tif >/dev/null 2>&1 || { echo "nona wrote no output" >&2; exit 
 echo "4096 x 2048 equirectangular -> 4096 x 2048 sinusoidal, one thread, best of $runs"
 echo "orbalix: ${t_orbalix} s"
 echo "nona:    ${t_nona} s"
-echo "ratio orbalix / nona: $(awk -v a="$t_orbalix" -v b="$t_nona" 'BEGIN { printf "%.2f", a / b }')"
+echo "ratio orbalix / nona: $(awk -v a="$t_orbalix" -v b="$t_nona" 'BEGIN { printf "%.2f\n", a / b }')"
