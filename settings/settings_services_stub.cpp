@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 
 #include "host/globals_record.h"
 #include "host/host_suites.h"
 #include "host/scripting_terms.h"
+#include "settings/settings_file.h"
+#include "settings/settings_globals.h"
 
 namespace {
 
@@ -24,7 +27,6 @@ constexpr FourCC kKeyGlue = MakeFourCC('G', 'L', 'U', 'E');
 constexpr FourCC kKeyGrid2 = MakeFourCC('Q', 'g', 'k', 'y');
 constexpr FourCC kKeyGrid = MakeFourCC('0', '0', '1', '5');
 constexpr HostError kErrMissingParameter = -1715;
-constexpr int16_t kFileCannotOpen = 99;
 
 bool HostOffersNoScripting(const FilterRecord* fr) {
   return fr->hostSig == kHostSigPsp8 || fr->hostSig == kHostSigPsp9;
@@ -103,16 +105,6 @@ int32_t* EnumField(ParameterBlock* b, FourCC key, FourCC* type) {
   }
 }
 
-void UpgradeSettingsFloats(ParameterBlock* b) {
-  if (b->version >= kSettingsVersion) return;
-  b->latitude = float(b->latitudeInteger);
-  b->longitude = float(b->longitudeInteger);
-  b->spin = float(b->spinInteger);
-  b->fov = float(b->fovInteger);
-  b->tabs = float(b->tabsInteger);
-  b->sharpen = float(b->sharpeningInteger);
-}
-
 // Each value is read from the host before the block is looked up: a host
 // call may move the unlocked parameters handle.
 void ReadOneKey(const ReadDescriptorProcs* read, DescriptorToken token, FourCC key, GlobalsRecord* globals) {
@@ -149,76 +141,10 @@ void ReadOneKey(const ReadDescriptorProcs* read, DescriptorToken token, FourCC k
 
 }  // namespace
 
-void SetDefaultSettings(GlobalsRecord* globals) {
-  ParameterBlock* b = GetParameterBlock(globals);
-  if (!b) return;
-  b->plainContext = 0;
-  b->inputProjection = 1;
-  b->outputProjection = 1;
-  b->latitudeInteger = 0;
-  b->latitude = 0.0f;
-  b->longitudeInteger = 0;
-  b->longitude = 0.0f;
-  b->spinInteger = 0;
-  b->spin = 0.0f;
-  b->fovInteger = 120;
-  b->fov = 120.0f;
-  b->tabsInteger = 33;
-  b->tabs = 33.0f;
-  b->sharpeningInteger = 30;
-  b->sharpen = 30.0f;
-  b->tabRed = 55255;
-  b->tabGreen = 44204;
-  b->tabBlue = 56540;
-  b->backdropRed = 65535;
-  b->backdropGreen = 65535;
-  b->backdropBlue = 65535;
-  b->flip = 0;
-  b->hqprValue = 0;
-  b->legacySettingA = 21;
-  b->glue = 1;
-  b->grid = 0;
-  b->faces = 0;
-  b->brickLayers = 20;
-  b->legacySettingB = 0;
-  b->brickColorset = 63;
-  b->spherePlan = 1;
-  b->sphereStats = 1;
-  b->ldraw = 0;
-  b->brickDiffusion = 0;
-  b->brickPlates = 0;
-  b->cubeSide = 256;
-  b->faceSize = 500;
-  b->transparentGaps = 1;
-  b->indicatrix = 0;
-  b->edges = 0;
-  b->anamorphosis = 0;
-  b->keepTransparency = 0;
-  b->dehalo = 0;
-  b->grid2 = 1;
-  b->previewQuality = 2;
-  b->customNetOutput = 6;
-}
+void SetDefaultSettings(GlobalsRecord* globals) { SetDefaultSettings(GetParameterBlock(globals)); }
 
 void CopySettingsSnapshot(SettingsSnapshot* snapshot, GlobalsRecord* globals, uint8_t direction) {
-  ParameterBlock* block = GetParameterBlock(globals);
-  if (!block || !snapshot) return;
-  ParameterBlock* from = direction == 0 ? block : &snapshot->settings;
-  ParameterBlock* to = direction == 0 ? &snapshot->settings : block;
-  auto copyRange = [&](size_t begin, size_t end) {
-    std::memcpy(reinterpret_cast<char*>(to) + begin, reinterpret_cast<const char*>(from) + begin, end - begin);
-  };
-  auto copyField = [&](size_t offset, size_t size) { copyRange(offset, offset + size); };
-  copyRange(offsetof(ParameterBlock, tabRed), offsetof(ParameterBlock, inputProjection));
-  copyField(offsetof(ParameterBlock, legacyValues), sizeof(from->legacyValues));
-  copyField(offsetof(ParameterBlock, glue), sizeof(from->glue));
-  copyField(offsetof(ParameterBlock, legacySettingA), sizeof(from->legacySettingA));
-  copyRange(offsetof(ParameterBlock, inputProjection), offsetof(ParameterBlock, brickLayers));
-  copyRange(offsetof(ParameterBlock, latitude), offsetof(ParameterBlock, transparentGaps));
-  copyField(offsetof(ParameterBlock, transparentGaps), sizeof(int32_t) * 4);  // gaps, indicatrix, edges, anamorphosis
-  copyField(offsetof(ParameterBlock, dehalo), sizeof(from->dehalo));
-  copyField(offsetof(ParameterBlock, grid2), sizeof(from->grid2));
-  copyField(offsetof(ParameterBlock, settingsName), sizeof(from->settingsName));
+  CopySettingsSnapshot(snapshot, GetParameterBlock(globals), direction);
 }
 
 void TakeUndoSnapshot(GlobalsRecord* globals, uint8_t toFile) {
@@ -270,10 +196,14 @@ int32_t ReadSettingsDescriptor(GlobalsRecord* globals) {
   return int32_t(block->showDialog);
 }
 
-int16_t WriteSettingsRecord(GlobalsRecord* globals, void* /*file*/, int16_t mode, DescriptorToken token) {
+int16_t WriteSettingsRecord(GlobalsRecord* globals, void* file, int16_t mode, DescriptorToken token) {
   ParameterBlock* b = GetParameterBlock(globals);
   b->version = kSettingsVersion;
-  if (mode != 0) return kFileCannotOpen;
+  if (mode != 0) {  // the file stream
+    std::unique_ptr<SettingsThumbnail> thumbnail(new SettingsThumbnail());
+    ThumbnailFromImage(&globals->thumbnailImage, thumbnail.get());
+    return WriteSettingsRecord(b, thumbnail.get(), FileHandle(reinterpret_cast<intptr_t>(file)));
+  }
   const WriteDescriptorProcs* write = globals->filterRecord->descriptorParameters->writeDescriptorProcs;
   for (const ScriptingParameter& p : kScriptingParameters) {
     // Host calls may move the unlocked block: read it afresh for every key.

@@ -6,23 +6,15 @@
 #include <cstdint>
 
 #include "host/parameter_block.h"
+#include "settings/settings_defaults.h"
 
 struct GlobalsRecord;
-
-// A copy of the persisted settings, with the two marks of an undo slot that
-// the snapshot copy does not touch.
-struct SettingsSnapshot {
-  ParameterBlock settings;
-  uint8_t valid;
-  uint8_t onFile;
-};
 
 struct UndoSlots {
   SettingsSnapshot slots[2];
 };
 
-constexpr int32_t kSettingsVersion = 47;
-
+// The defaults and snapshots of the parameter block the globals reach.
 void SetDefaultSettings(GlobalsRecord* globals);
 void CopySettingsSnapshot(SettingsSnapshot* snapshot, GlobalsRecord* globals, uint8_t direction);
 void TakeUndoSnapshot(GlobalsRecord* globals, uint8_t toFile);
