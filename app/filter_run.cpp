@@ -12,6 +12,8 @@
 // that no state of another run leaks into this one and nothing is left behind.
 #include "app/filter_run.h"
 
+#include "app/settings_file_io.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -24,7 +26,8 @@
 #include "host/plugin_main.h"
 #include "host/scripting_terms.h"
 #include "platform/testhost/test_host.h"
-#include "settings/settings_services_stub.h"
+#include "settings/settings_defaults.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -118,22 +121,6 @@ std::string ResultText(HostError result) {
   }
 }
 
-// The persisted settings of `from` into the block, keeping the block's run fields.
-void CopySettings(const ParameterBlock& from, ParameterBlock* block) {
-  const ParameterBlock runFields = *block;
-  *block = from;
-  // Fields of the run belong to the filter's block, not to the settings.
-  block->showDialog = runFields.showDialog;
-  block->blockMarker = runFields.blockMarker;
-  block->globalsRecord = runFields.globalsRecord;
-  block->previewScale = runFields.previewScale;
-  block->runMode = runFields.runMode;
-  block->canPreview = runFields.canPreview;
-  block->previewDisabled = runFields.previewDisabled;
-  block->sourceLoaded = runFields.sourceLoaded;
-  block->transferWord = runFields.transferWord;
-}
-
 }  // namespace
 
 bool ImageFitsDocument(const ImageFile& image, std::string* error) {
@@ -182,7 +169,14 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
   ParameterBlock* block = GetParameterBlock(&host.record);
   if (result == kNoErr && !block) result = kMemFullErr;
   if (result == kNoErr) {
-    if (settings.baseSettings) CopySettings(*settings.baseSettings, block);
+    // A settings file goes in as the dialog loads one, then the options.
+    if (!settings.settingsFile.empty() && !LoadSettingsFileInto(settings.settingsFile, block, &outcome->message))
+      result = kFilterBadParameters;
+  }
+  if (result == kNoErr) {
+    // An older settings file holds only the integer angles: the floats
+    // follow from them before any option replaces one.
+    if (!settings.settingsFile.empty()) UpgradeSettingsFloats(block);
     for (const SettingValue& value : settings.settings) ApplySetting(value, block);
     // Settings of the current version: the start phase takes the float
     // angles as they are rather than deriving them from the integers.
@@ -207,7 +201,7 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
     return false;
   }
   if (result != kNoErr) {
-    outcome->message = ResultText(result);
+    if (outcome->message.empty()) outcome->message = ResultText(result);
     return false;
   }
   ImageFromDocument(doc, image);

@@ -20,7 +20,7 @@ using ProgressSink = void (*)(int32_t done, int32_t total);
 using AbortTest = bool (*)();
 
 struct FilterRunSettings {
-  const ParameterBlock* baseSettings = nullptr;  // settings to start from (a settings file), or null
+  std::string settingsFile;                       // a settings file to start from, or empty
   std::vector<SettingValue> settings;            // then these, in order
   ProgressSink progress = nullptr;
   AbortTest abortTest = nullptr;

@@ -14,6 +14,7 @@
 #include "app/app_settings.h"
 #include "app/filter_run.h"
 #include "app/image_files.h"
+#include "app/settings_file_io.h"
 #include "app/terminal_progress.h"
 
 namespace {
@@ -28,6 +29,8 @@ struct RenderCommand {
   int32_t width = 0;  // 0: the source's own size
   int32_t height = 0;
   std::vector<SettingValue> settings;
+  std::string settingsFile;      // --settings
+  std::string saveSettingsFile;  // --save-settings
 };
 
 int Fail(int code, const std::string& message) {
@@ -67,7 +70,10 @@ void PrintHelp() {
       "asks for another; unset settings have the filter's defaults.\n"
       "\n"
       "Options:\n"
-      "  --size WxH               resample IN to W x H pixels before the filter runs\n");
+      "  --size WxH               resample IN to W x H pixels before the filter runs\n"
+      "  --settings FILE.q2q      start from the settings of a settings file; the\n"
+      "                           setting options below then replace single settings\n"
+      "  --save-settings FILE.q2q save the settings of the run, with a thumbnail\n");
   for (const SettingOption& option : SettingOptions()) {
     const std::string left = std::string("--") + option.name + " " + ValueHint(option.kind);
     std::printf("  %-24s %s\n", left.c_str(), option.help);
@@ -134,10 +140,16 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
       name = name.substr(0, equals);
     }
     const SettingOption* option = FindSettingOption(name);
-    if (!option && name != "size") return UsageError("unknown option '--" + name + "'");
+    if (!option && name != "size" && name != "settings" && name != "save-settings")
+      return UsageError("unknown option '--" + name + "'");
     if (!hasValue) {
       if (i + 1 >= args.size()) return UsageError("option '--" + name + "' needs a value");
       value = args[++i];
+    }
+    if (name == "settings" || name == "save-settings") {
+      if (value.empty()) return UsageError("option '--" + name + "' needs a file name");
+      (name == "settings" ? command->settingsFile : command->saveSettingsFile) = value;
+      continue;
     }
     if (!option) {
       if (!ParseSize(value, &command->width, &command->height))
@@ -183,6 +195,10 @@ int RenderCommandRun(const RenderCommand& command) {
     return Fail(kExitUsage, command.outPath + ": unknown output format (use .png, .jpg, .jpeg, .tif or .tiff)");
   std::string error;
   if (!OutputFolderWritable(command.outPath, &error)) return Fail(kExitFailure, error);
+  if (!command.saveSettingsFile.empty() && !OutputFolderWritable(command.saveSettingsFile, &error))
+    return Fail(kExitFailure, error);
+  if (!command.settingsFile.empty() && !CheckSettingsFile(command.settingsFile, &error))
+    return Fail(kExitFailure, error);
   if (command.width > kLargestDocumentSide || command.height > kLargestDocumentSide) {
     return Fail(kExitFailure, "--size " + std::to_string(command.width) + "x" + std::to_string(command.height) +
                                   ": a side of the document may be at most " + std::to_string(kLargestDocumentSide));
@@ -197,6 +213,7 @@ int RenderCommandRun(const RenderCommand& command) {
 
   FilterRunSettings settings;
   settings.settings = command.settings;
+  settings.settingsFile = command.settingsFile;
   settings.progress = ProgressSinkOfProgram;
   settings.abortTest = AbortTestOfProgram;
   if (const char* at = std::getenv("ORBALIX_TEST_INTERRUPT_AT_ABORT_TEST")) gInterruptAtAbortTest = std::atoi(at);
@@ -208,6 +225,9 @@ int RenderCommandRun(const RenderCommand& command) {
   if (!ok) return Fail(kExitFailure, command.inPath + ": " + outcome.message + "; " + command.outPath +
                                          " was not written");
   if (!WriteImageFile(command.outPath, image, &error)) return Fail(kExitFailure, error);
+  if (!command.saveSettingsFile.empty() &&
+      !SaveSettingsWithThumbnail(command.saveSettingsFile, outcome.settingsUsed, image, &error))
+    return Fail(kExitFailure, error);
   return 0;
 }
 

@@ -19,6 +19,7 @@
 #include "app/app_settings.h"
 #include "app/filter_run.h"
 #include "app/image_files.h"
+#include "app/settings_file_io.h"
 
 namespace fs = std::filesystem;
 
@@ -443,6 +444,94 @@ TEST(FilterRun, DocumentLimits) {
   image.channels = 5;
   EXPECT_FALSE(ImageFitsDocument(image, &error));
   EXPECT_NE(error.find("multichannel"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FilterRun, SettingsFileThenOptions) {
+  std::string pattern = (fs::temp_directory_path() / "orbalix-test-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const fs::path dir = pattern;
+  // A settings file of a first run, saved with its thumbnail.
+  ImageFile image = SmoothImage(24, 12, 3, 8);
+  FilterRunSettings first;
+  for (const auto& [name, text] : std::vector<std::pair<const char*, const char*>>{
+           {"output", "Mollweide"}, {"latitude", "20.5"}, {"backdrop", "0,0,255"}, {"glue", "screen"}}) {
+    SettingValue v;
+    std::string error;
+    ASSERT_TRUE(ParseSettingValue(*FindSettingOption(name), text, &v, &error)) << error;
+    first.settings.push_back(v);
+  }
+  FilterRunOutcome outcome;
+  ASSERT_TRUE(RunFilterOnImage(&image, first, &outcome)) << outcome.message;
+  std::string error;
+  const std::string saved = (dir / "first.q2q").string();
+  ASSERT_TRUE(SaveSettingsWithThumbnail(saved, outcome.settingsUsed, image, &error)) << error;
+  EXPECT_TRUE(CheckSettingsFile(saved, &error)) << error;
+
+  // A second run starts from the file; its options replace single settings.
+  FilterRunSettings second;
+  second.settingsFile = saved;
+  SettingValue spin;
+  ASSERT_TRUE(ParseSettingValue(*FindSettingOption("spin"), "-7.5", &spin, &error));
+  second.settings.push_back(spin);
+  ImageFile again = SmoothImage(24, 12, 3, 8);
+  ASSERT_TRUE(RunFilterOnImage(&again, second, &outcome)) << outcome.message;
+  const ParameterBlock& b = outcome.settingsUsed;
+  EXPECT_EQ(b.outputProjection, 46);
+  EXPECT_EQ(b.latitude, 20.5f);
+  EXPECT_EQ(b.backdropBlue, 65535);
+  EXPECT_EQ(b.backdropRed, 0);
+  EXPECT_EQ(b.glue, LookUpChoice(SettingKind::Glue, "screen"));
+  EXPECT_EQ(b.spin, -7.5f);
+
+  // A file of an old version holds integer angles only: the run's floats follow them.
+  FilterRunSettings old;
+  old.settingsFile = std::string(ORBALIX_SOURCE_DIR) + "/tests/settings/data/version_30.q2q";
+  ImageFile third = SmoothImage(24, 12, 3, 8);
+  ASSERT_TRUE(RunFilterOnImage(&third, old, &outcome)) << outcome.message;
+  EXPECT_EQ(outcome.settingsUsed.latitude, float(outcome.settingsUsed.latitudeInteger));
+  EXPECT_EQ(outcome.settingsUsed.fov, float(outcome.settingsUsed.fovInteger));
+
+  // A file that cannot be read stops the run before anything is drawn.
+  std::ofstream(dir / "short.q2q") << "Q2";
+  ImageFile fourth = SmoothImage(24, 12, 3, 8);
+  const ImageFile before = fourth;
+  FilterRunSettings broken;
+  broken.settingsFile = (dir / "short.q2q").string();
+  EXPECT_FALSE(RunFilterOnImage(&fourth, broken, &outcome));
+  EXPECT_NE(outcome.message.find("short.q2q"), std::string::npos) << outcome.message;
+  EXPECT_EQ(fourth.pixels, before.pixels);
+  fs::remove_all(dir);
+}
+
+TEST_F(ProgramTest, SettingsFilesRoundTrip) {
+  WriteOrDie(Path("in.png"), SmoothImage(32, 16, 3, 8));
+  ProgramRun run = Run({"render", Path("in.png"), Path("a.png"), "--output", "sinusoidal", "--fov", "75",
+                        "--save-settings", Path("a.q2q")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  run = Run({"render", Path("in.png"), Path("b.png"), "--settings", Path("a.q2q"), "--longitude", "33",
+             "--save-settings", Path("b.q2q")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ParameterBlock block{};
+  std::string error;
+  ASSERT_TRUE(LoadSettingsFileInto(Path("b.q2q"), &block, &error)) << error;
+  EXPECT_EQ(block.outputProjection, 13);
+  EXPECT_EQ(block.fov, 75.0f);
+  EXPECT_EQ(block.longitude, 33.0f);
+
+  std::ofstream(Path("bad.q2q")) << "garbage";
+  for (const char* settings : {"missing.q2q", "bad.q2q"}) {
+    run = Run({"render", Path("in.png"), Path("c.png"), "--settings", Path(settings)});
+    EXPECT_EQ(run.exitCode, 1) << settings;
+    EXPECT_NE(run.err.find(settings), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(Path("c.png")));
+  }
+  run = Run({"render", Path("in.png"), Path("c.png"), "--save-settings", Path("no/folder/c.q2q")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_FALSE(fs::exists(Path("c.png")));
 }
 
 }  // namespace
