@@ -10,7 +10,9 @@ orbalix=build/release/app/orbalix
 earth=/usr/share/xplanet/images/earth.jpg
 mkdir -p out
 run() {
-  echo "orbalix render $*"
+  printf 'orbalix render'
+  printf ' %q' "$@"
+  echo
   "$orbalix" render "$@"
 }
 run "$earth" out/earth-mollweide.png --output Mollweide

@@ -336,6 +336,24 @@ TEST_F(ProgramTest, UnwritableOutputLeavesNothingHalfWritten) {
   EXPECT_EQ(Leftovers({"good.png", "taken.png", "taken.png/inside"}), std::vector<std::string>{});
 }
 
+TEST_F(ProgramTest, ProgressBarOnlyOnATerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script command to make a terminal";
+  WriteOrDie(Path("in.png"), SmoothImage(32, 200, 3, 8));
+  // script runs the program with a terminal as its stderr and copies what it shows.
+  const std::string inner = Quote(ORBALIX_PROGRAM) + " render " + Quote(Path("in.png")) + " " + Quote(Path("o.png"));
+  const std::string command = "TMPDIR=" + Quote((dir / "tmp").string()) + " script -qec " + Quote(inner) +
+                              " /dev/null >" + Quote(Path("shown.txt"));
+  fs::create_directories(dir / "tmp");
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string shown = ReadText(Path("shown.txt"));
+  EXPECT_NE(shown.find("orbalix ["), std::string::npos) << shown;
+  EXPECT_NE(shown.find("########################################] 100%"), std::string::npos) << shown;
+  // Without a terminal the program says nothing.
+  const ProgramRun run = Run({"render", Path("in.png"), Path("o.png")});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "");
+}
+
 TEST_F(ProgramTest, InterruptStopsTheRunAndWritesNothing) {
   // Tall enough for the filter to ask several times during the render.
   WriteOrDie(Path("good.png"), SmoothImage(32, 256, 3, 8));
