@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <new>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -203,6 +204,15 @@ int RenderCommandRun(const RenderCommand& command) {
     return Fail(kExitFailure, "--size " + std::to_string(command.width) + "x" + std::to_string(command.height) +
                                   ": a side of the document may be at most " + std::to_string(kLargestDocumentSide));
   }
+  // Without --size the source is the document: refuse an oversize one
+  // before decoding it.
+  int64_t sourceWidth = 0, sourceHeight = 0;
+  if (!ReadImageSize(command.inPath, &sourceWidth, &sourceHeight, &error)) return Fail(kExitFailure, error);
+  if (command.width == 0 && (sourceWidth > kLargestDocumentSide || sourceHeight > kLargestDocumentSide)) {
+    return Fail(kExitFailure, command.inPath + ": the document is " + std::to_string(sourceWidth) + " x " +
+                                  std::to_string(sourceHeight) + " pixels; a side may be at most " +
+                                  std::to_string(kLargestDocumentSide) + " (resample it with --size)");
+  }
   CatchInterrupt();
   ImageFile image;
   if (!ReadImageFile(command.inPath, &image, &error)) return Fail(kExitFailure, error);
@@ -249,7 +259,11 @@ int main(int argc, char** argv) {
   if (command == "render") {
     RenderCommand render;
     if (const int code = ParseRender(args, &render)) return code;
-    return RenderCommandRun(render);
+    try {
+      return RenderCommandRun(render);
+    } catch (const std::bad_alloc&) {
+      return Fail(kExitFailure, "not enough memory; " + render.outPath + " was not written");
+    }
   }
   if (command == "help") {
     PrintHelp();

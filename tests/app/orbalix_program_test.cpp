@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -295,6 +296,20 @@ TEST_F(ProgramTest, BadInputsFailAndWriteNothing) {
   }
   // Wider than a host document may be.
   WriteOrDie(Path("wide.png"), SmoothImage(32768, 1, 1, 8));
+  // A header that claims 100000 x 100000 pixels and no pixel data: refused
+  // by its size, before any decoding.
+  {
+    FILE* f = std::fopen(Path("huge.png").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    png_set_IHDR(png, info, 100000, 100000, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+  }
   WriteOrDie(Path("good.png"), SmoothImage(16, 8, 3, 8));
   // An output that exists beforehand must survive every failure unchanged.
   std::ofstream(Path("keep.png")) << "old contents";
@@ -309,6 +324,7 @@ TEST_F(ProgramTest, BadInputsFailAndWriteNothing) {
       {{"render", Path("empty.jpg"), Path("keep.png")}, 1, "empty.jpg"},
       {{"render", Path("five.tif"), Path("keep.png")}, 1, "multichannel"},
       {{"render", Path("wide.png"), Path("keep.png")}, 1, "at most 32767"},
+      {{"render", Path("huge.png"), Path("keep.png")}, 1, "100000 x 100000 pixels; a side may be at most 32767"},
       {{"render", Path("good.png"), Path("keep.png"), "--size", "40000x10"}, 1, "at most 32767"},
       {{"render", Path("good.png"), Path("keep.bmp")}, 2, "unknown output format"},
       {{"render", Path("good.png"), Path("no/such/folder/out.png")}, 1, "not writable"},
@@ -320,7 +336,7 @@ TEST_F(ProgramTest, BadInputsFailAndWriteNothing) {
     EXPECT_EQ(run.err.rfind("orbalix: ", 0), 0u) << run.err;
   }
   EXPECT_TRUE(ReadText(Path("keep.png")) == "old contents");
-  EXPECT_EQ(Leftovers({"text.png", "empty.jpg", "five.tif", "wide.png", "good.png", "keep.png"}),
+  EXPECT_EQ(Leftovers({"text.png", "empty.jpg", "five.tif", "wide.png", "huge.png", "good.png", "keep.png"}),
             std::vector<std::string>{});
 }
 
