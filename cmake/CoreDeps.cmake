@@ -2,9 +2,10 @@
 # orbalix_core target exists.
 
 # JPEG codec of the thumbnails and JPEG exports. Debian ships libjpeg for the
-# native build only; where it is missing (the mingw-w64 cross build) the core
-# builds without it and the codec answers "no codec": thumbnails are then
-# written as "no picture" and read thumbnails are skipped.
+# native build only; tools/build-mingw-jpeg.sh builds Debian's source of it for
+# the mingw-w64 cross build (tools/test.sh passes it in). Where it is missing
+# the core builds without it and the codec answers "no codec": thumbnails are
+# then written as "no picture" and read thumbnails are skipped.
 find_package(JPEG QUIET)
 if(JPEG_FOUND)
   target_link_libraries(orbalix_core PUBLIC JPEG::JPEG)

@@ -17,3 +17,7 @@ struct PixelMapping;
 // Numbers without a closed form leave d and the flag alone.
 void PlaneToSphereForOutput(float nx, float ny, MappingContext* context, PixelMapping* out, NetFaceList* faceList,
                             Vec3f* d, uint8_t* outside, int32_t* region);
+
+// The last step of "semicircle": negates d.x and d.y, then turns (z, y), read
+// as the complex number z + i*y, by -45 degrees.
+void TiltDirectionForSemicircle(Vec3f* d);

@@ -321,11 +321,21 @@ int16_t SaveSettingsFile(ParameterBlock* block, const SettingsThumbnail* thumbna
 
 int16_t ReadSettingsFile(ParameterBlock* block, SettingsThumbnail* thumbnail, const char* path, int16_t mode,
                          uint8_t* hasPicture) {
-  uint8_t pictureRead = 0;
   if (hasPicture != nullptr) *hasPicture = 0;
   if (block == nullptr) return kFileCannotOpen;
   FileHandle handle = kNoFile;
   if (OpenFileSpec(path, &handle, 0) != kFileOk) return kFileCannotOpen;
+  return ReadSettingsFromHandle(block, thumbnail, handle, mode, hasPicture);
+}
+
+int16_t ReadSettingsFromHandle(ParameterBlock* block, SettingsThumbnail* thumbnail, FileHandle handle, int16_t mode,
+                               uint8_t* hasPicture) {
+  uint8_t pictureRead = 0;
+  if (hasPicture != nullptr) *hasPicture = 0;
+  if (block == nullptr) {
+    CloseFileHandle(handle);
+    return kFileCannotOpen;
+  }
   // Everything is read into copies and taken over only when the whole file
   // has been read.
   std::unique_ptr<ParameterBlock> fields(new ParameterBlock(*block));

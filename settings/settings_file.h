@@ -30,6 +30,9 @@ int16_t WriteSettingsRecord(ParameterBlock* block, const SettingsThumbnail* thum
 // thumbnail block). *hasPicture is 1 when a picture was read.
 int16_t ReadSettingsFile(ParameterBlock* block, SettingsThumbnail* thumbnail, const char* path, int16_t mode,
                          uint8_t* hasPicture);
+// The same read from a handle the caller opened; the handle is closed.
+int16_t ReadSettingsFromHandle(ParameterBlock* block, SettingsThumbnail* thumbnail, FileHandle handle, int16_t mode,
+                               uint8_t* hasPicture);
 int16_t ReadSettingsFileMode(ParameterBlock* block, SettingsThumbnail* thumbnail, const char* path, int16_t mode,
                              uint8_t* hasPicture);
 int16_t LoadSettingsFile(ParameterBlock* block, SettingsThumbnail* thumbnail, const char* path);

@@ -20,8 +20,10 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
 
 echo "== Windows build under wine"
+bash tools/build-mingw-jpeg.sh build/mingw-jpeg
 cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DJPEG_INCLUDE_DIR="$PWD/build/mingw-jpeg/include" -DJPEG_LIBRARY="$PWD/build/mingw-jpeg/lib/libjpeg.a" >/dev/null
 cmake --build build/win64 -j "$jobs"
 export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1 || true

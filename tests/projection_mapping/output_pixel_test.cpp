@@ -185,7 +185,7 @@ TEST(PixelRoad, StatusCodes) {
   const Case cases[] = {
       {"inside the equirectangular map", nullptr, 1, 1, 0.5f, 0.3f, 0.6f, kPixelMapped, 1},
       {"above the equirectangular band", nullptr, 1, 1, 1.0f, 0.5f, 0.2f, kPixelOffMap, 0},
-      {"closed form not yet built", nullptr, 2, 1, 1.0f, 0.5f, 0.5f, kPixelOffMap, 0},
+      {"outside the mirror ball", nullptr, 2, 1, 1.0f, 0.02f, 0.02f, kPixelOffMap, 0},
       {"input has no source behind", [](MappingFixture& f) { f.Turn(0, 180, 0); }, 1, 4, 0.5f, 0.5f, 0.5f,
        kPixelNoSource, -1},
       {"on a net face", BuildTinyNet, 200, 1, 1.0f, 0.2f, 0.2f, kPixelMapped, 1},

@@ -211,7 +211,7 @@ TEST_F(ShellRun, RecordedSettingsReplayWithoutTheDialog) {
   EXPECT_EQ(Block()->fovInteger, 77);
   EXPECT_FLOAT_EQ(Block()->fov, 77.5f);
   EXPECT_EQ(Block()->glue, 7);
-  EXPECT_EQ(Block()->tabRed, 12 << 8);
+  EXPECT_EQ(Block()->tabRed, 12 * 257);  // the recorded high byte spread over 16 bits
   EXPECT_EQ(Block()->brickLayers, 20);  // keys the descriptor lacks take their defaults
   ExpectCleanEnd("replay");
 }

@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Reference points of the published map projections that the closed-form
+output projections follow, computed once by PROJ's `proj` command (Debian
+proj-bin) on the unit sphere.
+
+Each output file holds lines "lon0 lon lat x y": geographic longitude and
+latitude in degrees (east and north positive), the central meridian lon0 of
+the projection, and PROJ's plane coordinates (+R=1, x east, y north).
+Run from the repository root:  python3 tools/proj_fixtures_output.py
+"""
+import math
+import os
+import subprocess
+
+OUT = os.path.join(os.path.dirname(__file__), "..", "tests", "projection_output", "data")
+
+
+def project(args, points):
+    text = "".join("%.10f %.10f\n" % (lon, lat) for lon, lat in points)
+    res = subprocess.run(["proj", "-f", "%.12f"] + args + ["+R=1"], input=text, capture_output=True,
+                         text=True, check=True)
+    rows = []
+    for (lon, lat), line in zip(points, res.stdout.strip().split("\n")):
+        x, y = line.split()
+        rows.append((lon, lat, float(x), float(y)))
+    return rows
+
+
+def grid(lons, lats):
+    return [(lon, lat) for lat in lats for lon in lons]
+
+
+def steps(a, b, n):
+    return [a + (b - a) * i / (n - 1) for i in range(n)]
+
+
+def within(points, degrees):
+    """The points less than the given angle away from (0, 0)."""
+    limit = math.cos(math.radians(degrees))
+    return [(lon, lat) for lon, lat in points
+            if math.cos(math.radians(lat)) * math.cos(math.radians(lon)) > limit]
+
+
+def write(name, args, blocks):
+    path = os.path.join(OUT, name)
+    with open(path, "w") as f:
+        f.write("# proj %s +R=1; columns: lon0 lon lat x y\n" % " ".join(args))
+        for lon0, points in blocks:
+            full = args + ["+lon_0=%g" % lon0]
+            for lon, lat, x, y in project(full, points):
+                f.write("%g %.10g %.10g %.12f %.12f\n" % (lon0, lon, lat, x, y))
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    world = grid(steps(-175, 175, 15), steps(-85, 85, 13))
+    sphere = grid(steps(-178, 178, 23), steps(-88, 88, 23))
+    write("eqc.txt", ["+proj=eqc"], [(0, world)])
+    write("sinu.txt", ["+proj=sinu"], [(0, world)])
+    write("hammer.txt", ["+proj=hammer"], [(0, world)])
+    write("moll.txt", ["+proj=moll"], [(0, world)])
+    # Robinson's table rows (every 5 degrees), where PROJ's interpolation and
+    # a linear one agree.
+    write("robin.txt", ["+proj=robin"], [(0, grid(steps(-175, 175, 15), steps(-85, 85, 35)))])
+    write("wintri.txt", ["+proj=wintri"], [(0, world)])
+    write("merc.txt", ["+proj=merc"], [(0, grid(steps(-175, 175, 15), steps(-75, 75, 11)))])
+    write("cea.txt", ["+proj=cea"], [(0, world)])
+    write("lagrng.txt", ["+proj=lagrng"], [(0, grid(steps(-170, 170, 15), steps(-80, 80, 13)))])
+    write("aeqd.txt", ["+proj=aeqd", "+lat_0=0"], [(0, within(sphere, 175))])
+    write("laea.txt", ["+proj=laea", "+lat_0=0"], [(0, within(sphere, 175))])
+    write("ortho.txt", ["+proj=ortho", "+lat_0=0"], [(0, within(sphere, 88))])
+    write("stere.txt", ["+proj=stere", "+lat_0=0"], [(0, within(sphere, 150))])
+    write("gnom.txt", ["+proj=gnom", "+lat_0=0"], [(0, within(sphere, 55))])
+    # Twelve gores, each about its own central meridian; points well inside.
+    blocks = []
+    for gore in range(12):
+        centre = -165 + 30 * gore
+        points = grid([centre - 12, centre - 5, centre, centre + 7, centre + 13], steps(-80, 80, 17))
+        blocks.append((centre, points))
+    write("poly12.txt", ["+proj=poly"], blocks)
+
+
+if __name__ == "__main__":
+    main()
