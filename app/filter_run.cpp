@@ -12,19 +12,15 @@
 // that no state of another run leaks into this one and nothing is left behind.
 #include "app/filter_run.h"
 
-#include "app/settings_file_io.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
-#include <unistd.h>
-
+#include "app/settings_file_io.h"
 #include "host/parameter_block.h"
 #include "host/phase_handlers.h"
 #include "host/plugin_main.h"
-#include "host/scripting_terms.h"
 #include "platform/testhost/test_host.h"
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"
