@@ -3,7 +3,7 @@
 #include "host/globals_record.h"
 #include "host/host_suites.h"
 #include "host/rect_path.h"
-#include "render/render_services_stub.h"
+#include "render/render_run.h"
 #include "ui/dialog_services_stub.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "host/globals_record.h"
 
 #include "host/host_memory.h"
-#include "render/render_services_stub.h"
+#include "render/render_run.h"
 #include "ui/dialog_services_stub.h"
 
 const BufferProcs* RunBufferProcs(const GlobalsRecord* globals) {

@@ -122,6 +122,7 @@ struct WorkRecord {
   FilterTables filterTables;
   float outputCache[401];
   float mollweideCache[400];
+  int32_t tentTable[256];  // the glue compositor's tent of the underlying 8-bit value
   uint32_t workImageFlags[2];
   UndoSlots undoSlots;
   uint32_t previewValid;

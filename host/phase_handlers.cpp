@@ -8,7 +8,7 @@
 #include "host/host_memory.h"
 #include "host/host_suites.h"
 #include "host/plugin_main.h"
-#include "render/render_services_stub.h"
+#include "render/render_run.h"
 #include "settings/settings_services_stub.h"
 #include "ui/dialog_services_stub.h"
 

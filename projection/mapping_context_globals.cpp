@@ -7,7 +7,7 @@
 #include "nets/nets_services_stub.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
-#include "render/render_services_stub.h"
+#include "render/band_scheduler.h"
 
 namespace {
 

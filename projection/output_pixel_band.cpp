@@ -6,7 +6,7 @@
 #include "projection/formula_helpers.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
-#include "render/render_services_stub.h"
+#include "render/band_scheduler.h"
 
 namespace {
 

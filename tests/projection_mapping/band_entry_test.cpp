@@ -4,7 +4,7 @@
 #include "host/globals_record.h"
 #include "mapping_fixture.h"
 #include "projection/output_pixel.h"
-#include "render/render_services_stub.h"
+#include "render/band_scheduler.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "host/parameter_block.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
-#include "render/render_services_stub.h"
+#include "render/band_scheduler.h"
 
 namespace {
 

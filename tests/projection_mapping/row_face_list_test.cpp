@@ -3,7 +3,7 @@
 
 #include "mapping_fixture.h"
 #include "projection/output_pixel.h"
-#include "render/render_services_stub.h"
+#include "render/band_scheduler.h"
 
 namespace {
 

@@ -1,0 +1,109 @@
+// Whole renders of a 4096 x 2048 8-bit RGB equirectangular panorama into a
+// document of the same size, through the test host, single-threaded. The
+// rows (the continue phase: mapping, sampling, compositing and the host's
+// row deliveries) are timed apart from the acquisition of the source (the
+// start phase: the tile reads and the pyramid levels). The counter "MP/s"
+// gives output megapixels per second.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "host/host_records.h"
+#include "host/parameter_block.h"
+#include "host/plugin_main.h"
+#include "platform/testhost/test_document.h"
+#include "platform/testhost/test_host.h"
+
+namespace {
+
+constexpr int32_t kWidth = 4096;
+constexpr int32_t kHeight = 2048;
+
+// A smooth panorama with some detail: gradients and a soft checker.
+const TestDocument& Panorama() {
+  static const TestDocument doc = [] {
+    TestDocument d = MakeTestDocument(kWidth, kHeight, 3, 8, false);
+    for (int32_t y = 0; y < kHeight; ++y) {
+      for (int32_t x = 0; x < kWidth; ++x) {
+        uint8_t* p = DocumentPixelAddress(d, x, y);
+        p[0] = uint8_t(x * 255 / (kWidth - 1));
+        p[1] = uint8_t(y * 255 / (kHeight - 1));
+        p[2] = uint8_t((((x >> 6) ^ (y >> 6)) & 1) ? 200 : 60);
+      }
+    }
+    return d;
+  }();
+  return doc;
+}
+
+struct Settings {
+  int32_t output;
+  float latitude, longitude, spin, fov;
+};
+
+// Parameters, prepare and start: the run is set up and the source read.
+void StartRun(TestHost* host, TestDocument* doc, const Settings& s) {
+  TestHostOptions options;
+  options.hasDescriptorParameters = false;
+  InitTestHost(host, doc, options);
+  CallFilterSelector(host, PluginMain, kSelectorParameters);
+  auto* block = reinterpret_cast<ParameterBlock*>(*host->record.parameters);
+  block->showDialog = 0;
+  block->inputProjection = 1;
+  block->outputProjection = s.output;
+  block->latitude = s.latitude;
+  block->longitude = s.longitude;
+  block->spin = s.spin;
+  block->fov = s.fov;
+  block->grid2 = 1;
+  block->indicatrix = 0;
+  block->edges = 0;
+  block->glue = 1;
+  CallFilterSelector(host, PluginMain, kSelectorPrepare);
+  CallFilterSelector(host, PluginMain, kSelectorStart);
+}
+
+void RenderRows(benchmark::State& state, Settings s) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    TestDocument doc = Panorama();
+    TestHost host;
+    StartRun(&host, &doc, s);
+    state.ResumeTiming();
+    const HostError result = CallFilterSelector(&host, PluginMain, kSelectorContinue);
+    state.PauseTiming();
+    if (result != kNoErr) state.SkipWithError("the render failed");
+    ShutdownTestHost(&host);
+    state.ResumeTiming();
+  }
+  state.counters["MP/s"] =
+      benchmark::Counter(double(kWidth) * kHeight * 1e-6 * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void Acquisition(benchmark::State& state) {
+  const Settings s{1, 0, 0, 0, 120};
+  for (auto _ : state) {
+    state.PauseTiming();
+    TestDocument doc = Panorama();
+    TestHost host;
+    state.ResumeTiming();
+    StartRun(&host, &doc, s);
+    state.PauseTiming();
+    ShutdownTestHost(&host);
+    state.ResumeTiming();
+  }
+  state.counters["MP/s"] =
+      benchmark::Counter(double(kWidth) * kHeight * 1e-6 * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+}  // namespace
+
+BENCHMARK(Acquisition)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(RenderRows, equirectangular_turned, Settings{1, 30, 45, 10, 120})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK_CAPTURE(RenderRows, mollweide, Settings{46, 0, 0, 0, 120})->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(RenderRows, rectilinear_90, Settings{14, 0, 0, 0, 90})->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(RenderRows, peirce_quincunx, Settings{94, 0, 0, 0, 120})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);

@@ -1,0 +1,72 @@
+// The pixel renderer: turns the four mapped corners of one output pixel into
+// one RGBA colour. Inside one region it samples the source pyramid over the
+// pixel's footprint; where the pixel straddles a region boundary it maps
+// sub-samples afresh and averages them.
+#pragma once
+
+#include <cstdint>
+
+struct BandRecord;
+struct ColumnRecord;
+struct GlobalsRecord;
+struct ImageRecord;
+struct MappingContext;
+struct PixelMapping;
+
+// Corner indexes of a CornerSet: A right of this row, B left of this row,
+// C right of the row above, D left of the row above.
+constexpr int32_t CornerA = 0;
+constexpr int32_t CornerB = 1;
+constexpr int32_t CornerC = 2;
+constexpr int32_t CornerD = 3;
+
+// Quality modes of the row renderer and corner modes of RenderPixelArea.
+constexpr int32_t QualityGood = 1;
+constexpr int32_t QualityBetter = 2;
+constexpr int32_t QualityBest = 3;
+constexpr int32_t CornerModeFresh = 0;    // map sub-samples afresh
+constexpr int32_t CornerModeQuality = 1;  // stored corners, quality sampler
+constexpr int32_t CornerModeFast = 2;     // stored corners, fast sampler
+
+struct CornerSet {
+  int32_t splitFlags;     // bit 0 a horizontal split, bit 1 a vertical one
+  int32_t subImageFlags;  // the same for sub-image differences only
+  int32_t passCount;      // context passes made for the pixel
+  // Where the region of D ends along the top edge, of B along the bottom
+  // edge, of D along the left edge, of C along the right edge (0..1).
+  float edgeTop;
+  float edgeBottom;
+  float edgeLeft;
+  float edgeRight;
+  int32_t status[4];  // A, B, C, D
+  int32_t subImage[4];
+  int32_t work;
+  int32_t cornerMode;
+};
+
+void RenderPixelFromCorners(float pixel[4], float sharpness, ImageRecord* target, ColumnRecord* columns, int32_t c,
+                            int32_t r, int32_t parity, MappingContext* contexts, int32_t qualityMode,
+                            int32_t contextCount, CornerSet* corners, BandRecord* band);
+// The stored corners of row r are read from the context's column records.
+void RenderPixelWithCentre(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* contexts,
+                           ImageRecord* target, int32_t contextCount, CornerSet* corners, BandRecord* band);
+void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* contexts,
+                     ImageRecord* target, int32_t cornerMode, int32_t contextCount, CornerSet* corners,
+                     BandRecord* band);
+// Maps (x, y) and the neighbours it needs; six source coordinates out for
+// the points at (+1/2, -1/2), (-1/2, +1/2) and (+1/2, +1/2), -1.0 when none
+// can be had.
+void MapPixelNeighbours(float x, float y, int32_t zoom, int32_t panX, int32_t panY, ImageRecord* target,
+                        MappingContext* context, const ImageRecord* source, PixelMapping* mapping, float six[6],
+                        BandRecord* band);
+
+// Wrap operations by the source image's fetch edge mode.
+float WrapAverageU(float a, float b, int32_t edgeMode);
+float WrapAverageV(float a, float b, int32_t edgeMode);
+float WrapDeltaU(float d, int32_t edgeMode);
+float WrapDeltaV(float d, int32_t edgeMode);
+
+// The image a mapping samples: the context's source, or the cube face the
+// input mapping chose.
+const ImageRecord* MappingSourceImage(const PixelMapping* mapping, const MappingContext* context,
+                                      const GlobalsRecord* globals);

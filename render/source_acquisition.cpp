@@ -1,0 +1,203 @@
+#include "render/source_acquisition.h"
+
+#include <cstring>
+
+#include "host/band_rects.h"
+#include "host/globals_record.h"
+#include "image/image_record.h"
+#include "image/level_building.h"
+#include "render/band_scheduler.h"
+#include "ui/dialog_services_stub.h"
+
+namespace {
+
+bool IsRgbImageMode(int16_t imageMode) {
+  return imageMode == kImageModeRGBColor || imageMode == kImageModeRGB48 || imageMode == kImageModeRGB96;
+}
+
+// Plane indexes of one host pixel: the colour planes (grey repeats plane 0)
+// and the transparency plane, -1 when the pixel carries none we may use.
+struct PlaneMap {
+  int32_t red, green, blue, alpha;
+};
+
+PlaneMap HostPlaneMap(const FilterRecord* fr, int32_t planes) {
+  const bool rgb = IsRgbImageMode(fr->imageMode);
+  const int32_t colourPlanes = rgb ? 3 : 1;
+  PlaneMap map{0, 0, 0, -1};
+  if (rgb) {
+    map.green = planes > 1 ? 1 : 0;
+    map.blue = planes > 2 ? 2 : 0;
+  }
+  if (IsTransparencyEditable(fr) && planes > colourPlanes) map.alpha = colourPlanes;
+  return map;
+}
+
+template <typename T>
+T LoadSample(const uint8_t* pixel, int32_t plane) {
+  T value;
+  std::memcpy(&value, pixel + plane * int32_t(sizeof(T)), sizeof(T));
+  return value;
+}
+
+// Converts one host pixel into the record's pixel at `out`.
+void ConvertPixel(int32_t pixelMode, const uint8_t* in, const PlaneMap& map, uint8_t* out) {
+  switch (pixelMode) {
+    case PixelRgba8: {
+      const uint32_t a = map.alpha >= 0 ? in[map.alpha] : 255u;
+      const uint32_t word = (uint32_t(in[map.red]) << 24) | (uint32_t(in[map.green]) << 16) |
+                            (uint32_t(in[map.blue]) << 8) | a;
+      std::memcpy(out, &word, 4);
+      break;
+    }
+    case PixelRgba16: {
+      const uint16_t v[4] = {LoadSample<uint16_t>(in, map.red), LoadSample<uint16_t>(in, map.green),
+                             LoadSample<uint16_t>(in, map.blue),
+                             map.alpha >= 0 ? LoadSample<uint16_t>(in, map.alpha) : uint16_t(32768)};
+      std::memcpy(out, v, sizeof v);
+      break;
+    }
+    case PixelRgbaFloat: {
+      const float v[4] = {LoadSample<float>(in, map.red), LoadSample<float>(in, map.green),
+                          LoadSample<float>(in, map.blue), map.alpha >= 0 ? LoadSample<float>(in, map.alpha) : 1.0f};
+      std::memcpy(out, v, sizeof v);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+int32_t BytesPerHostSample(int32_t pixelMode) {
+  switch (pixelMode) {
+    case PixelRgba16:
+      return 2;
+    case PixelRgbaFloat:
+      return 4;
+    default:
+      return 1;
+  }
+}
+
+}  // namespace
+
+int32_t DocumentPixelKind(int16_t imageMode, int32_t depth) {
+  switch (imageMode) {
+    case kImageModeGrayScale:
+    case kImageModeRGBColor:
+      // Hosts older than the depth field leave it 0.
+      return depth == 8 || depth == 0 ? PixelRgba8 : kUnknownPixelKind;
+    case kImageModeGray16:
+    case kImageModeRGB48:
+      return depth == 16 || depth == 0 ? PixelRgba16 : kUnknownPixelKind;
+    case kImageModeRGB96:
+    case kImageModeGray32:
+      return depth == 32 || depth == 0 ? PixelRgbaFloat : kUnknownPixelKind;
+    default:
+      return kUnknownPixelKind;
+  }
+}
+
+int32_t SourcePixelMode(const GlobalsRecord* globals) {
+  const FilterRecord* fr = globals->filterRecord;
+  return DocumentPixelKind(fr->imageMode, fr->depth);
+}
+
+void AcquireSourceImage(GlobalsRecord* globals) {
+  ParameterBlock* block = GetParameterBlock(globals);
+  if (block->sourceLoaded) return;
+  const int32_t pixelMode = SourcePixelMode(globals);
+  if (pixelMode == kUnknownPixelKind) {
+    // A document we cannot read in a known pixel kind is refused, never read
+    // into buffers of another size.
+    ShowRefusalMultichannel();
+    SetResult(globals, kRefusedByAlert);
+    globals->bandActive = 0;
+    return;
+  }
+  const Rect filter = globals->filterRecord->filterRect;
+  if (!CreateSessionImage(&globals->images[0], int32_t(filter.right) - filter.left,
+                          int32_t(filter.bottom) - filter.top, pixelMode)) {
+    SetResult(globals, kSourceImageUnavailable);
+    globals->bandActive = 0;
+    return;
+  }
+  globals->rowStep = 1;
+  globals->currentRow = 0;
+  globals->rowsDone = 0;
+  globals->rowTotal = globals->workHeight;
+  globals->bandRepeat = 0;
+  globals->maskActive = 1;
+  globals->bandActive = 1;
+  ReadSourceTiles(globals);
+}
+
+void ReadSourceTiles(GlobalsRecord* globals) {
+  FilterRecord* fr = globals->filterRecord;
+  ParameterBlock* block = GetParameterBlock(globals);
+  const Rect savedIn = fr->inRect;
+  const Rect savedOut = fr->outRect;
+  const Rect savedMask = fr->maskRect;
+  const int32_t savedScale = block->previewScale;
+  const Rect filter = fr->filterRect;
+  SetWorkArea(globals, &filter, 1);
+
+  ImageRecord* source = &globals->images[0];
+  for (int32_t t = source->firstTile[0]; source->tileCount > 0 && t <= source->lastTile[0]; ++t) {
+    Rect tile{};
+    GetTileRect(source, t, &tile);
+    RequestSourceRect(globals, &tile);
+    const HostError result = CallAdvanceState(fr->advanceState);
+    SetResult(globals, result);
+    if (result != kNoErr) {
+      globals->bandActive = 0;
+      return;
+    }
+    CopyHostTileToImage(source, globals, t);
+  }
+  source->fetchEdgeMode = InputLayoutClass(block->inputProjection);
+  source->sampleEdgeMode = InputTileCode(block->inputProjection);
+  BuildLevelsThroughBands(globals, source);
+  ReportProgressSource(globals, 1, 100);
+  block->sourceLoaded = 1;
+  fr->inRect = savedIn;
+  fr->outRect = savedOut;
+  fr->maskRect = savedMask;
+  block->previewScale = savedScale;
+  RequestScaledInput(globals, savedScale);
+}
+
+void CopyHostTileToImage(ImageRecord* image, GlobalsRecord* globals, int32_t tileIndex) {
+  const FilterRecord* fr = globals->filterRecord;
+  if (!image || image->pixelMode != SourcePixelMode(globals)) return;
+  if (tileIndex < 0 || tileIndex >= image->tileCount || !image->tiles) return;
+  const ImageTile& tile = image->tiles[tileIndex];
+  if (!tile.pixels || !fr->inData) return;
+
+  const int32_t planes = int32_t(fr->inHiPlane) - fr->inLoPlane + 1;
+  if (planes < 1) return;
+  const PlaneMap map = HostPlaneMap(fr, planes);
+  const int32_t pixelBytes = planes * BytesPerHostSample(image->pixelMode);
+  // Copy no more than the host delivered.
+  int32_t rows = int32_t(fr->inRect.bottom) - fr->inRect.top;
+  int32_t columns = int32_t(fr->inRect.right) - fr->inRect.left;
+  if (rows > tile.height) rows = tile.height;
+  if (columns > tile.width) columns = tile.width;
+
+  const auto* in = static_cast<const uint8_t*>(fr->inData);
+  auto* out = static_cast<uint8_t*>(tile.pixels);
+  for (int32_t y = 0; y < rows; ++y) {
+    const uint8_t* src = in + int64_t(y) * fr->inRowBytes;
+    uint8_t* dst = out + int64_t(y) * tile.width * image->bytesPerPixel;
+    for (int32_t x = 0; x < columns; ++x) {
+      ConvertPixel(image->pixelMode, src + int64_t(x) * pixelBytes, map, dst + int64_t(x) * image->bytesPerPixel);
+    }
+  }
+}
+
+ImageRecord* RunTargetImage(GlobalsRecord* globals) {
+  const ParameterBlock* block = GetParameterBlock(globals);
+  WorkRecord* work = globals->workRecord;
+  if (block && block->runMode == RunModeExport && work && work->offscreenTarget) return work->offscreenTarget;
+  return &globals->images[0];
+}
