@@ -18,8 +18,8 @@ run() {
 run "$earth" out/earth-mollweide.png --output Mollweide
 run "$earth" out/earth-peirce-quincunx.png --output "Peirce quincunx" --size 1024x1024
 run "$earth" out/earth-orthographic.jpg --output orthographic --latitude 30 --longitude -20 --size 1024x1024
-run "$earth" out/earth-stereographic.png --output stereographic --latitude -90 --fov 240 --size 1024x1024
-run "$earth" out/earth-winkel-tripel-grid.tif --output "Winkel Tripel" --grid 15
+run "$earth" out/earth-stereographic.png --output stereographic --size 1024x1024
+run "$earth" out/earth-winkel-tripel.tif --output "Winkel Tripel" --longitude 150
 echo
 echo "The outputs are in $(pwd)/out:"
 ls -l out/earth-*

@@ -228,6 +228,27 @@ TEST_F(ProgramTest, SizeResamplesTheDocument) {
   EXPECT_FALSE(fs::exists(Path("bad.png")));
 }
 
+TEST_F(ProgramTest, SettingsShapeThePicture) {
+  WriteOrDie(Path("in.png"), SmoothImage(64, 32, 3, 8));
+  ProgramRun run = Run({"render", Path("in.png"), Path("oval.png"), "--output", "Mollweide", "--backdrop", "255,0,0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  run = Run({"render", Path("in.png"), Path("plain.png"), "--backdrop", "255,0,0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ImageFile oval, plain;
+  std::string error;
+  ASSERT_TRUE(ReadImageFile(Path("oval.png"), &oval, &error)) << error;
+  ASSERT_TRUE(ReadImageFile(Path("plain.png"), &plain, &error)) << error;
+  // The corner lies outside the Mollweide oval: the backdrop; the whole
+  // equirectangular picture has no outside.
+  const uint8_t* corner = oval.pixels.data();
+  EXPECT_EQ(corner[0], 255);
+  EXPECT_EQ(corner[1], 0);
+  EXPECT_EQ(corner[2], 0);
+  EXPECT_NE(plain.pixels[1], 0);
+  const size_t centre = (size_t(16) * 64 + 32) * 3;
+  EXPECT_NE(oval.pixels[centre + 1], 0);
+}
+
 TEST_F(ProgramTest, ListsNamesWithNumbers) {
   ProgramRun run = Run({"list", "outputs"});
   ASSERT_EQ(run.exitCode, 0);
