@@ -27,6 +27,9 @@ const char* FormatName(ImageFormat format);
 // Reads any of the three formats, chosen by the file's own signature.
 bool ReadImageFile(const std::string& path, ImageFile* out, std::string* error);
 
+// The width and height from the file's header, without decoding the pixels.
+bool ReadImageSize(const std::string& path, int64_t* width, int64_t* height, std::string* error);
+
 // Writes in the format the path's extension names, at the image's depth where
 // the format allows it (JPEG is 8-bit without alpha; PNG has no float). The file
 // is written beside the target under a temporary name and renamed over it, so a

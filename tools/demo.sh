@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Runs the main job on a sample panorama.
+# Runs the main job: renders the Earth map of Debian's xplanet-images package
+# (an equirectangular panorama) into a few projections under out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release -j "$(nproc)"
-if [ -x build/release/app/orbalix ]; then
-  mkdir -p out
-  build/release/app/orbalix render /usr/share/xplanet/images/earth.jpg out/earth-mollweide.png --output mollweide
-  echo "wrote out/earth-mollweide.png"
-else
-  echo "the orbalix program is not built yet; the core library built in build/release"
-fi
+cmake --build build/release -j "$(nproc)" --target orbalix
+orbalix=build/release/app/orbalix
+earth=/usr/share/xplanet/images/earth.jpg
+mkdir -p out
+run() {
+  printf 'orbalix render'
+  printf ' %q' "$@"
+  echo
+  "$orbalix" render "$@"
+}
+run "$earth" out/earth-mollweide.png --output Mollweide
+run "$earth" out/earth-peirce-quincunx.png --output "Peirce quincunx" --size 1024x1024
+run "$earth" out/earth-orthographic.jpg --output orthographic --latitude 30 --longitude -20 --size 1024x1024
+run "$earth" out/earth-stereographic.png --output stereographic --size 1024x1024
+run "$earth" out/earth-winkel-tripel.tif --output "Winkel Tripel" --longitude 150
+echo
+echo "The outputs are in $(pwd)/out:"
+ls -l out/earth-*

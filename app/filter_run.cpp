@@ -1,0 +1,205 @@
+// The settings reach the filter the way a host replays a recorded step
+// without its dialog: the parameters selector makes the filter's settings
+// block in the host's parameters handle (with the filter's own defaults), the
+// program then writes the chosen settings into that block, and the play
+// information says "do not display". The host hands no scripting descriptor,
+// so the start phase keeps the block as it is. The block is the filter's own
+// settings record, so every setting goes in at full precision, including those
+// a descriptor would carry only roughly (16-bit colours) or not at all.
+//
+// The filter keeps small files in the temporary folder (cached settings, undo,
+// memory dots). The run gives it a folder of its own, removed afterwards, so
+// that no state of another run leaks into this one and nothing is left behind.
+#include "app/filter_run.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "app/settings_file_io.h"
+#include "host/parameter_block.h"
+#include "host/phase_handlers.h"
+#include "host/plugin_main.h"
+#include "platform/testhost/test_host.h"
+#include "settings/settings_defaults.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+constexpr int16_t kPlayDontDisplay = 0;
+
+ProgressSink gProgress = nullptr;
+AbortTest gAbortTest = nullptr;
+bool gCancelled = false;
+
+void ProgressCallback(int32_t done, int32_t total) {
+  if (gProgress) gProgress(done, total);
+}
+
+HostBoolean AbortCallback() {
+  if (gAbortTest && gAbortTest()) gCancelled = true;
+  return gCancelled ? 1 : 0;
+}
+
+// 16-bit file samples are 0..65535; the host's 16-bit channels are 0..32768.
+uint16_t FileToHost16(uint16_t v) { return uint16_t((uint32_t(v) * 32768u + 32767u) / 65535u); }
+uint16_t HostToFile16(uint16_t v) {
+  return uint16_t(std::min<uint32_t>((uint32_t(v) * 65535u + 16384u) / 32768u, 65535u));
+}
+
+TestDocument DocumentFromImage(const ImageFile& image) {
+  const bool alpha = image.channels == 2 || image.channels == 4;
+  TestDocument doc =
+      MakeTestDocument(image.width, image.height, int16_t(image.channels >= 3 ? 3 : 1), image.bitsPerChannel, alpha);
+  // Both hold the channels of a pixel together, rows top to bottom.
+  doc.pixels = image.pixels;
+  if (image.bitsPerChannel == 16) {
+    for (size_t i = 0; i + 1 < doc.pixels.size(); i += 2) {
+      uint16_t v;
+      std::memcpy(&v, &doc.pixels[i], 2);
+      v = FileToHost16(v);
+      std::memcpy(&doc.pixels[i], &v, 2);
+    }
+  }
+  return doc;
+}
+
+void ImageFromDocument(const TestDocument& doc, ImageFile* image) {
+  image->pixels = doc.pixels;
+  if (image->bitsPerChannel == 16) {
+    for (size_t i = 0; i + 1 < image->pixels.size(); i += 2) {
+      uint16_t v;
+      std::memcpy(&v, &image->pixels[i], 2);
+      v = HostToFile16(v);
+      std::memcpy(&image->pixels[i], &v, 2);
+    }
+  }
+}
+
+// A temporary folder of the run's own, named in TMPDIR while it lasts.
+struct PrivateTempFolder {
+  std::string path;
+  std::string savedTmpdir;
+  bool hadTmpdir = false;
+};
+
+bool EnterPrivateTempFolder(PrivateTempFolder* folder) {
+  const char* tmp = std::getenv("TMPDIR");
+  folder->hadTmpdir = tmp != nullptr;
+  if (tmp) folder->savedTmpdir = tmp;
+  std::string pattern = (tmp && tmp[0] ? std::string(tmp) : std::string("/tmp")) + "/orbalix-run-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back(0);
+  if (!mkdtemp(buffer.data())) return false;
+  folder->path = buffer.data();
+  setenv("TMPDIR", folder->path.c_str(), 1);
+  return true;
+}
+
+void LeavePrivateTempFolder(PrivateTempFolder* folder) {
+  if (folder->hadTmpdir) {
+    setenv("TMPDIR", folder->savedTmpdir.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  std::error_code ignored;
+  if (!folder->path.empty()) std::filesystem::remove_all(folder->path, ignored);
+}
+
+std::string ResultText(HostError result) {
+  switch (result) {
+    case kMemFullErr: return "not enough memory for the filter";
+    case kUserCanceledErr: return "cancelled";
+    case kFilterBadParameters: return "the filter was given bad parameters";
+    case kRefusedResult: return "the filter refused the document";
+    default: return "the filter failed with result " + std::to_string(result);
+  }
+}
+
+}  // namespace
+
+bool ImageFitsDocument(const ImageFile& image, std::string* error) {
+  if (image.channels < 1 || image.channels > 4) {
+    *error = "multichannel images are not supported (grey or RGB, with or without alpha)";
+    return false;
+  }
+  if (image.bitsPerChannel != 8 && image.bitsPerChannel != 16 && image.bitsPerChannel != 32) {
+    *error = "unsupported depth of " + std::to_string(image.bitsPerChannel) + " bits a channel";
+    return false;
+  }
+  if (image.width < 1 || image.height < 1 || image.width > kLargestDocumentSide ||
+      image.height > kLargestDocumentSide) {
+    *error = "the document is " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+             " pixels; a side may be at most " + std::to_string(kLargestDocumentSide);
+    return false;
+  }
+  return true;
+}
+
+bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, FilterRunOutcome* outcome) {
+  *outcome = FilterRunOutcome{};
+  if (!ImageFitsDocument(*image, &outcome->message)) {
+    outcome->result = kFilterBadParameters;
+    return false;
+  }
+  PrivateTempFolder temp;
+  if (!EnterPrivateTempFolder(&temp)) {
+    outcome->result = kFilterBadParameters;
+    outcome->message = "cannot make a temporary folder";
+    return false;
+  }
+
+  TestDocument doc = DocumentFromImage(*image);
+  TestHost host;
+  TestHostOptions options;
+  InitTestHost(&host, &doc, options);
+  host.record.progressProc = ProgressCallback;
+  host.record.abortProc = AbortCallback;
+  host.descriptorParameters.playInfo = kPlayDontDisplay;
+  gProgress = settings.progress;
+  gAbortTest = settings.abortTest;
+  gCancelled = false;
+
+  HostError result = CallFilterSelector(&host, PluginMain, kSelectorParameters);
+  ParameterBlock* block = GetParameterBlock(&host.record);
+  if (result == kNoErr && !block) result = kMemFullErr;
+  if (result == kNoErr) {
+    // A settings file goes in as the dialog loads one, then the options.
+    if (!settings.settingsFile.empty() && !LoadSettingsFileInto(settings.settingsFile, block, &outcome->message))
+      result = kFilterBadParameters;
+  }
+  if (result == kNoErr) {
+    // An older settings file holds only the integer angles: the floats
+    // follow from them before any option replaces one.
+    if (!settings.settingsFile.empty()) UpgradeSettingsFloats(block);
+    for (const SettingValue& value : settings.settings) ApplySetting(value, block);
+    // Settings of the current version: the start phase takes the float
+    // angles as they are rather than deriving them from the integers.
+    block->version = kSettingsVersion;
+    if (AbortCallback()) result = kUserCanceledErr;
+  }
+  if (result == kNoErr) {
+    TestRunOptions runOptions;
+    runOptions.withParameters = false;
+    result = RunFilterSelectors(&host, PluginMain, runOptions, nullptr);
+  }
+  if (const ParameterBlock* after = GetParameterBlock(&host.record)) outcome->settingsUsed = *after;
+  ShutdownTestHost(&host);
+  gProgress = nullptr;
+  gAbortTest = nullptr;
+  LeavePrivateTempFolder(&temp);
+
+  outcome->result = result;
+  outcome->cancelled = gCancelled || result == kUserCanceledErr;
+  if (outcome->cancelled) {
+    outcome->message = "cancelled";
+    return false;
+  }
+  if (result != kNoErr) {
+    if (outcome->message.empty()) outcome->message = ResultText(result);
+    return false;
+  }
+  ImageFromDocument(doc, image);
+  return true;
+}

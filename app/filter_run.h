@@ -1,0 +1,42 @@
+// Runs the filter on an image in memory as a host application would: the
+// image becomes the host's document, the filter's selectors run in host order
+// without its dialog, and the document comes back as an image.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_settings.h"
+#include "app/image_files.h"
+#include "host/host_records.h"
+
+// The longest side a host document may have (the host's rectangles are 16-bit).
+constexpr int32_t kLargestDocumentSide = 32767;
+
+// Called with the filter's progress (done of total).
+using ProgressSink = void (*)(int32_t done, int32_t total);
+// Answers true when the run is to stop.
+using AbortTest = bool (*)();
+
+struct FilterRunSettings {
+  std::string settingsFile;                       // a settings file to start from, or empty
+  std::vector<SettingValue> settings;            // then these, in order
+  ProgressSink progress = nullptr;
+  AbortTest abortTest = nullptr;
+};
+
+struct FilterRunOutcome {
+  HostError result = kNoErr;   // the host result of the run
+  bool cancelled = false;      // stopped through the abort test
+  std::string message;         // why the run failed
+  ParameterBlock settingsUsed{};  // the filter's settings at the end of the run
+};
+
+// Checks that the image can be a host document: grey or RGB with or without
+// transparency, no side beyond kLargestDocumentSide.
+bool ImageFitsDocument(const ImageFile& image, std::string* error);
+
+// Runs the filter on `image` in place. False when the run failed or was
+// cancelled; the image is then left as it was.
+bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, FilterRunOutcome* outcome);

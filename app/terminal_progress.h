@@ -1,0 +1,15 @@
+// The program's progress bar on a terminal and its Ctrl-C handling.
+#pragma once
+
+#include <cstdint>
+
+// Draws the bar on stderr when stderr is a terminal; does nothing otherwise.
+void BeginProgressBar(const char* label);
+void ShowProgress(int32_t done, int32_t total);
+// A completed run shows the bar full before the line ends.
+void EndProgressBar(bool completed);
+
+// Ctrl-C sets a flag instead of ending the process; the filter's abort test
+// reads it. A second Ctrl-C ends the process as usual.
+void CatchInterrupt();
+bool Interrupted();
