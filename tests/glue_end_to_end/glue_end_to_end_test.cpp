@@ -261,6 +261,46 @@ bool InFilter(const TestDocument& doc, int32_t x, int32_t y) {
   return x >= f.left && x < f.right && y >= f.top && y < f.bottom;
 }
 
+// The rendered pixels of a config: a run with glue 1 writes them as they are
+// (into `normal`, whose transparency plane holds the rendered alpha). A grey
+// document blends the pixel whose red is the lightness of the rendered colour
+// (what glue 1 writes) and whose green and blue are the rendered ones: an RGB
+// document with the grey in every plane renders that colour. Three values a pixel, row by row,
+// for the pixels of the filter rectangle.
+void RenderedPixels(const Config& c, const TestDocument& source, uint32_t seed, TestDocument* normal,
+                    std::vector<int64_t>* rendered) {
+  *normal = source;
+  RenderWithGlue(normal, c, 1);
+  TestDocument colour = *normal;
+  if (c.planes == 1) {
+    colour = MakeDocument(c, 3, seed);
+    RenderWithGlue(&colour, c, 1);
+  }
+  rendered->assign(size_t(kWidth) * kHeight * 3, 0);
+  int32_t inside = 0;
+  for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t x = 0; x < kWidth; ++x) {
+      if (!InFilter(source, x, y)) continue;
+      ++inside;
+      int64_t* n = &(*rendered)[(size_t(y) * kWidth + size_t(x)) * 3];
+      for (int16_t p = 0; p < 3; ++p) n[p] = int64_t(GetDocumentSample(colour, x, y, p));
+      if (c.planes == 1) {
+        // The RGB render shows the channels clamped; where none was clamped
+        // the grey render's value is their lightness, otherwise at least it.
+        const int64_t grey = int64_t(GetDocumentSample(*normal, x, y, 0));
+        const int64_t full = int64_t(DocumentFullScale(source));
+        if (n[0] < full && n[1] < full && n[2] < full) {
+          ASSERT_EQ(grey, Lum(n) >> 8) << x << "," << y;
+        } else {
+          ASSERT_GE(grey, Lum(n) >> 8) << x << "," << y;
+        }
+        n[0] = grey;
+      }
+    }
+  }
+  ASSERT_GT(inside, 100);
+}
+
 TEST(GlueEndToEnd, EveryModeBlendsTheRenderedPixelWithTheDocumentAtEightAndSixteenBits) {
   const Config configs[] = {
       {"RGB 8-bit", 3, 8, false, 0, false, false},
@@ -280,32 +320,9 @@ TEST(GlueEndToEnd, EveryModeBlendsTheRenderedPixelWithTheDocumentAtEightAndSixte
     const int16_t planes = DocumentPlanes(source);
     const Depth& depth = c.depth == 8 ? kDepth8 : kDepth16;
 
-    // The rendered pixels: glue 1 writes them as they are.
     TestDocument normal = source;
-    RenderWithGlue(&normal, c, 1);
-    // A grey document blends the pixel whose red is the lightness of the
-    // rendered colour and whose green and blue are the rendered ones: an RGB
-    // document with the grey in every plane renders that colour.
-    TestDocument colour = normal;
-    if (c.planes == 1) {
-      colour = MakeDocument(c, 3, seed);
-      RenderWithGlue(&colour, c, 1);
-    }
-    std::vector<int64_t> rendered(size_t(kWidth) * kHeight * 3);
-    int32_t inside = 0;
-    for (int32_t y = 0; y < kHeight; ++y) {
-      for (int32_t x = 0; x < kWidth; ++x) {
-        if (!InFilter(source, x, y)) continue;
-        ++inside;
-        int64_t* n = &rendered[(size_t(y) * kWidth + size_t(x)) * 3];
-        for (int16_t p = 0; p < 3; ++p) n[p] = int64_t(GetDocumentSample(colour, x, y, p));
-        if (c.planes == 1) {
-          ASSERT_EQ(int64_t(GetDocumentSample(normal, x, y, 0)), Lum(n) >> 8) << x << "," << y;
-          n[0] = Lum(n) >> 8;
-        }
-      }
-    }
-    ASSERT_GT(inside, 100);
+    std::vector<int64_t> rendered;
+    ASSERT_NO_FATAL_FAILURE(RenderedPixels(c, source, seed, &normal, &rendered));
 
     for (int32_t glue = 2; glue <= kGlueModeCount; ++glue) {
       TestDocument doc = source;
@@ -345,6 +362,95 @@ TEST(GlueEndToEnd, EveryModeBlendsTheRenderedPixelWithTheDocumentAtEightAndSixte
                             << GetDocumentSample(normal, x, y, c.planes);
               ++faults;
             }
+          }
+        }
+      }
+    }
+  }
+}
+
+// The preview blends by the same rule, then shows the result over the
+// checkerboard through the selection mask: nothing of it where the mask is
+// 0, all of it where the mask is full, and the alpha of a layer weighs the
+// mask.
+TEST(GlueEndToEnd, ThePreviewShowsTheBlendThroughTheMask) {
+  const Config configs[] = {
+      {"RGB 8-bit preview", 3, 8, false, 0, false, true},
+      {"RGB 8-bit layer preview keeping alpha", 3, 8, true, 1, false, true},
+      {"RGB 16-bit layer preview keeping alpha", 3, 16, true, 1, false, true},
+      {"grey 8-bit preview", 1, 8, false, 0, false, true},
+      {"grey 16-bit preview", 1, 16, false, 0, false, true},
+  };
+  uint32_t seed = 40;
+  for (const Config& c : configs) {
+    SCOPED_TRACE(c.what);
+    const TestDocument source = MakeDocument(c, c.planes, ++seed);
+    const Depth& depth = c.depth == 8 ? kDepth8 : kDepth16;
+    // The rendered pixels come from the final render (a full-scale preview
+    // renders the same pixels); the mask plays no part in them.
+    Config unmasked = c;
+    unmasked.mask = false;
+    TestDocument plain = source;
+    plain.hasMask = false;
+    plain.mask.clear();
+    TestDocument normal;
+    std::vector<int64_t> rendered;
+    ASSERT_NO_FATAL_FAILURE(RenderedPixels(unmasked, plain, seed, &normal, &rendered));
+
+    for (int32_t glue = 1; glue <= kGlueModeCount; ++glue) {
+      TestDocument doc = source;
+      PreviewRun preview;
+      ASSERT_NO_FATAL_FAILURE(preview.Open(&doc, 1, 3));
+      ParameterBlock* block = GetParameterBlock(preview.Globals());
+      block->glue = glue;
+      block->longitude = 180.0f;
+      block->keepTransparency = c.keep;
+      block->backdropRed = 60000;
+      block->backdropGreen = 9000;
+      block->backdropBlue = 33000;
+      RenderPreviewImage(preview.Globals());
+      ASSERT_EQ(preview.result, kNoErr);
+      const FilterRecord& fr = preview.run.host.record;
+      ASSERT_EQ(fr.outRect.right - fr.outRect.left, kWidth);
+      ASSERT_EQ(fr.outRect.bottom - fr.outRect.top, kHeight);
+      int32_t faults = 0;
+      for (int32_t y = 0; y < kHeight && faults < 3; ++y) {
+        for (int32_t x = 0; x < kWidth && faults < 3; ++x) {
+          const int64_t* n = &rendered[(size_t(y) * kWidth + size_t(x)) * 3];
+          const Pixel nn = {n[0], n[1], n[2]};
+          Pixel o, blended;
+          for (int16_t p = 0; p < 3; ++p) o[p] = int64_t(GetDocumentSample(source, x, y, c.planes == 1 ? 0 : p));
+          if (glue == 1) {
+            for (int16_t p = 0; p < 3; ++p) blended[p] = nn[p];
+          } else {
+            ExpectedBlend(glue, depth, nn, o, blended);
+          }
+          int64_t m = source.mask[size_t(y) * kWidth + size_t(x)];
+          const int64_t alpha = c.transparency ? int64_t(GetDocumentSample(normal, x, y, c.planes)) : 0;
+          const bool light = ((x ^ y) & 8) == 0;
+          int64_t shown[3];
+          if (depth.eight) {
+            const int64_t bg = light ? 255 : 204;
+            if (m > 127) m += 1;
+            if (c.transparency) m = (m * alpha) >> 8;
+            for (int p = 0; p < 3; ++p) shown[p] = (m * blended[p] + bg * (256 - m)) >> 8;
+          } else {
+            const int64_t bg = light ? 32640 : 26112;
+            if (c.transparency) m = (m * alpha) >> 15;
+            for (int p = 0; p < 3; ++p) shown[p] = (m * blended[p] + bg * (255 - m)) >> 8;
+          }
+          for (int16_t p = 0; p < c.planes; ++p) {
+            const int64_t got = int64_t(preview.Out(x, y, p));
+            if (got != shown[p]) {
+              ADD_FAILURE() << "glue " << glue << " at " << x << "," << y << " plane " << p << " (mask "
+                            << int(source.mask[size_t(y) * kWidth + size_t(x)]) << "): shown " << got
+                            << ", expected " << shown[p];
+              ++faults;
+            }
+          }
+          if (c.transparency && preview.Out(x, y, c.planes) != depth.full) {
+            ADD_FAILURE() << "glue " << glue << " at " << x << "," << y << ": the preview is not opaque";
+            ++faults;
           }
         }
       }
