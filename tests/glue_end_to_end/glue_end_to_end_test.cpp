@@ -10,8 +10,8 @@
 // transparency plane keeps the rendered alpha whatever the mode; pixels
 // outside the filter rectangle keep the document's values.
 //
-// The rule of each mode is written out here where it is a short integer
-// formula. The modes built on single-precision steps, on the colour models or
+// The rule of every per-channel mode and of the whole-pixel modes with an
+// integer rule is written out here. The modes built on the colour models or
 // on the opponent tables take the mode functions as the oracle of the blend
 // itself (they have their own tests); what this file checks for them is the
 // frame: which pixels and channels go in, in which order and at which depth.
@@ -52,8 +52,8 @@ int64_t Pin(const Depth& d, int64_t a, int64_t b) {
   return a < d.half ? std::min(2 * a, b) : std::max(2 * a - d.full, b);
 }
 
-// One channel of the per-channel modes with a short integer rule; false for
-// the other modes.
+// One channel of a per-channel mode; false for the modes that look at the
+// whole pixel.
 bool ChannelRule(int32_t glue, const Depth& d, int64_t n, int64_t o, int64_t* out) {
   const int64_t M = d.full;
   const int32_t s = d.shift;
@@ -118,6 +118,64 @@ bool ChannelRule(int32_t glue, const Depth& d, int64_t n, int64_t o, int64_t* ou
     case 44: r = Pin(d, Hard(d, n, o), Hard(d, o, n)); break;
     case 45: r = Pin(d, Hard(d, o, n), Hard(d, n, o)); break;
     case 52: r = n + o > M ? M : 0; break;
+    case 13: {
+      const int64_t h = d.half, sh = s - 1;
+      const int64_t a = M - ((n * o) >> s), a2 = (a * a) >> s, sc = M - a2;
+      const int64_t b = M - (((M - n) * o) >> s) - n, b2 = (b * b) >> s;
+      r = sc < h ? ((M - b2) * sc) >> sh : M - ((b2 * a2) >> sh);
+      break;
+    }
+    case 20: {
+      // The 16-bit form works on the values reduced to 8 bits.
+      const int64_t n8 = d.eight ? n : std::min((n + 1) >> 7, int64_t(255));
+      const int64_t o8 = d.eight ? o : std::min((o + 1) >> 7, int64_t(255));
+      const int64_t v = n8 < 128 ? ((o8 - 255) * 256) / (2 * n8 + 1) + 255 : (256 * o8) / (511 - 2 * n8);
+      if (d.eight) {
+        r = Clamp(v, 0, 255);
+      } else {
+        r = v < 0 ? 0 : (v >= 255 ? M : (v << 7) | (v >> 1));
+      }
+      break;
+    }
+    case 25: {
+      const int64_t q = d.eight ? 64 : 8192;
+      r = Clamp(M - std::llabs(((n - d.half) * (n - d.half)) / q - ((o - d.half) * (o - d.half)) / q), 0, M);
+      break;
+    }
+    case 27:
+      if (n < d.half) {
+        r = (n * o + ((o * o) >> s) * (d.half - n)) >> (s - 1);
+      } else {
+        // The upper half of the 16-bit form at 8-bit precision.
+        const int64_t m = d.eight ? n : n >> 7;
+        const int64_t c = 255 - (d.eight ? o : o >> 7);
+        r = 255 - ((((c * c) >> 8) * (m - 130) + (258 - m) * c) >> 7);
+        if (!d.eight) r *= 128;
+      }
+      break;
+    case 39: {
+      const float f = d.eight ? float(n * o) * 1.53787e-05f : float(n * o) * 0x1p-30f;
+      r = int64_t((2.0f - f) * float(M) * f);
+      break;
+    }
+    case 62: {
+      const float t = 1.0f - (d.eight ? float((M - n) * (M - o)) * 1.53787e-05f : float((M - n) * (M - o)) * 0x1p-30f);
+      r = int64_t(t * t * float(M));
+      break;
+    }
+    case 58: {
+      // The quotient blend of the underlying over the rendered value.
+      const float inv = 1.0f / float(M);
+      const float a = float(o) * inv, b = float(n) * inv;
+      float q;
+      if (b > a) {
+        q = b > 0 ? float(std::min(0.5 * double(a) / double(b), 1.0)) : 1.0f;
+      } else {
+        q = a > 0 ? float(std::min(1.0 - 0.5 * double(b) / double(a), 1.0)) : 1.0f;
+      }
+      r = int64_t(q * float(M));
+      break;
+    }
     default: return false;
   }
   *out = r;
@@ -155,13 +213,6 @@ void ExpectedBlend(int32_t glue, const Depth& d, const Pixel n, const Pixel o, P
     int64_t r;
     if (ChannelRule(glue, d, n[0], o[0], &r)) {
       for (int c = 0; c < 3; ++c) ChannelRule(glue, d, n[c], o[c], &out[c]);
-    } else if (IsPerChannelGlue(glue)) {
-      static int32_t tent[256];
-      for (int32_t i = 0; i < 256; ++i) tent[i] = i < 128 ? 2 * i : 511 - 2 * i;
-      for (int c = 0; c < 3; ++c) {
-        out[c] = d.eight ? GlueChannel8(glue, int32_t(n[c]), int32_t(o[c]), tent)
-                         : GlueChannel16(glue, int32_t(n[c]), int32_t(o[c]));
-      }
     } else {
       int32_t nn[3] = {int32_t(n[0]), int32_t(n[1]), int32_t(n[2])};
       const int32_t oo[3] = {int32_t(o[0]), int32_t(o[1]), int32_t(o[2])};
