@@ -365,6 +365,9 @@ TEST(GlueEndToEnd, EveryModeBlendsTheRenderedPixelWithTheDocumentAtEightAndSixte
       {"grey 16-bit on the backdrop, mask", 1, 16, false, 0, false, true},
   };
   uint32_t seed = 11;
+  // Per mode, the pixels whose blend differs from the rendered pixel in some
+  // written channel at each depth: the documents must show every mode at work.
+  int32_t changed[2][kGlueModeCount + 1] = {};
   for (const Config& c : configs) {
     SCOPED_TRACE(c.what);
     const TestDocument source = MakeDocument(c, c.planes, ++seed);
@@ -397,6 +400,9 @@ TEST(GlueEndToEnd, EveryModeBlendsTheRenderedPixelWithTheDocumentAtEightAndSixte
           Pixel expected;
           const Pixel nn = {n[0], n[1], n[2]};
           ExpectedBlend(glue, depth, nn, o, expected);
+          bool differs = false;
+          for (int16_t p = 0; p < c.planes; ++p) differs = differs || expected[p] != nn[p];
+          changed[depth.eight ? 0 : 1][glue] += differs ? 1 : 0;
           for (int16_t p = 0; p < c.planes; ++p) {
             const int64_t got = int64_t(GetDocumentSample(doc, x, y, p));
             if (got != expected[p]) {
@@ -417,6 +423,10 @@ TEST(GlueEndToEnd, EveryModeBlendsTheRenderedPixelWithTheDocumentAtEightAndSixte
         }
       }
     }
+  }
+  for (int32_t glue = 2; glue <= kGlueModeCount; ++glue) {
+    EXPECT_GT(changed[0][glue], 20) << "8-bit glue " << glue << " hardly changes the rendered pixels";
+    EXPECT_GT(changed[1][glue], 20) << "16-bit glue " << glue << " hardly changes the rendered pixels";
   }
 }
 
