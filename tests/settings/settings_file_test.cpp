@@ -163,10 +163,10 @@ TEST(SettingsFile, OlderVersionsReadWithTheirFixUps) {
     int32_t output, fovInt;
     float fov;
   } cases[] = {
-      {"special_v06_output.q2q", 54, 50, 50.0f},
-      {"special_v33_fov.q2q", 14, 53, 53.0f},
-      {"special_v30_fov.q2q", 14, 53, 53.130104f},
-      {"special_v44_output35.q2q", 38, 33, 33.0f},
+      {"edge_v06_output.q2q", 54, 50, 50.0f},
+      {"edge_v33_fov.q2q", 14, 53, 53.0f},
+      {"edge_v30_fov.q2q", 14, 53, 53.130104f},
+      {"edge_v44_output35.q2q", 38, 33, 33.0f},
   };
   for (const Case& c : cases) {
     auto b = DefaultBlock();
@@ -183,14 +183,14 @@ TEST(SettingsFile, OlderVersionsReadWithTheirFixUps) {
   // Version 6: the fourth extra colour is the tab colour, field 48 is 100.
   auto b = DefaultBlock();
   auto t = NewThumbnail();
-  ASSERT_EQ(Load(b.get(), t.get(), SourcePath("tests/settings/data/special_v06_output.q2q")).status, kFileOk);
+  ASSERT_EQ(Load(b.get(), t.get(), SourcePath("tests/settings/data/edge_v06_output.q2q")).status, kFileOk);
   EXPECT_EQ(b->legacyColours[9], b->tabRed);
   EXPECT_EQ(b->legacyColours[11], b->tabBlue);
   EXPECT_EQ(b->legacyIntsF[0], 100);
   EXPECT_EQ(b->faces, 0);
   EXPECT_EQ(b->spinInteger, 57);
   // Colours keep their low 16 bits.
-  ASSERT_EQ(Load(b.get(), t.get(), SourcePath("tests/settings/data/special_wide_colour.q2q")).status, kFileOk);
+  ASSERT_EQ(Load(b.get(), t.get(), SourcePath("tests/settings/data/edge_wide_colour.q2q")).status, kFileOk);
   EXPECT_EQ(b->tabRed, 0x2345);
 }
 
@@ -296,7 +296,7 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
     EXPECT_EQ(std::memcmp(thumbBefore.get(), t.get(), sizeof *t), 0) << k;
   }
   // Blocks that are whole but hold no usable picture are passed over.
-  for (const char* name : {"special_flag2_skipped.q2q", "special_oversized_skipped.q2q"}) {
+  for (const char* name : {"edge_flag2_skipped.q2q", "edge_oversized_skipped.q2q"}) {
     Loaded r = Load(b.get(), t.get(), SourcePath(std::string("tests/settings/data/") + name));
     EXPECT_EQ(r.status, kFileOk) << name;
     EXPECT_EQ(r.hasPicture, 0) << name;

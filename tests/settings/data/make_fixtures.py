@@ -6,7 +6,7 @@
                        a legacy picture from version 22 and a JPEG thumbnail
                        from version 40 on
   default_settings.q2q the default settings at version 47, no thumbnail
-  special_*.q2q        files for single fix-ups and block rules
+  edge_*.q2q        files for single fix-ups and block rules
 """
 import os
 import struct
@@ -60,20 +60,20 @@ def main():
 
     # One fix-up each.
     v6 = dict(values, outputProjection=3)
-    save("special_v06_output.q2q", q.write(v6, 6))
+    save("edge_v06_output.q2q", q.write(v6, 6))
     fov = dict(values, outputProjection=14, fovInt=90)
-    save("special_v33_fov.q2q", q.write(fov, 33))
+    save("edge_v33_fov.q2q", q.write(fov, 33))
     fov30 = dict(values, outputProjection=14, fovInt=90)
-    save("special_v30_fov.q2q", q.write(fov30, 30))
-    save("special_v44_output35.q2q", q.write(dict(values, outputProjection=35), 44))
+    save("edge_v30_fov.q2q", q.write(fov30, 30))
+    save("edge_v44_output35.q2q", q.write(dict(values, outputProjection=35), 44))
     # A picture of another kind is passed over; a thumbnail too large for the
     # block is passed over.
-    save("special_flag2_skipped.q2q", q.write(values, 47, thumbnail=(2, 128, 128, bytes(1000))))
-    save("special_oversized_skipped.q2q", q.write(values, 47, thumbnail=(1, 128, 128, bytes(49153))))
+    save("edge_flag2_skipped.q2q", q.write(values, 47, thumbnail=(2, 128, 128, bytes(1000))))
+    save("edge_oversized_skipped.q2q", q.write(values, 47, thumbnail=(1, 128, 128, bytes(49153))))
     # A colour stored with high bits keeps its low 16 bits.
     wide = bytearray(q.write(values, 47, thumbnail=(1, 16, 16, jpeg)))
     wide[4:8] = struct.pack(">i", 0x12345)
-    save("special_wide_colour.q2q", bytes(wide))
+    save("edge_wide_colour.q2q", bytes(wide))
 
 
 if __name__ == "__main__":
