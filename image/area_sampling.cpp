@@ -35,7 +35,7 @@ void LevelPosition(const ImageRecord* image, int32_t level, float u, float v, fl
 }
 
 template <KernelFn Kernel>
-void Trilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g, float* b,
+[[gnu::always_inline]] inline void Trilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g, float* b,
                float* a) {
   if (!image) return Zero4(r, g, b, a);
   const int32_t base = TrilinearBase(image, level);
@@ -123,18 +123,22 @@ void SampleTrilinearFloat(const ImageRecord* image, int32_t level, float frac, f
   Trilinear<SampleKernelFloat>(image, level, frac, u, v, r, g, b, a);
 }
 
-void SampleTrilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
-                     float* b, float* a) {
+namespace {
+
+// The bodies of SampleTrilinear, SampleTrilinearScaled and SampleTrilinearEdge,
+// inlined into the tap loop of the area sampler.
+[[gnu::always_inline]] inline void TrilinearByMode(const ImageRecord* image, int32_t level, float frac, float u,
+                                                   float v, float* r, float* g, float* b, float* a) {
   if (!image) return Zero4(r, g, b, a);
   switch (image->pixelMode) {
     case PixelRgba8:
-      SampleTrilinearRgba8(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelRgba8>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelRgba16:
-      SampleTrilinearRgba16(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelRgba16>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelRgbaFloat:
-      SampleTrilinearFloat(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelFloat>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelGray8:
       *r = *g = *b = SampleTrilinearGray8(image, level, frac, u, v);
@@ -146,19 +150,38 @@ void SampleTrilinear(const ImageRecord* image, int32_t level, float frac, float 
   }
 }
 
-void SampleTrilinearScaled(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
-  SampleTrilinear(image, level, frac, u, v, &rgba[0], &rgba[1], &rgba[2], &rgba[3]);
+[[gnu::always_inline]] inline void TrilinearScaled(const ImageRecord* image, int32_t level, float frac, float u,
+                                                   float v, float rgba[4]) {
+  TrilinearByMode(image, level, frac, u, v, &rgba[0], &rgba[1], &rgba[2], &rgba[3]);
   if (!image) return;
   for (int32_t k = 0; k < 4; ++k) rgba[k] *= image->invMaxValue;
 }
 
-void SampleTrilinearEdge(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+[[gnu::always_inline]] inline void TrilinearEdge(const ImageRecord* image, int32_t level, float frac, float u,
+                                                 float v, float rgba[4]) {
   float scratch = float(level) + frac;
-  if (!image || WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) {
+  // Inside the unit square the edge modes leave (u, v) alone.
+  const bool outside = u < 0.0f || u > 1.0f || v < 0.0f || v >= 1.0f;
+  if (!image || (outside && WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image))) {
     rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
     return;
   }
-  SampleTrilinearScaled(image, level, frac, u, v, rgba);
+  TrilinearScaled(image, level, frac, u, v, rgba);
+}
+
+}  // namespace
+
+void SampleTrilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
+                     float* b, float* a) {
+  TrilinearByMode(image, level, frac, u, v, r, g, b, a);
+}
+
+void SampleTrilinearScaled(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+  TrilinearScaled(image, level, frac, u, v, rgba);
+}
+
+void SampleTrilinearEdge(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+  TrilinearEdge(image, level, frac, u, v, rgba);
 }
 
 // --- level of detail --------------------------------------------------------------------
@@ -288,17 +311,17 @@ void SampleAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSa
   PlanAreaAnisotropic(du1, dv1, du2, dv2, uSample, vSample, mask, image, sharpness, hint, &plan);
   switch (plan.kind) {
     case AreaSingleEdge:
-      SampleTrilinearEdge(image, plan.level, plan.frac, plan.u, plan.v, rgba);
+      TrilinearEdge(image, plan.level, plan.frac, plan.u, plan.v, rgba);
       break;
     case AreaSingleNoEdge:
-      SampleTrilinearScaled(image, plan.level, plan.frac, plan.u, plan.v, rgba);
+      TrilinearScaled(image, plan.level, plan.frac, plan.u, plan.v, rgba);
       break;
     case AreaTaps: {
       float sum[4] = {0, 0, 0, 0};
       float u = plan.u, v = plan.v;
       for (int32_t t = 0; t < plan.taps; ++t) {
         float tap[4];
-        SampleTrilinearEdge(image, plan.level, plan.frac, u, v, tap);
+        TrilinearEdge(image, plan.level, plan.frac, u, v, tap);
         for (int32_t k = 0; k < 4; ++k) sum[k] += tap[k];
         u += plan.stepU;
         v += plan.stepV;

@@ -63,17 +63,34 @@ void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t i
   int32_t columns[5], rows[5];
   AxisIndices(ix, image->levelMaxX[level], wrapX, edgeReads, edgeWrapsX, columns);
   AxisIndices(iy, image->levelMaxY[level], wrapY, edgeReads, edgeWrapsY, rows);
+  // The addresses PixelAddress gives, with the tile split of each axis
+  // worked out once instead of for each of the 25 taps.
+  const ImageTile* tiles = image->tiles + image->firstTile[level];
+  const int32_t tilesPerRow = image->tilesPerRow[level];
+  const int64_t bytes = image->bytesPerPixel;
+  int32_t tileColumn[5], rowTile[5];
+  int64_t columnOffset[5], rowOffset[5];
+  for (int32_t k = 0; k < 5; ++k) {
+    tileColumn[k] = columns[k] >> kTileShift;
+    columnOffset[k] = columns[k] & kTileMask;
+    rowTile[k] = (rows[k] >> kTileShift) * tilesPerRow;
+    rowOffset[k] = rows[k] & kTileMask;
+  }
   for (int32_t r = 0; r < 5; ++r) {
-    for (int32_t c = 0; c < 5; ++c) taps->address[r][c] = PixelAddress(image, level, columns[c], rows[r]);
+    for (int32_t c = 0; c < 5; ++c) {
+      const ImageTile& tile = tiles[rowTile[r] + tileColumn[c]];
+      const int64_t element = int64_t(tile.width) * rowOffset[r] + columnOffset[c];
+      taps->address[r][c] = static_cast<const uint8_t*>(tile.pixels) + element * bytes;
+    }
   }
 }
 
-inline void Weights(const int32_t* table, int32_t phase, int32_t w[5]) {
+[[gnu::always_inline]] inline void Weights(const int32_t* table, int32_t phase, int32_t w[5]) {
   // Pixel index - 2 + c takes tap 4 - c.
   for (int32_t c = 0; c < 5; ++c) w[c] = table[(4 - c) * kFilterPhases + phase];
 }
 
-inline void Weights(const float* table, int32_t phase, float w[5]) {
+[[gnu::always_inline]] inline void Weights(const float* table, int32_t phase, float w[5]) {
   for (int32_t c = 0; c < 5; ++c) w[c] = table[(4 - c) * kFilterPhases + phase];
 }
 
@@ -215,7 +232,7 @@ struct FloatKernel {
 // the general path gathers the 25 taps one by one. False when the record
 // cannot be sampled there (no pixels, no tables, another layout).
 template <typename Kernel>
-bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+[[gnu::always_inline]] inline bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
   if (!ImageHasLevel(image, level) || image->bytesPerPixel != Kernel::kBytes || !image->filterTables) return false;
   int32_t ix, iy, px, py;
   KernelTapPosition(x, &ix, &px);
