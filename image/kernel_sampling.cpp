@@ -129,12 +129,16 @@ struct Rgba8Kernel {
     // Two taps at a time: their bytes interleaved to 16 bits and multiplied
     // pairwise by their weights (which fit 16 bits) into one 32-bit sum per
     // channel; the rows then weigh in double, exactly.
+    // Each 32-bit lane holds a pair of 16-bit weights, packed in a scalar
+    // and broadcast (a vector load of the weight array just written would
+    // wait for the stores).
+    auto pair = [](int32_t low, int32_t high) {
+      return int32_t((uint32_t(uint16_t(high)) << 16) | uint32_t(uint16_t(low)));
+    };
     const __m128i zero = _mm_setzero_si128();
-    const __m128i w01 = _mm_set_epi16(int16_t(hwi[1]), int16_t(hwi[0]), int16_t(hwi[1]), int16_t(hwi[0]),
-                                      int16_t(hwi[1]), int16_t(hwi[0]), int16_t(hwi[1]), int16_t(hwi[0]));
-    const __m128i w23 = _mm_set_epi16(int16_t(hwi[3]), int16_t(hwi[2]), int16_t(hwi[3]), int16_t(hwi[2]),
-                                      int16_t(hwi[3]), int16_t(hwi[2]), int16_t(hwi[3]), int16_t(hwi[2]));
-    const __m128i w4 = _mm_set_epi16(0, int16_t(hwi[4]), 0, int16_t(hwi[4]), 0, int16_t(hwi[4]), 0, int16_t(hwi[4]));
+    const __m128i w01 = _mm_set1_epi32(pair(hwi[0], hwi[1]));
+    const __m128i w23 = _mm_set1_epi32(pair(hwi[2], hwi[3]));
+    const __m128i w4 = _mm_set1_epi32(pair(hwi[4], 0));
     __m128d low = _mm_setzero_pd();   // alpha, blue
     __m128d high = _mm_setzero_pd();  // green, red
     for (int32_t r = 0; r < 5; ++r) {
