@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kLog2E = 1.442695040888963;
 
-using KernelFn = void (*)(const ImageRecord*, int32_t, float, float, float*, float*, float*, float*);
+using KernelFn = void (*)(const ImageRecord*, int32_t, float, float, float out[4]);
 
 void Zero4(float* r, float* g, float* b, float* a) { *r = *g = *b = *a = 0.0f; }
 
@@ -35,31 +35,30 @@ void LevelPosition(const ImageRecord* image, int32_t level, float u, float v, fl
 }
 
 template <KernelFn Kernel>
-[[gnu::always_inline]] inline void Trilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g, float* b,
-               float* a) {
+[[gnu::always_inline]] inline void Trilinear(const ImageRecord* image, int32_t level, float frac, float u, float v,
+                                             float* r, float* g, float* b, float* a) {
   if (!image) return Zero4(r, g, b, a);
   const int32_t base = TrilinearBase(image, level);
   float x, y;
   LevelPosition(image, base, u, v, &x, &y);
   float s0[4];
-  Kernel(image, base, x, y, &s0[0], &s0[1], &s0[2], &s0[3]);
+  Kernel(image, base, x, y, s0);
   if (frac == 0.0f || base + 1 > image->lastLevel) {
     *r = s0[0], *g = s0[1], *b = s0[2], *a = s0[3];
     return;
   }
   LevelPosition(image, base + 1, u, v, &x, &y);
   float s1[4];
-  Kernel(image, base + 1, x, y, &s1[0], &s1[1], &s1[2], &s1[3]);
+  Kernel(image, base + 1, x, y, s1);
   *r = s0[0] + (s1[0] - s0[0]) * frac;
   *g = s0[1] + (s1[1] - s0[1]) * frac;
   *b = s0[2] + (s1[2] - s0[2]) * frac;
   *a = s0[3] + (s1[3] - s0[3]) * frac;
 }
 
-void KernelGray8AsRgba(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
-                       float* a) {
-  *r = *g = *b = SampleKernelGray8(image, level, x, y);
-  *a = 255.0f;
+void KernelGray8AsRgba(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = SampleKernelGray8(image, level, x, y);
+  out[3] = 255.0f;
 }
 
 // Clamps a level of detail to the record's levels; NaN gives 0.
@@ -110,17 +109,17 @@ float SampleTrilinearGray8(const ImageRecord* image, int32_t level, float frac, 
 
 void SampleTrilinearRgba8(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
                           float* b, float* a) {
-  Trilinear<SampleKernelRgba8>(image, level, frac, u, v, r, g, b, a);
+  Trilinear<SampleKernelRgba8Into>(image, level, frac, u, v, r, g, b, a);
 }
 
 void SampleTrilinearRgba16(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
                            float* b, float* a) {
-  Trilinear<SampleKernelRgba16>(image, level, frac, u, v, r, g, b, a);
+  Trilinear<SampleKernelRgba16Into>(image, level, frac, u, v, r, g, b, a);
 }
 
 void SampleTrilinearFloat(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
                           float* b, float* a) {
-  Trilinear<SampleKernelFloat>(image, level, frac, u, v, r, g, b, a);
+  Trilinear<SampleKernelFloatInto>(image, level, frac, u, v, r, g, b, a);
 }
 
 namespace {
@@ -132,13 +131,13 @@ namespace {
   if (!image) return Zero4(r, g, b, a);
   switch (image->pixelMode) {
     case PixelRgba8:
-      Trilinear<SampleKernelRgba8>(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelRgba8Into>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelRgba16:
-      Trilinear<SampleKernelRgba16>(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelRgba16Into>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelRgbaFloat:
-      Trilinear<SampleKernelFloat>(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelFloatInto>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelGray8:
       *r = *g = *b = SampleTrilinearGray8(image, level, frac, u, v);

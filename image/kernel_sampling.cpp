@@ -5,6 +5,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 #include "image/filter_tables.h"
@@ -156,13 +157,11 @@ struct Rgba8Kernel {
       low = _mm_add_pd(low, _mm_mul_pd(_mm_cvtepi32_pd(h), vw));
       high = _mm_add_pd(high, _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(h, 0x0E)), vw));
     }
-    double sum[4];  // in memory order of the word's bytes: alpha, blue, green, red
-    _mm_storeu_pd(sum, low);
-    _mm_storeu_pd(sum + 2, high);
-    out[0] = float(sum[3]) * kScale8;
-    out[1] = float(sum[2]) * kScale8;
-    out[2] = float(sum[1]) * kScale8;
-    out[3] = float(sum[0]) * kScale8;
+    // low holds (alpha, blue), high (green, red): to float (as float(double)
+    // rounds), ordered red, green, blue, alpha and scaled, in one store.
+    const __m128 gras = _mm_movelh_ps(_mm_cvtpd_ps(high), _mm_cvtpd_ps(low));  // g, r, a, b
+    const __m128 rgba = _mm_shuffle_ps(gras, gras, _MM_SHUFFLE(2, 3, 0, 1));
+    _mm_storeu_ps(out, _mm_mul_ps(rgba, _mm_set1_ps(kScale8)));
 #else
     float hw[5];
     double vw[5];
@@ -300,6 +299,21 @@ void SampleKernelRgba16(const ImageRecord* image, int32_t level, float x, float 
 void SampleKernelFloat(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                        float* a) {
   SampleRgba<FloatKernel>(image, level, x, y, r, g, b, a);
+}
+
+void SampleKernelRgba8Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = out[3] = 0.0f;
+  SampleWith<Rgba8Kernel>(image, level, x, y, out);
+}
+
+void SampleKernelRgba16Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = out[3] = 0.0f;
+  SampleWith<Rgba16Kernel>(image, level, x, y, out);
+}
+
+void SampleKernelFloatInto(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = out[3] = 0.0f;
+  SampleWith<FloatKernel>(image, level, x, y, out);
 }
 
 void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
