@@ -86,13 +86,16 @@ void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t i
   }
 }
 
-[[gnu::always_inline]] inline void Weights(const int32_t* table, int32_t phase, int32_t w[5]) {
-  // Pixel index - 2 + c takes tap 4 - c.
-  for (int32_t c = 0; c < 5; ++c) w[c] = table[(4 - c) * kFilterPhases + phase];
-}
-
-[[gnu::always_inline]] inline void Weights(const float* table, int32_t phase, float w[5]) {
-  for (int32_t c = 0; c < 5; ++c) w[c] = table[(4 - c) * kFilterPhases + phase];
+// Pixel index - 2 + c takes tap 4 - c (written out: the loop is not
+// unrolled otherwise).
+template <typename T>
+[[gnu::always_inline]] inline void Weights(const T* table, int32_t phase, T w[5]) {
+  const T* p = table + phase;
+  w[0] = p[4 * kFilterPhases];
+  w[1] = p[3 * kFilterPhases];
+  w[2] = p[2 * kFilterPhases];
+  w[3] = p[1 * kFilterPhases];
+  w[4] = p[0];
 }
 
 // The members: how the 25 taps of a layout are weighted and summed.
