@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kLog2E = 1.442695040888963;
 
-using KernelFn = void (*)(const ImageRecord*, int32_t, float, float, float*, float*, float*, float*);
+using KernelFn = void (*)(const ImageRecord*, int32_t, float, float, float out[4]);
 
 void Zero4(float* r, float* g, float* b, float* a) { *r = *g = *b = *a = 0.0f; }
 
@@ -35,31 +35,30 @@ void LevelPosition(const ImageRecord* image, int32_t level, float u, float v, fl
 }
 
 template <KernelFn Kernel>
-void Trilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g, float* b,
-               float* a) {
+[[gnu::always_inline]] inline void Trilinear(const ImageRecord* image, int32_t level, float frac, float u, float v,
+                                             float* r, float* g, float* b, float* a) {
   if (!image) return Zero4(r, g, b, a);
   const int32_t base = TrilinearBase(image, level);
   float x, y;
   LevelPosition(image, base, u, v, &x, &y);
   float s0[4];
-  Kernel(image, base, x, y, &s0[0], &s0[1], &s0[2], &s0[3]);
+  Kernel(image, base, x, y, s0);
   if (frac == 0.0f || base + 1 > image->lastLevel) {
     *r = s0[0], *g = s0[1], *b = s0[2], *a = s0[3];
     return;
   }
   LevelPosition(image, base + 1, u, v, &x, &y);
   float s1[4];
-  Kernel(image, base + 1, x, y, &s1[0], &s1[1], &s1[2], &s1[3]);
+  Kernel(image, base + 1, x, y, s1);
   *r = s0[0] + (s1[0] - s0[0]) * frac;
   *g = s0[1] + (s1[1] - s0[1]) * frac;
   *b = s0[2] + (s1[2] - s0[2]) * frac;
   *a = s0[3] + (s1[3] - s0[3]) * frac;
 }
 
-void KernelGray8AsRgba(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
-                       float* a) {
-  *r = *g = *b = SampleKernelGray8(image, level, x, y);
-  *a = 255.0f;
+void KernelGray8AsRgba(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = SampleKernelGray8(image, level, x, y);
+  out[3] = 255.0f;
 }
 
 // Clamps a level of detail to the record's levels; NaN gives 0.
@@ -110,31 +109,35 @@ float SampleTrilinearGray8(const ImageRecord* image, int32_t level, float frac, 
 
 void SampleTrilinearRgba8(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
                           float* b, float* a) {
-  Trilinear<SampleKernelRgba8>(image, level, frac, u, v, r, g, b, a);
+  Trilinear<SampleKernelRgba8Into>(image, level, frac, u, v, r, g, b, a);
 }
 
 void SampleTrilinearRgba16(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
                            float* b, float* a) {
-  Trilinear<SampleKernelRgba16>(image, level, frac, u, v, r, g, b, a);
+  Trilinear<SampleKernelRgba16Into>(image, level, frac, u, v, r, g, b, a);
 }
 
 void SampleTrilinearFloat(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
                           float* b, float* a) {
-  Trilinear<SampleKernelFloat>(image, level, frac, u, v, r, g, b, a);
+  Trilinear<SampleKernelFloatInto>(image, level, frac, u, v, r, g, b, a);
 }
 
-void SampleTrilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
-                     float* b, float* a) {
+namespace {
+
+// The bodies of SampleTrilinear, SampleTrilinearScaled and SampleTrilinearEdge,
+// inlined into the tap loop of the area sampler.
+[[gnu::always_inline]] inline void TrilinearByMode(const ImageRecord* image, int32_t level, float frac, float u,
+                                                   float v, float* r, float* g, float* b, float* a) {
   if (!image) return Zero4(r, g, b, a);
   switch (image->pixelMode) {
     case PixelRgba8:
-      SampleTrilinearRgba8(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelRgba8Into>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelRgba16:
-      SampleTrilinearRgba16(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelRgba16Into>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelRgbaFloat:
-      SampleTrilinearFloat(image, level, frac, u, v, r, g, b, a);
+      Trilinear<SampleKernelFloatInto>(image, level, frac, u, v, r, g, b, a);
       break;
     case PixelGray8:
       *r = *g = *b = SampleTrilinearGray8(image, level, frac, u, v);
@@ -146,19 +149,38 @@ void SampleTrilinear(const ImageRecord* image, int32_t level, float frac, float 
   }
 }
 
-void SampleTrilinearScaled(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
-  SampleTrilinear(image, level, frac, u, v, &rgba[0], &rgba[1], &rgba[2], &rgba[3]);
+[[gnu::always_inline]] inline void TrilinearScaled(const ImageRecord* image, int32_t level, float frac, float u,
+                                                   float v, float rgba[4]) {
+  TrilinearByMode(image, level, frac, u, v, &rgba[0], &rgba[1], &rgba[2], &rgba[3]);
   if (!image) return;
   for (int32_t k = 0; k < 4; ++k) rgba[k] *= image->invMaxValue;
 }
 
-void SampleTrilinearEdge(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+[[gnu::always_inline]] inline void TrilinearEdge(const ImageRecord* image, int32_t level, float frac, float u,
+                                                 float v, float rgba[4]) {
   float scratch = float(level) + frac;
-  if (!image || WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) {
+  // Inside the unit square the edge modes leave (u, v) alone.
+  const bool outside = u < 0.0f || u > 1.0f || v < 0.0f || v >= 1.0f;
+  if (!image || (outside && WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image))) {
     rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
     return;
   }
-  SampleTrilinearScaled(image, level, frac, u, v, rgba);
+  TrilinearScaled(image, level, frac, u, v, rgba);
+}
+
+}  // namespace
+
+void SampleTrilinear(const ImageRecord* image, int32_t level, float frac, float u, float v, float* r, float* g,
+                     float* b, float* a) {
+  TrilinearByMode(image, level, frac, u, v, r, g, b, a);
+}
+
+void SampleTrilinearScaled(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+  TrilinearScaled(image, level, frac, u, v, rgba);
+}
+
+void SampleTrilinearEdge(const ImageRecord* image, int32_t level, float frac, float u, float v, float rgba[4]) {
+  TrilinearEdge(image, level, frac, u, v, rgba);
 }
 
 // --- level of detail --------------------------------------------------------------------
@@ -288,17 +310,17 @@ void SampleAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSa
   PlanAreaAnisotropic(du1, dv1, du2, dv2, uSample, vSample, mask, image, sharpness, hint, &plan);
   switch (plan.kind) {
     case AreaSingleEdge:
-      SampleTrilinearEdge(image, plan.level, plan.frac, plan.u, plan.v, rgba);
+      TrilinearEdge(image, plan.level, plan.frac, plan.u, plan.v, rgba);
       break;
     case AreaSingleNoEdge:
-      SampleTrilinearScaled(image, plan.level, plan.frac, plan.u, plan.v, rgba);
+      TrilinearScaled(image, plan.level, plan.frac, plan.u, plan.v, rgba);
       break;
     case AreaTaps: {
       float sum[4] = {0, 0, 0, 0};
       float u = plan.u, v = plan.v;
       for (int32_t t = 0; t < plan.taps; ++t) {
         float tap[4];
-        SampleTrilinearEdge(image, plan.level, plan.frac, u, v, tap);
+        TrilinearEdge(image, plan.level, plan.frac, u, v, tap);
         for (int32_t k = 0; k < 4; ++k) sum[k] += tap[k];
         u += plan.stepU;
         v += plan.stepV;

@@ -5,6 +5,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 #include "image/filter_tables.h"
@@ -63,18 +64,38 @@ void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t i
   int32_t columns[5], rows[5];
   AxisIndices(ix, image->levelMaxX[level], wrapX, edgeReads, edgeWrapsX, columns);
   AxisIndices(iy, image->levelMaxY[level], wrapY, edgeReads, edgeWrapsY, rows);
+  // The addresses PixelAddress gives, with the tile split of each axis
+  // worked out once instead of for each of the 25 taps.
+  const ImageTile* tiles = image->tiles + image->firstTile[level];
+  const int32_t tilesPerRow = image->tilesPerRow[level];
+  const int64_t bytes = image->bytesPerPixel;
+  int32_t tileColumn[5], rowTile[5];
+  int64_t columnOffset[5], rowOffset[5];
+  for (int32_t k = 0; k < 5; ++k) {
+    tileColumn[k] = columns[k] >> kTileShift;
+    columnOffset[k] = columns[k] & kTileMask;
+    rowTile[k] = (rows[k] >> kTileShift) * tilesPerRow;
+    rowOffset[k] = rows[k] & kTileMask;
+  }
   for (int32_t r = 0; r < 5; ++r) {
-    for (int32_t c = 0; c < 5; ++c) taps->address[r][c] = PixelAddress(image, level, columns[c], rows[r]);
+    for (int32_t c = 0; c < 5; ++c) {
+      const ImageTile& tile = tiles[rowTile[r] + tileColumn[c]];
+      const int64_t element = int64_t(tile.width) * rowOffset[r] + columnOffset[c];
+      taps->address[r][c] = static_cast<const uint8_t*>(tile.pixels) + element * bytes;
+    }
   }
 }
 
-inline void Weights(const int32_t* table, int32_t phase, int32_t w[5]) {
-  // Pixel index - 2 + c takes tap 4 - c.
-  for (int32_t c = 0; c < 5; ++c) w[c] = table[(4 - c) * kFilterPhases + phase];
-}
-
-inline void Weights(const float* table, int32_t phase, float w[5]) {
-  for (int32_t c = 0; c < 5; ++c) w[c] = table[(4 - c) * kFilterPhases + phase];
+// Pixel index - 2 + c takes tap 4 - c (written out: the loop is not
+// unrolled otherwise).
+template <typename T>
+[[gnu::always_inline]] inline void Weights(const T* table, int32_t phase, T w[5]) {
+  const T* p = table + phase;
+  w[0] = p[4 * kFilterPhases];
+  w[1] = p[3 * kFilterPhases];
+  w[2] = p[2 * kFilterPhases];
+  w[3] = p[1 * kFilterPhases];
+  w[4] = p[0];
 }
 
 // The members: how the 25 taps of a layout are weighted and summed.
@@ -112,12 +133,16 @@ struct Rgba8Kernel {
     // Two taps at a time: their bytes interleaved to 16 bits and multiplied
     // pairwise by their weights (which fit 16 bits) into one 32-bit sum per
     // channel; the rows then weigh in double, exactly.
+    // Each 32-bit lane holds a pair of 16-bit weights, packed in a scalar
+    // and broadcast (a vector load of the weight array just written would
+    // wait for the stores).
+    auto pair = [](int32_t low, int32_t high) {
+      return int32_t((uint32_t(uint16_t(high)) << 16) | uint32_t(uint16_t(low)));
+    };
     const __m128i zero = _mm_setzero_si128();
-    const __m128i w01 = _mm_set_epi16(int16_t(hwi[1]), int16_t(hwi[0]), int16_t(hwi[1]), int16_t(hwi[0]),
-                                      int16_t(hwi[1]), int16_t(hwi[0]), int16_t(hwi[1]), int16_t(hwi[0]));
-    const __m128i w23 = _mm_set_epi16(int16_t(hwi[3]), int16_t(hwi[2]), int16_t(hwi[3]), int16_t(hwi[2]),
-                                      int16_t(hwi[3]), int16_t(hwi[2]), int16_t(hwi[3]), int16_t(hwi[2]));
-    const __m128i w4 = _mm_set_epi16(0, int16_t(hwi[4]), 0, int16_t(hwi[4]), 0, int16_t(hwi[4]), 0, int16_t(hwi[4]));
+    const __m128i w01 = _mm_set1_epi32(pair(hwi[0], hwi[1]));
+    const __m128i w23 = _mm_set1_epi32(pair(hwi[2], hwi[3]));
+    const __m128i w4 = _mm_set1_epi32(pair(hwi[4], 0));
     __m128d low = _mm_setzero_pd();   // alpha, blue
     __m128d high = _mm_setzero_pd();  // green, red
     for (int32_t r = 0; r < 5; ++r) {
@@ -135,13 +160,11 @@ struct Rgba8Kernel {
       low = _mm_add_pd(low, _mm_mul_pd(_mm_cvtepi32_pd(h), vw));
       high = _mm_add_pd(high, _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(h, 0x0E)), vw));
     }
-    double sum[4];  // in memory order of the word's bytes: alpha, blue, green, red
-    _mm_storeu_pd(sum, low);
-    _mm_storeu_pd(sum + 2, high);
-    out[0] = float(sum[3]) * kScale8;
-    out[1] = float(sum[2]) * kScale8;
-    out[2] = float(sum[1]) * kScale8;
-    out[3] = float(sum[0]) * kScale8;
+    // low holds (alpha, blue), high (green, red): to float (as float(double)
+    // rounds), ordered red, green, blue, alpha and scaled, in one store.
+    const __m128 gras = _mm_movelh_ps(_mm_cvtpd_ps(high), _mm_cvtpd_ps(low));  // g, r, a, b
+    const __m128 rgba = _mm_shuffle_ps(gras, gras, _MM_SHUFFLE(2, 3, 0, 1));
+    _mm_storeu_ps(out, _mm_mul_ps(rgba, _mm_set1_ps(kScale8)));
 #else
     float hw[5];
     double vw[5];
@@ -215,7 +238,7 @@ struct FloatKernel {
 // the general path gathers the 25 taps one by one. False when the record
 // cannot be sampled there (no pixels, no tables, another layout).
 template <typename Kernel>
-bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+[[gnu::always_inline]] inline bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
   if (!ImageHasLevel(image, level) || image->bytesPerPixel != Kernel::kBytes || !image->filterTables) return false;
   int32_t ix, iy, px, py;
   KernelTapPosition(x, &ix, &px);
@@ -279,6 +302,21 @@ void SampleKernelRgba16(const ImageRecord* image, int32_t level, float x, float 
 void SampleKernelFloat(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                        float* a) {
   SampleRgba<FloatKernel>(image, level, x, y, r, g, b, a);
+}
+
+void SampleKernelRgba8Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = out[3] = 0.0f;
+  SampleWith<Rgba8Kernel>(image, level, x, y, out);
+}
+
+void SampleKernelRgba16Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = out[3] = 0.0f;
+  SampleWith<Rgba16Kernel>(image, level, x, y, out);
+}
+
+void SampleKernelFloatInto(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  out[0] = out[1] = out[2] = out[3] = 0.0f;
+  SampleWith<FloatKernel>(image, level, x, y, out);
 }
 
 void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,

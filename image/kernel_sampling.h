@@ -20,5 +20,9 @@ void SampleKernelRgba16(const ImageRecord* image, int32_t level, float x, float 
                         float* a);
 void SampleKernelFloat(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                        float* a);
+// The same samples into out[0..3] (r, g, b, a), written together.
+void SampleKernelRgba8Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]);
+void SampleKernelRgba16Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]);
+void SampleKernelFloatInto(const ImageRecord* image, int32_t level, float x, float y, float out[4]);
 void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                         float* a);

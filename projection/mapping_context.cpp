@@ -108,6 +108,7 @@ void SetContextSizes(MappingContext* context, float outputWidth, float outputHei
 
 void PrepareMappingContextFrom(const MappingContextSources* sources, MappingContext* context) {
   ParameterBlock* settings = sources->settings;
+  for (FloatMemo& memo : context->rowMemo) memo = FloatMemo{};
   const bool editable = sources->filterCase == 4 || sources->filterCase == 5;
 
   context->outputCache = sources->outputCache;

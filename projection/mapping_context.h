@@ -51,6 +51,15 @@ struct NetFaceList {
   float maxX;
 };
 
+// The last result of a function of one float, keyed by the float's bits
+// (so that -0 and +0, or two NaNs, are told apart) and by a tag naming the
+// function. A zeroed record (tag 0) holds nothing.
+struct FloatMemo {
+  uint32_t key;
+  int32_t tag;
+  float value[2];
+};
+
 struct MappingContext {
   float levelHint;
   uint8_t useLevelHint;
@@ -117,6 +126,9 @@ struct MappingContext {
   int32_t customNet;
   int32_t contextIndex;
   int32_t shapeFaceCode;
+  // Values the map outputs work out from a pixel row alone (a latitude and
+  // its sine), kept for the next pixel of the same row.
+  FloatMemo rowMemo[2];
 };
 
 // The pieces of one band record that the context set-up resets.

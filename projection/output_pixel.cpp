@@ -53,18 +53,6 @@ bool HasClosedFormNumber(int32_t output) {
 
 bool IsMultiViewOutput(int32_t output) { return output >= 75 && output <= 79; }
 
-void PixelToNormalized(float px, float py, float zoom, float offX, float offY, const ImageRecord* image, float* nx,
-                       float* ny, float* cx, float* cy, const float* origin) {
-  const float tx = float(double(px * zoom + offX) + 0.5);
-  const float ty = float(double(py * zoom + offY) + 0.5);
-  *nx = (2 * tx + 1) / (2 * float(image->levelWidth[0]));
-  *ny = (2 * ty + 1) / (2 * float(image->levelHeight[0]));
-  const float shiftX = origin != nullptr ? origin[3] : 0.0f;
-  const float shiftY = origin != nullptr ? origin[4] : 0.0f;
-  *cx = (*nx - shiftX - 0.5f) * image->aspectX;
-  *cy = (*ny - shiftY - 0.5f) * image->aspectY;
-}
-
 void PixelToNormalizedCentre(float px, float py, float zoom, float offX, float offY, const ImageRecord* image,
                              float* nx, float* ny, float* cx, float* cy, const float* origin) {
   PixelToNormalized(float(double(px) + 0.5), float(double(py) + 0.5), zoom, offX, offY, image, nx, ny, cx, cy,

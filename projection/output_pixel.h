@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "geometry/vector.h"
+#include "image/image_record.h"
 
 struct BandRecord;
 struct GlobalsRecord;
@@ -55,8 +56,18 @@ static_assert(sizeof(PixelMapping) == 116);
 
 void MapOutputPixel(float px, float py, int32_t zoom, int32_t offX, int32_t offY, ImageRecord* target,
                     MappingContext* context, PixelMapping* out, BandRecord* band);
-void PixelToNormalized(float px, float py, float zoom, float offX, float offY, const ImageRecord* image, float* nx,
-                       float* ny, float* cx, float* cy, const float* origin);
+// Defined here so that the per-pixel callers inline it.
+inline void PixelToNormalized(float px, float py, float zoom, float offX, float offY, const ImageRecord* image,
+                              float* nx, float* ny, float* cx, float* cy, const float* origin) {
+  const float tx = float(double(px * zoom + offX) + 0.5);
+  const float ty = float(double(py * zoom + offY) + 0.5);
+  *nx = (2 * tx + 1) / (2 * float(image->levelWidth[0]));
+  *ny = (2 * ty + 1) / (2 * float(image->levelHeight[0]));
+  const float shiftX = origin != nullptr ? origin[3] : 0.0f;
+  const float shiftY = origin != nullptr ? origin[4] : 0.0f;
+  *cx = (*nx - shiftX - 0.5f) * image->aspectX;
+  *cy = (*ny - shiftY - 0.5f) * image->aspectY;
+}
 void PixelToNormalizedCentre(float px, float py, float zoom, float offX, float offY, const ImageRecord* image,
                              float* nx, float* ny, float* cx, float* cy, const float* origin);
 void PixelCentreToUnit(int32_t x, int32_t y, float* u, float* v, float w, float h);

@@ -59,7 +59,20 @@ bool DeliverPixels(TestHost* host, const Delivery& d, std::vector<uint8_t>* buff
   const int32_t height = d.rect.bottom - d.rect.top;
   *rowBytes = width * planes * bpc + host->options.extraRowBytes;
   buffer->assign(size_t(*rowBytes) * size_t(height) + 1, kTestHostFillByte);
+  const size_t pixelBytes = size_t(DocumentPlanes(doc)) * size_t(bpc);
+  // Unscaled rows inside the document with all of its planes are one run of
+  // its bytes each.
+  const bool wholeRows = d.rate == (1 << 16) && d.loPlane == 0 && size_t(planes * bpc) == pixelBytes &&
+                         d.rect.left >= 0 && d.rect.right <= doc.width && width > 0;
   for (int32_t r = 0; r < height; ++r) {
+    if (wholeRows) {
+      const int64_t sy = ScaledCoordinate(d.rect.top + r, d.rate);
+      if (sy >= 0 && sy < doc.height) {
+        std::memcpy(buffer->data() + size_t(r) * size_t(*rowBytes),
+                    DocumentPixelAddress(doc, d.rect.left, int32_t(sy)), size_t(width) * pixelBytes);
+        continue;
+      }
+    }
     for (int32_t c = 0; c < width; ++c) {
       int64_t sy = ScaledCoordinate(d.rect.top + r, d.rate);
       int64_t sx = ScaledCoordinate(d.rect.left + c, d.rate);
@@ -298,14 +311,25 @@ void TestHostCommitOutput(TestHost* host) {
   const Rect& f = doc.filterRect;
   const int32_t bpc = DocumentBytesPerChannel(doc);
   const int32_t planes = host->pendingOutHiPlane - host->pendingOutLoPlane + 1;
+  // The columns written: inside both rectangles and the document.
+  const int32_t left = std::max<int32_t>({r.left, f.left, 0});
+  const int32_t right = std::min<int32_t>({r.right, f.right, doc.width});
+  if (left >= right) return;
+  const size_t runBytes = size_t(planes * bpc);
+  // With all of the document's planes a row is one run of its bytes.
+  const bool wholePixels = host->pendingOutLoPlane == 0 && runBytes == size_t(DocumentPlanes(doc)) * size_t(bpc);
   for (int32_t y = std::max(r.top, f.top); y < std::min(r.bottom, f.bottom); ++y) {
     if (y < 0 || y >= doc.height) continue;
-    for (int32_t x = std::max(r.left, f.left); x < std::min(r.right, f.right); ++x) {
-      if (x < 0 || x >= doc.width) continue;
-      const uint8_t* src = host->outBuffer.data() + size_t(y - r.top) * size_t(host->pendingOutRowBytes) +
-                           size_t(x - r.left) * size_t(planes * bpc);
+    const uint8_t* srcRow = host->outBuffer.data() + size_t(y - r.top) * size_t(host->pendingOutRowBytes);
+    if (wholePixels) {
+      std::memcpy(DocumentPixelAddress(doc, left, y), srcRow + size_t(left - r.left) * runBytes,
+                  size_t(right - left) * runBytes);
+      continue;
+    }
+    for (int32_t x = left; x < right; ++x) {
+      const uint8_t* src = srcRow + size_t(x - r.left) * runBytes;
       uint8_t* dst = DocumentPixelAddress(doc, x, y) + size_t(host->pendingOutLoPlane) * size_t(bpc);
-      std::memcpy(dst, src, size_t(planes * bpc));
+      std::memcpy(dst, src, runBytes);
     }
   }
 }
