@@ -14,7 +14,9 @@ constexpr OsFile kInvalidOsFile = -1;
 // Opens for writing: creates the file when missing, keeps the bytes of an
 // existing one (no truncation) and starts writing at its first byte.
 OsFile OsOpenFileForWriting(const char* path);
-// Creates the file, or empties an existing one, for writing.
+// Creates a new file for writing. Whatever stands at the path already (a
+// stale file, or a link someone planted) is removed first, never followed:
+// the file written is always one this call created.
 OsFile OsCreateFileForWriting(const char* path);
 // Opens an existing file for reading.
 OsFile OsOpenFileForReading(const char* path);

@@ -63,7 +63,11 @@ std::string DesktopFromUserDirs(const std::string& file, const std::string& home
 }  // namespace
 
 OsFile OsOpenFileForWriting(const char* path) { return OpenWith(path, O_WRONLY | O_CREAT); }
-OsFile OsCreateFileForWriting(const char* path) { return OpenWith(path, O_WRONLY | O_CREAT | O_TRUNC); }
+OsFile OsCreateFileForWriting(const char* path) {
+  if (path == nullptr || path[0] == '\0') return kInvalidOsFile;
+  unlink(path);  // removes a link itself, not what it points to
+  return OpenWith(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
+}
 OsFile OsOpenFileForReading(const char* path) {
   OsFile file = OpenWith(path, O_RDONLY);
   if (file == kInvalidOsFile) return file;

@@ -21,7 +21,9 @@ OsFile OpenWith(const char* path, DWORD access, DWORD share, DWORD disposition) 
 
 OsFile OsOpenFileForWriting(const char* path) { return OpenWith(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS); }
 OsFile OsCreateFileForWriting(const char* path) {
-  return OpenWith(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+  if (path == nullptr || path[0] == '\0') return kInvalidOsFile;
+  DeleteFileA(path);  // a link is deleted itself, not its target
+  return OpenWith(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
 }
 OsFile OsOpenFileForReading(const char* path) { return OpenWith(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING); }
 

@@ -3,6 +3,11 @@
 #include <memory>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include "settings/settings_defaults.h"
@@ -144,6 +149,24 @@ TEST(SettingsFile, ANewFileNeverKeepsTheTailOfALongerOldOne) {
   std::string leftover = file.path + "~";
   EXPECT_TRUE(ReadAllBytes(leftover).empty());
 }
+
+#if !defined(_WIN32)
+// A link planted where the save writes its sibling scratch file must not be
+// followed: the file it points to stays as it was.
+TEST(SettingsFile, APlantedLinkAtTheScratchNameIsNotFollowed) {
+  ScratchFile file("planted");
+  ScratchFile victim("victim");
+  WriteAllBytes(victim.path, std::vector<uint8_t>(10, 0x5A));
+  std::string scratch = file.path + "~";
+  ASSERT_EQ(::symlink(victim.path.c_str(), scratch.c_str()), 0);
+  auto b = DefaultBlock();
+  ASSERT_EQ(SaveSettingsFile(b.get(), nullptr, file.path.c_str()), kFileOk);
+  EXPECT_EQ(ReadAllBytes(victim.path), std::vector<uint8_t>(10, 0x5A));
+  EXPECT_EQ(ReadAllBytes(file.path).size(), 384u);
+  struct stat st;
+  EXPECT_NE(::lstat(scratch.c_str(), &st), 0);  // nothing left at the scratch name
+}
+#endif
 
 TEST(SettingsFile, FilesThatCannotBeOpenedChangeNothing) {
   auto b = DefaultBlock();
