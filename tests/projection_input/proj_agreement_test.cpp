@@ -14,29 +14,14 @@
 
 #include "input_test_support.h"
 
+#include "tests/support/proj_fixtures.h"
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kSqrt2 = std::numbers::sqrt2;
 
-struct ProjRow {
-  double lon0, lon, lat, x, y;
-};
-
-std::vector<ProjRow> ReadProj(const std::string& name) {
-  std::ifstream in(std::string(ORBALIX_SOURCE_DIR) + "/tests/projection_input/data/" + name);
-  EXPECT_TRUE(in.good()) << name;
-  std::vector<ProjRow> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream ls(line);
-    ProjRow r{};
-    ls >> r.lon0 >> r.lon >> r.lat >> r.x >> r.y;
-    rows.push_back(r);
-  }
-  return rows;
-}
+std::vector<ProjRow> ReadProj(const std::string& name) { return ReadProjFixture("projection_input", name); }
 
 // FastAcos is off by up to 7e-5 radians in latitude; a map moves a point by
 // that much times its latitude scale (source units per radian).

@@ -16,30 +16,15 @@
 
 #include "output_test_support.h"
 
+#include "tests/support/proj_fixtures.h"
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kSqrt2 = std::numbers::sqrt2;
 constexpr double kDegree = kPi / 180;
 
-struct ProjRow {
-  double lon0, lon, lat, x, y;
-};
-
-std::vector<ProjRow> ReadProj(const std::string& name) {
-  std::ifstream in(std::string(ORBALIX_SOURCE_DIR) + "/tests/projection_output/data/" + name);
-  EXPECT_TRUE(in.good()) << name;
-  std::vector<ProjRow> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream ls(line);
-    ProjRow r{};
-    ls >> r.lon0 >> r.lon >> r.lat >> r.x >> r.y;
-    rows.push_back(r);
-  }
-  return rows;
-}
+std::vector<ProjRow> ReadProj(const std::string& name) { return ReadProjFixture("projection_output", name); }
 
 enum class Placement {
   kPlane,       // X = x*kx, Y = -y*ky
