@@ -8,34 +8,17 @@ the projection, and PROJ's plane coordinates on the unit sphere (+R=1).
 Run from the repository root:  python3 tools/proj_fixtures_input.py
 """
 import os
-import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import proj_points  # noqa: E402
+from proj_points import grid  # noqa: E402,F401
 
 OUT = os.path.join(os.path.dirname(__file__), "..", "tests", "projection_input", "data")
 
 
-def project(args, points):
-    text = "".join("%.10f %.10f\n" % (lon, lat) for lon, lat in points)
-    res = subprocess.run(["proj", "-f", "%.12f"] + args + ["+R=1"], input=text, capture_output=True,
-                         text=True, check=True)
-    rows = []
-    for (lon, lat), line in zip(points, res.stdout.strip().split("\n")):
-        x, y = line.split()
-        rows.append((lon, lat, float(x), float(y)))
-    return rows
-
-
-def grid(lons, lats):
-    return [(lon, lat) for lat in lats for lon in lons]
-
-
 def write(name, args, blocks):
-    path = os.path.join(OUT, name)
-    with open(path, "w") as f:
-        f.write("# proj %s +R=1; columns: lon0 lon lat x y\n" % " ".join(args))
-        for lon0, points in blocks:
-            full = args + ["+lon_0=%g" % lon0]
-            for lon, lat, x, y in project(full, points):
-                f.write("%g %.10g %.10g %.12f %.12f\n" % (lon0, lon, lat, x, y))
+    proj_points.write(OUT, name, args, blocks)
 
 
 def main():
