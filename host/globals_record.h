@@ -40,8 +40,8 @@ struct GlobalsRecord {
   // Run counters, owned by the render.
   int32_t rowTotal;
   int32_t rowsDone;
-  int32_t passCount;
-  int32_t passIndex;
+  int32_t exportLayerTotal;  // layers of the running export job
+  int32_t exportLayersDone;  // layers that job has rendered
   int32_t rowStep;
   int32_t currentRow;  // the row of the next band
   // Rows of the current maskRect and inRect relative to the top of filterRect.

@@ -162,7 +162,7 @@ void PrepareRender(GlobalsRecord* globals) {
 }
 
 void StepRenderRow(GlobalsRecord* globals) {
-  ReportProgress(globals, globals->rowsDone, globals->rowTotal, globals->passCount);
+  ReportProgress(globals, globals->rowsDone, globals->rowTotal, globals->exportLayerTotal);
   globals->rowsDone += 1;
   if (globals->rowStep == 1) {
     const int32_t row = globals->currentRow;

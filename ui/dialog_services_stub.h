@@ -20,6 +20,7 @@ struct DialogStubRecord {
   int32_t scriptedMainOutcome = kDialogOutcomeOk;  // how the main dialog ends
   int32_t busyCursorShows = 0;
   int32_t progressUpdates = 0;
+  int32_t cancellingShows = 0;  // "Cancelling..." shown in the progress dialog
 };
 DialogStubRecord& GetDialogStubRecord();
 void ResetDialogStubRecord();
@@ -46,5 +47,7 @@ int32_t ShowAboutBox();
 void ShowBusyCursor();
 void RestoreArrowCursor();
 void UpdateProgressPercent(GlobalsRecord* globals, int32_t done, int32_t total, int32_t passes);
+// An export pass saw the host's abort: the progress dialog says so.
+void ShowCancelling(GlobalsRecord* globals);
 void ClearMemoryDotThumbnail(GlobalsRecord* globals, void* dialog);
 const char* GetChoiceName(int32_t controlId, int32_t index);
