@@ -266,6 +266,9 @@ int RunExport(const ExportCommand& command) {
                                   std::to_string(kLargestDocumentSide));
   }
   CatchInterrupt();
+  // A file-size limit makes a write fail (and the export report it)
+  // instead of ending the program with a scratch file left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   ImageFile image;
   if (!ReadImageFile(command.inPath, &image, &error)) return Fail(kExitFailure, error);
   if (command.depth != 0 && command.depth != image.bitsPerChannel) image = ConvertDepth(image, command.depth);
