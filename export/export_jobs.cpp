@@ -1,7 +1,5 @@
 #include "export/export_jobs.h"
 
-#include <new>
-
 #include "export/export_files.h"
 #include "export/export_plan.h"
 #include "export/psd_writer.h"
@@ -29,8 +27,9 @@ int16_t RunPsdJob(GlobalsRecord* globals, const FileSpec* fileSpec, uint8_t* can
   globals->exportLayerTotal = plan.layerCount;
   globals->exportLayersDone = 0;
 
-  ExportFileSet* files = new (std::nothrow) ExportFileSet;
-  int16_t result = files == nullptr ? kExportNoMemory : CheckPlan(&plan);
+  ExportFileSet fileSet;
+  ExportFileSet* files = &fileSet;
+  int16_t result = CheckPlan(&plan);
   if (result == kExportDone) {
     InitExportFileSet(files, discardWhenCancelled);
     if (!plan.separateFiles) {
@@ -49,7 +48,6 @@ int16_t RunPsdJob(GlobalsRecord* globals, const FileSpec* fileSpec, uint8_t* can
       DiscardExportFiles(files);
     }
   }
-  delete files;
   RestoreRunState(&runState, globals);
   return result;
 }
