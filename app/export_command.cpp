@@ -173,29 +173,33 @@ int ParseExport(const std::vector<std::string>& args, ExportCommand* command) {
 // stored in *madeFolder).
 bool JobPath(const ExportCommand& command, std::string* path, std::string* madeFolder, std::string* error) {
   std::string out = command.outPath;
-  if (command.target == ExportTarget::Psd || EndsWithNoCase(out, ".psd")) {
-    *path = out;
-  } else {
-    std::error_code ec;
-    if (!fs::is_directory(out, ec)) {
-      fs::create_directory(out, ec);
-      if (ec) {
-        *error = "cannot make the folder " + out + ": " + ec.message();
-        return false;
-      }
-      *madeFolder = out;
-    }
+  const bool intoFolder = command.target == ExportTarget::Cube && !EndsWithNoCase(out, ".psd");
+  if (intoFolder) {
     while (out.size() > 1 && out.back() == '/') out.pop_back();
     *path = out + "/" + kCubeMapName;
+  } else {
+    *path = out;
   }
-  if (path->size() > size_t(kMaxPathLength)) {
-    *error = *path + ": the path is longer than " + std::to_string(kMaxPathLength) + " characters";
+  // The faces' names are two characters longer.
+  const size_t limit = size_t(kMaxPathLength) - (command.target == ExportTarget::Cube ? 2 : 0);
+  if (path->size() > limit) {
+    *error = *path + ": the path is longer than " + std::to_string(limit) + " characters";
     return false;
+  }
+  std::error_code ec;
+  if (intoFolder && !fs::is_directory(out, ec)) {
+    fs::create_directory(out, ec);
+    if (ec) {
+      *error = "cannot make the folder " + out + ": " + ec.message();
+      return false;
+    }
+    *madeFolder = out;
   }
   const size_t slash = path->find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path->substr(0, slash));
   if (access(folder.c_str(), W_OK | X_OK) != 0) {
     *error = "cannot write " + *path + ": the folder " + folder + " is missing or not writable";
+    if (!madeFolder->empty()) fs::remove(*madeFolder, ec);
     return false;
   }
   return true;

@@ -17,6 +17,7 @@ const char* ExportResultText(int16_t result) {
     case kExportBadSize: return "the export size must be at least 1 x 1 pixel";
     case kExportKindUnavailable: return "this kind of export is not available for the current output";
     case kExportRenderFailed: return "the image could not be rendered";
+    case kExportCannotReplace: return "the finished file could not take the target's name (is a folder there?)";
     default: return "the export failed";
   }
 }
@@ -70,7 +71,7 @@ int16_t CommitExportFiles(ExportFileSet* set) {
     if (!file.complete || file.scratch[0] == '\0') continue;
     // After a failed rename the remaining scratch files are removed, not renamed.
     if (result != kExportDone || !OsCommitPrivateScratchFile(file.scratch, file.target)) {
-      if (result == kExportDone) result = kExportWriteFailed;
+      if (result == kExportDone) result = kExportCannotReplace;
       OsRemoveFile(file.scratch);
     }
     file.scratch[0] = '\0';

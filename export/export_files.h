@@ -21,6 +21,7 @@ constexpr int16_t kExportTooLarge = 101;          // beyond what the file format
 constexpr int16_t kExportBadSize = 102;           // a side below 1 pixel
 constexpr int16_t kExportKindUnavailable = 103;   // a kind whose passes this build cannot render
 constexpr int16_t kExportRenderFailed = 104;      // the render of a layer failed (no source, no memory)
+constexpr int16_t kExportCannotReplace = 105;     // a finished file could not take its target's name
 
 // A sentence for a result, for callers that show one ("" for kExportDone).
 const char* ExportResultText(int16_t result);
@@ -52,7 +53,7 @@ int16_t OpenExportFile(ExportFileSet* set, const char* target, FileHandle* handl
 // flushed to the disk and kept for the commit; a flush that fails answers
 // kExportWriteFailed. Without it the scratch file is removed.
 int16_t CloseExportFile(ExportFileSet* set, FileHandle handle, bool written);
-// Renames every complete scratch file over its target; kExportWriteFailed
+// Renames every complete scratch file over its target; kExportCannotReplace
 // when one cannot be renamed (the scratch files after it are removed).
 int16_t CommitExportFiles(ExportFileSet* set);
 // Removes every scratch file of the set; no target is touched.

@@ -205,6 +205,13 @@ TEST_F(ExportProgram, AFailedWriteIsReportedAndLeavesNothing) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"in.png", "keep.psd"})) << kind;
     EXPECT_EQ(ReadText(Path("keep.psd")), "older contents");
   }
+  // The target's name is taken by a folder: the finished file cannot be
+  // renamed over it, and goes.
+  fs::create_directories(Path("taken.psd/inside"));
+  const ProgramRun run = Run({"export", "psd", Path("in.png"), Path("taken.psd")});
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_NE(run.err.find("could not take the target's name"), std::string::npos) << run.err;
+  EXPECT_EQ(Files(), (std::vector<std::string>{"in.png", "keep.psd", "taken.psd", "taken.psd/inside"}));
 }
 
 TEST_F(ExportProgram, ProgressBarOnATerminal) {
