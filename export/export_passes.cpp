@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int32_t kRectilinearOutput = 14;
+constexpr int32_t kFaceMapOutput = 355;  // the faces of the net of customNetOutput as a map
 constexpr int32_t kNormalGlue = 1;
 constexpr double kDegreesPerRadian = 57.2957795129;
 
@@ -212,14 +213,32 @@ int16_t RenderCubeFacePass(GlobalsRecord* globals, ImageRecord* image, int32_t f
   return EndPass(globals, &frame, prepared);
 }
 
-int16_t RenderPolyFacePass(GlobalsRecord* globals, ImageRecord* image, int32_t /*faceNumber*/, uint8_t* /*cancel*/) {
+int16_t RenderPolyFacePass(GlobalsRecord* globals, ImageRecord* image, int32_t faceNumber, uint8_t* cancel) {
   if (!UsableImage(image) || globals->workRecord == nullptr) return kExportDone;
-  return kExportKindUnavailable;
+  PolyMesh* mesh = &globals->workRecord->outputMesh;
+  PassFrame frame;
+  BeginPass(globals, image, &frame);
+  // Only that face group of the output net renders.
+  mesh->chosenFace = faceNumber - 1;
+  GetParameterBlock(globals)->glue = kNormalGlue;
+  const bool prepared = PreparePass(globals, image);
+  if (prepared) RenderSpecialPassRows(globals, image, cancel);
+  mesh->chosenFace = -1;
+  return EndPass(globals, &frame, prepared);
 }
 
-int16_t RenderFaceMapPass(GlobalsRecord* globals, ImageRecord* image, uint8_t* /*cancel*/) {
+int16_t RenderFaceMapPass(GlobalsRecord* globals, ImageRecord* image, uint8_t* cancel) {
   if (!UsableImage(image) || globals->workRecord == nullptr) return kExportDone;
-  return kExportKindUnavailable;
+  PassFrame frame;
+  BeginPass(globals, image, &frame);
+  globals->workRecord->outputMesh.chosenFace = -1;
+  ParameterBlock* block = GetParameterBlock(globals);
+  block->glue = kNormalGlue;
+  block->customNetOutput = block->outputProjection;
+  block->outputProjection = kFaceMapOutput;
+  const bool prepared = PreparePass(globals, image);
+  if (prepared) RenderSpecialPassRows(globals, image, cancel);
+  return EndPass(globals, &frame, prepared);
 }
 
 int16_t RenderExportLayer(GlobalsRecord* globals, ImageRecord* image, int32_t passIndex, uint8_t* cancel,

@@ -14,7 +14,8 @@ struct ImageRecord;
 
 // Results (export/export_files.h): kExportDone, also after a cancel;
 // kExportRenderFailed when the render could not be prepared or failed;
-// kExportKindUnavailable for the passes this build cannot render.
+// kExportKindUnavailable for the brick plan's layers, which come from the
+// brick sphere's voxel model.
 int16_t RenderExportLayer(GlobalsRecord* globals, ImageRecord* image, int32_t passIndex, uint8_t* cancel,
                           ExportPlan* plan);
 // One render of the current settings at the image's size.
@@ -22,7 +23,8 @@ int16_t RenderExportImage(GlobalsRecord* globals, ImageRecord* image, uint8_t* c
 // Cube face faceNumber (clamped to 1..6): a 90-degree rectilinear view.
 int16_t RenderCubeFacePass(GlobalsRecord* globals, ImageRecord* image, int32_t faceNumber, uint8_t* cancel);
 // Face group faceNumber of the output net alone, and the map of the net's
-// faces: both need the polyhedral nets.
+// faces. Both draw from the polyhedral nets: without them they show only
+// the backdrop, and their jobs are refused (ExportKindAvailable).
 int16_t RenderPolyFacePass(GlobalsRecord* globals, ImageRecord* image, int32_t faceNumber, uint8_t* cancel);
 int16_t RenderFaceMapPass(GlobalsRecord* globals, ImageRecord* image, uint8_t* cancel);
 
