@@ -151,6 +151,7 @@ TEST_F(ExportProgram, UsageAndInputErrorsWriteNothing) {
       {{"export", "cube", in, Path("c"), "--size", "10x10"}, 2, "--cube-side"},
       {{"export", "cube", in, Path("c"), "--cube-side", "30001"}, 2, "at most 30000"},
       {{"export", "cube", in, Path("c"), "--cube-side", "0"}, 2, "at most 30000"},
+      {{"export", "psd", in, Path("o.psd"), "--size", "30000x30000", "--depth", "16"}, 1, "larger than a PSD file"},
       {{"export", "psd", Path("missing.png"), Path("o.psd")}, 1, "missing.png"},
       {{"export", "psd", in, Path("nowhere/o.psd")}, 1, "missing or not writable"},
   };
