@@ -219,11 +219,11 @@ int16_t RenderPolyFacePass(GlobalsRecord* globals, ImageRecord* image, int32_t f
   PassFrame frame;
   BeginPass(globals, image, &frame);
   // Only that face group of the output net renders.
-  mesh->chosenFace = faceNumber - 1;
+  mesh->selectedFace = faceNumber - 1;
   GetParameterBlock(globals)->glue = kNormalGlue;
   const bool prepared = PreparePass(globals, image);
   if (prepared) RenderSpecialPassRows(globals, image, cancel);
-  mesh->chosenFace = -1;
+  mesh->selectedFace = -1;
   return EndPass(globals, &frame, prepared);
 }
 
@@ -231,7 +231,7 @@ int16_t RenderFaceMapPass(GlobalsRecord* globals, ImageRecord* image, uint8_t* c
   if (!UsableImage(image) || globals->workRecord == nullptr) return kExportDone;
   PassFrame frame;
   BeginPass(globals, image, &frame);
-  globals->workRecord->outputMesh.chosenFace = -1;
+  globals->workRecord->outputMesh.selectedFace = -1;
   ParameterBlock* block = GetParameterBlock(globals);
   block->glue = kNormalGlue;
   block->customNetOutput = block->outputProjection;

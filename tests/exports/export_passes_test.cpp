@@ -197,7 +197,7 @@ TEST_F(ExportPasses, EverySettingAndTheRunStateAreAsTheyWereAfterEveryPassKind) 
       // their jobs are refused.
       EXPECT_EQ(pass, c.kind == ExportBrickPlan ? kExportKindUnavailable : kExportDone) << label;
       ExpectSameSnapshot(before, TakeSnapshot(Block(), g, host.record), label + " pass");
-      EXPECT_EQ(g->workRecord->outputMesh.chosenFace, -1) << label;
+      EXPECT_EQ(g->workRecord->outputMesh.selectedFace, -1) << label;
 
       // The whole job.
       const FileSpec spec = Spec("settings.psd");
