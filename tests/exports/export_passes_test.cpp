@@ -237,6 +237,8 @@ TEST_F(ExportPasses, ACancelledExportLeavesCompleteDocumentsOrNothing) {
     GetDialogModuleState().progressWindow = nullptr;
     EXPECT_EQ(cancel, 1);
     EXPECT_GE(GetDialogStubRecord().cancellingShows, 1);
+    // The rows rendered were reported to the progress dialog.
+    EXPECT_GT(GetDialogStubRecord().progressUpdates, 0);
     if (discard) {
       EXPECT_EQ(result, kExportCancelled);
       EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"cube_l.psd"});
@@ -370,6 +372,54 @@ TEST_F(ExportPasses, LayerNamesOpacitiesAndTheirPadding) {
     EXPECT_EQ(MeasurePsdDocument(&plan, 0, 0, 0, &layout), kExportDone);
     EXPECT_EQ(layout.layerRecords, p.records) << p.layers;
   }
+}
+
+// The plan of each kind: depth from the host's mode and depth, size from the
+// filter rectangle or the export dialogs' sizes.
+TEST_F(ExportPasses, ThePlanOfEachKind) {
+  struct Depth {
+    int16_t imageMode;
+    int32_t depth;
+    uint32_t bytes;
+  };
+  const Depth depths[] = {{kImageModeGrayScale, 8, 1}, {kImageModeRGBColor, 8, 1}, {kImageModeGray16, 16, 2},
+                          {kImageModeRGB48, 16, 2},    {kImageModeRGB96, 32, 4},   {kImageModeGray32, 32, 4},
+                          {kImageModeRGBColor, 32, 4}, {kImageModeRGB48, 0, 1},    {kImageModeLabColor, 8, 1}};
+  for (const Depth& d : depths) {
+    EXPECT_EQ(ExportBytesPerChannel(d.imageMode, d.depth), d.bytes) << d.imageMode << " " << d.depth;
+  }
+
+  NewDocument(40, 30, 3, 16);
+  SetDocumentFilterRect(doc, 5, 4, 25, 14);  // 20 x 10
+  StartOnDocument();
+  ParameterBlock* block = Block();
+  block->psdWidth = 700;
+  block->psdHeight = 300;
+  block->faceSize = 64;
+  block->cubeSide = 48;
+  struct Case {
+    int32_t kind, layers, width, height;
+    uint8_t separate;
+  };
+  const Case cases[] = {
+      {ExportCubeFaces, 6, 48, 48, 1}, {ExportPlain, 1, 20, 10, 0},     {ExportFaceTextures, 1, 64, 64, 0},
+      {ExportSizedPsd, 1, 700, 300, 0}, {ExportFaceMap, 1, 128, 64, 0}, {ExportPresetThumbnail, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    block->exportKind = c.kind;
+    ExportPlan plan;
+    PlanExport(Direct(), &plan);
+    EXPECT_EQ(plan.kind, uint32_t(c.kind));
+    EXPECT_EQ(plan.layerCount, c.layers) << c.kind;
+    EXPECT_EQ(plan.width, c.width) << c.kind;
+    EXPECT_EQ(plan.height, c.height) << c.kind;
+    EXPECT_EQ(plan.separateFiles, c.separate) << c.kind;
+    EXPECT_EQ(plan.bytesPerChannel, 2u) << c.kind;
+    EXPECT_EQ(plan.channelCount, 4u);
+    EXPECT_EQ(plan.firstLayer, 1u);
+    EXPECT_EQ(plan.currentLayer, -1);
+  }
+  FinishRun();
 }
 
 // The kinds whose passes need the polyhedral nets or the brick sphere are
