@@ -55,14 +55,15 @@ std::vector<OracleRow> ReadOracle() {
 
 // The greatest angle between the program's direction and the reference, in
 // radians. The program works in single precision; the largest differences
-// come where a formula magnifies the rounding of its plane point (the rims of
-// the discs, the gores' Newton steps).
+// (up to 8e-6) come where a formula magnifies the rounding of its plane
+// point: Hammer's and the loop's rims and the gores' Newton steps.
 double ToleranceFor(int32_t output) {
   switch (output) {
+    case 11: case 39:
     case 36: case 37: case 38: case 53: case 61: case 63: case 73: case 74: case 1054:
-      return 1e-4;
-    default:
       return 2e-5;
+    default:
+      return 5e-6;
   }
 }
 
@@ -95,7 +96,7 @@ TEST(ClosedFormOracle, EveryOutputAgreesWithItsFormula) {
     }
     ::testing::Test::RecordProperty("worst_" + std::to_string(output) + "_" + std::to_string(int(width)) + "x" +
                                         std::to_string(int(height)) + "_" + std::to_string(int(fov)),
-                                    std::to_string(worst));
+                                    std::to_string(worst * 1e6) + "e-6");
   }
   // Each output's points are checked by value, not only for being finite.
   // Robinson and Winkel Tripel read tables and are checked against PROJ; the
