@@ -1,5 +1,6 @@
 #include "settings/thumbnail.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -142,7 +143,10 @@ int16_t ReadSettingsThumbnail(SettingsThumbnail* thumbnail, FileHandle handle, u
   if (count > 0 && (status = ReadBlock(handle, &moved, block.data())) != kFileOk) return status;
   std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4, 0);
   PixelRaster picture = {width, height, 4, pixels.data()};
-  if (DecodeJpegBlock(&picture, block.data(), count) != kJpegOk) return kThumbnailCorrupt;
+  // A stream that does not decode into its picture (damaged, or wider than
+  // the block says) costs only the picture: the block has been read through
+  // and the settings after it are read as usual.
+  if (DecodeJpegBlock(&picture, block.data(), count) != kJpegOk) return kFileOk;
   CopyImageToThumbnail(thumbnail, &picture);
   *hasPicture = 1;
   return kFileOk;
@@ -156,10 +160,16 @@ int16_t ReadLegacyThumbnail(SettingsThumbnail* thumbnail, FileHandle handle, uin
   if (status != kFileOk || flag == 0) return status;
   if ((status = ReadInt32BE(&side, handle)) != kFileOk) return status;
   if ((status = ReadInt32BE(&count, handle)) != kFileOk) return status;
-  // The pixels follow at the side given; a side the picture cannot hold
-  // leaves no way to find the end of the block.
-  if (side < 0 || side > kThumbnailSide) return kThumbnailCorrupt;
-  if (thumbnail != nullptr) thumbnail->pictureWidth = thumbnail->pictureHeight = side;
+  // The pixels follow at the side given. A side above 128 is more than the
+  // picture holds: its pixels are passed over and only the picture is lost.
+  const int32_t clamped = Clamp(side, 0, kThumbnailSide);
+  if (thumbnail != nullptr) thumbnail->pictureWidth = thumbnail->pictureHeight = clamped;
+  if (side > kThumbnailSide) {
+    const int64_t written = int64_t(side) * side * 3;
+    if (written > INT32_MAX) return kThumbnailCorrupt;  // no file holds such a block
+    return SkipBytes(int32_t(written), handle);
+  }
+  side = clamped;
   int32_t bytes = side * side * 3;
   if (thumbnail == nullptr || !thumbnail->exists || side == 0) return SkipBytes(bytes, handle);
   std::vector<uint8_t> triples(static_cast<size_t>(bytes));

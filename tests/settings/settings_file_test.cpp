@@ -303,10 +303,6 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
       patched(block + 12, {0x00, 0x00, 0x7F, 0x00}),  // byte count beyond the end of the file
       patched(block, {0xFF, 0xFF, 0xFF, 0xFF}),       // negative flag
   };
-  if (JpegCodecAvailable()) {
-    corrupt.push_back(patched(block + 16, {0x12, 0x34}));      // not a JPEG stream
-    corrupt.push_back(patched(block + 4, {0, 0, 0, 8}));       // stream wider than its picture
-  }
   auto b = DefaultBlock();
   auto t = NewThumbnail();
   auto before = *b;
@@ -324,6 +320,65 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
     EXPECT_EQ(r.status, kFileOk) << name;
     EXPECT_EQ(r.hasPicture, 0) << name;
     EXPECT_EQ(b->indicatrix, 1090) << name;  // a field after the block
+  }
+}
+
+// A damaged picture costs the picture, not the settings: the file's fields
+// load as they stand, and the damaged picture is not drawn into the
+// thumbnail.
+TEST(SettingsFile, DamagedPicturesAreDroppedAndTheSettingsKept) {
+  ScratchFile damaged("damaged");
+  const std::vector<uint8_t> good = ReadAllBytes(SourcePath("tests/settings/data/version_47.q2q"));
+  auto reference = DefaultBlock();
+  auto t = NewThumbnail();
+  ASSERT_EQ(Load(reference.get(), t.get(), SourcePath("tests/settings/data/version_47.q2q")).status, kFileOk);
+  // The legacy picture (flag 1, side 4, count 48, 48 bytes) after fields
+  // 1-65; the JPEG block after fields 1-84 and the legacy picture.
+  const size_t legacy = 65 * 4;
+  const size_t block = 83 * 4 + 60;
+  ASSERT_EQ(std::vector<uint8_t>(good.begin() + legacy, good.begin() + legacy + 12),
+            (std::vector<uint8_t>{0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 48}));
+  auto patched = [&](size_t at, std::vector<uint8_t> bytes) {
+    std::vector<uint8_t> out = good;
+    for (size_t k = 0; k < bytes.size(); ++k) out[at + k] = bytes[k];
+    return out;
+  };
+  // A legacy side of 200 with its 120000 bytes of pixels, as a writer of
+  // larger pictures would have stored them.
+  std::vector<uint8_t> wideLegacy(good.begin(), good.begin() + long(legacy));
+  for (const uint8_t b : {0, 0, 0, 1, 0, 0, 0, 200, 0, 1, 0xD4, 0xC0}) wideLegacy.push_back(b);
+  wideLegacy.insert(wideLegacy.end(), 200 * 200 * 3, 0x5A);
+  wideLegacy.insert(wideLegacy.end(), good.begin() + long(legacy + 60), good.end());
+  struct DamagedCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool jpegOnly;
+  };
+  const DamagedCase cases[] = {
+      {"not a JPEG stream", patched(block + 16, {0x12, 0x34}), true},
+      {"stream wider than its picture", patched(block + 4, {0, 0, 0, 8}), true},
+      {"legacy side above 128", wideLegacy, false},
+  };
+  // What the thumbnail holds when the JPEG block is passed over whole (flag
+  // 2, a picture of another kind): the file's legacy picture.
+  auto legacyOnly = NewThumbnail();
+  WriteAllBytes(damaged.path, patched(block, {0, 0, 0, 2}));
+  {
+    auto b = DefaultBlock();
+    ASSERT_EQ(Load(b.get(), legacyOnly.get(), damaged.path).status, kFileOk);
+  }
+  for (const DamagedCase& c : cases) {
+    if (c.jpegOnly && !JpegCodecAvailable()) continue;
+    WriteAllBytes(damaged.path, c.bytes);
+    auto b = DefaultBlock();
+    auto picture = NewThumbnail();
+    Loaded r = Load(b.get(), picture.get(), damaged.path);
+    ASSERT_EQ(r.status, kFileOk) << c.what;
+    EXPECT_EQ(std::memcmp(reference.get(), b.get(), sizeof *b), 0) << c.what;
+    if (c.jpegOnly) {
+      EXPECT_EQ(r.hasPicture, 0) << c.what;
+      EXPECT_EQ(std::memcmp(legacyOnly->rgba, picture->rgba, sizeof picture->rgba), 0) << c.what;
+    }
   }
 }
 

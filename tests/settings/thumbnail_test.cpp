@@ -126,7 +126,14 @@ TEST(Thumbnail, BrokenBlocksAreReportedNotGuessed) {
   PutBE(cutData, 300);
   cutData.insert(cutData.end(), 299, 0);
   if (JpegCodecAvailable()) {
-    EXPECT_EQ(ReadBack(file.path, garbage, t.get(), ReadSettingsThumbnail).status, kThumbnailCorrupt);
+    // A stream that does not decode is read through and dropped.
+    PutBE(garbage, 4242);
+    std::unique_ptr<SettingsThumbnail> before(new SettingsThumbnail(*t));
+    const BlockRead r = ReadBack(file.path, garbage, t.get(), ReadSettingsThumbnail);
+    EXPECT_EQ(r.status, kFileOk);
+    EXPECT_EQ(r.hasPicture, 0);
+    EXPECT_EQ(r.next, 4242);
+    EXPECT_EQ(std::memcmp(before->rgba, t->rgba, sizeof t->rgba), 0);
   }
   EXPECT_EQ(ReadBack(file.path, negative, t.get(), ReadSettingsThumbnail).status, kThumbnailCorrupt);
   EXPECT_EQ(ReadBack(file.path, negativeFlag, t.get(), ReadSettingsThumbnail).status, kThumbnailCorrupt);
@@ -225,11 +232,25 @@ TEST(Thumbnail, LegacyBlocksHoldRawPixels) {
   EXPECT_EQ(r.hasPicture, 0);
   EXPECT_EQ(r.next, 5);
 
+  // A side above 128 is stored as 128; its pixels are passed over.
   std::vector<uint8_t> huge;
   PutBE(huge, 1);
   PutBE(huge, 129);
-  PutBE(huge, 0);
-  EXPECT_EQ(ReadBack(file.path, huge, t.get(), ReadLegacyThumbnail).status, kThumbnailCorrupt);
+  PutBE(huge, 129 * 129 * 3);
+  huge.insert(huge.end(), 129 * 129 * 3, 0x33);
+  PutBE(huge, 4242);
+  r = ReadBack(file.path, huge, t.get(), ReadLegacyThumbnail);
+  EXPECT_EQ(r.status, kFileOk);
+  EXPECT_EQ(r.hasPicture, 0);
+  EXPECT_EQ(r.next, 4242);
+  EXPECT_EQ(t->pictureWidth, 128);
+  EXPECT_EQ(t->pictureHeight, 128);
+  // A side whose pixels no file could hold leaves the block's end unknown.
+  std::vector<uint8_t> vast;
+  PutBE(vast, 1);
+  PutBE(vast, 40000);
+  PutBE(vast, 0);
+  EXPECT_EQ(ReadBack(file.path, vast, t.get(), ReadLegacyThumbnail).status, kThumbnailCorrupt);
   std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + 20);
   EXPECT_EQ(ReadBack(file.path, cut, t.get(), ReadLegacyThumbnail).status, kFileReadFailed);
 }
