@@ -546,6 +546,8 @@ void SetStandInDriver(const char* templateName, StandInDriver driver) {
   w.drivers.emplace_back(templateName, std::move(driver));
 }
 
+void AddStandInTemplate(const DialogTemplate& dialogTemplate) { World().templates.push_back(dialogTemplate); }
+
 void QueueStandInFileAnswer(bool chosen, const char* path) {
   World().fileAnswers.emplace_back(chosen, path ? path : "");
 }
@@ -563,7 +565,12 @@ StandInDialog* OpenStandInDialog(const char* templateName, DialogHandler handler
   d->owner = owner;
   d->platformOwner = platformOwner;
   d->port = MakePort(d);
-  if (const DialogTemplate* t = FindDialogTemplate(templateName)) {
+  const DialogTemplate* t = nullptr;
+  for (const DialogTemplate& added : w.templates) {
+    if (templateName && std::strcmp(added.name, templateName) == 0) t = &added;
+  }
+  if (!t) t = FindDialogTemplate(templateName);
+  if (t) {
     d->knownTemplate = 1;
     d->systemMenu = t->systemMenu;
     // Dialog units to pixels at the usual font: 3/2 across and down.

@@ -120,6 +120,7 @@ struct StandInWorld {
   std::vector<std::string> webPages;
   std::vector<std::pair<std::string, int32_t>> answers;  // template, button pressed
   std::vector<std::pair<std::string, StandInDriver>> drivers;
+  std::vector<DialogTemplate> templates;  // consulted before the program's own
   std::deque<std::pair<bool, std::string>> fileAnswers;  // chosen, path
   std::vector<StandInFileRequest> fileRequests;
   std::deque<std::pair<bool, RgbColour>> colourAnswers;
@@ -148,6 +149,8 @@ void ResetStandIn();
 
 void SetStandInAnswer(const char* templateName, int32_t buttonId);
 void SetStandInDriver(const char* templateName, StandInDriver driver);
+// A template the program does not have (yet); its items must outlive the world's use.
+void AddStandInTemplate(const DialogTemplate& dialogTemplate);
 void QueueStandInFileAnswer(bool chosen, const char* path);
 void QueueStandInColourAnswer(bool chosen, RgbColour colour);
 
