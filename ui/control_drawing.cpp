@@ -1,5 +1,7 @@
 #include "ui/control_drawing.h"
 
+#include <algorithm>
+
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
 #include "ui/control_values.h"
@@ -99,7 +101,7 @@ void DrawControlLabel(const DialogPort* port, ItemRect rect, int32_t alignment, 
 }
 
 int32_t SliderKnobX(const ItemRect& track, int32_t value, int32_t minimum, int32_t maximum) {
-  const int64_t range = int64_t(maximum) - minimum > 1 ? int64_t(maximum) - minimum : 1;
+  const int64_t range = std::max<int64_t>(int64_t(maximum) - minimum, 1);
   const int64_t width = int64_t(track.right) - track.left;
   return int32_t(track.left + 1 + (int64_t(value) - minimum) * (width - 15) / range);
 }
@@ -124,8 +126,7 @@ void DrawMemoryDot(MainDialog* dialog, int32_t id, int32_t value) {
   const WorkRecord* work = dialog->globals ? dialog->globals->workRecord : nullptr;
   const int32_t state = work ? work->dotStates[index] : 0;
   const int32_t mark = work ? int32_t(work->dotWords[index]) : 0;
-  PortDrawBitmap(dialog->port, MemoryDotBitmap(state, mark, (value & kDotPressedBit) != 0), r.left, r.top + 2,
-                 nullptr);
+  PortDrawBitmap(dialog->port, MemoryDotBitmap(state, mark, (value & kDotPressedBit) != 0), r.left, r.top + 2, nullptr);
 }
 
 void DrawColourSwatch(MainDialog* dialog, int32_t id, int32_t state) {

@@ -6,15 +6,15 @@
 #include <cstdint>
 
 // ControlKind values.
-constexpr int32_t kKindSlider = 0;       // drawn track and knob, paired with a numeric edit
-constexpr int32_t kKindLabel = 1;        // drawn label
-constexpr int32_t kKindSliderEdit = 2;   // the edit of a slider pair (a role, not a table kind)
-constexpr int32_t kKindCheckbox = 3;     // native checkbox
-constexpr int32_t kKindPushButton = 4;   // native push button
-constexpr int32_t kKindBitmapButton = 7; // native button showing an icon instead of its text
-constexpr int32_t kKindColour = 8;       // colour button with an owner-drawn swatch
-constexpr int32_t kKindCombo = 13;       // drop-down list
-constexpr int32_t kKindIcon = 18;        // clickable icon
+constexpr int32_t kKindSlider = 0;        // drawn track and knob, paired with a numeric edit
+constexpr int32_t kKindLabel = 1;         // drawn label
+constexpr int32_t kKindSliderEdit = 2;    // the edit of a slider pair (a role, not a table kind)
+constexpr int32_t kKindCheckbox = 3;      // native checkbox
+constexpr int32_t kKindPushButton = 4;    // native push button
+constexpr int32_t kKindBitmapButton = 7;  // native button showing an icon instead of its text
+constexpr int32_t kKindColour = 8;        // colour button with an owner-drawn swatch
+constexpr int32_t kKindCombo = 13;        // drop-down list
+constexpr int32_t kKindIcon = 18;         // clickable icon
 constexpr int32_t kKindMemoryDot = 25;
 constexpr int32_t kKindDotThumbnail = 26;
 constexpr int32_t kKindNone = -1;
@@ -58,9 +58,9 @@ struct ControlDescriptor {
   int32_t kind;
   int32_t trackBitmap;  // -1 none
   int32_t spareBitmaps[2];
-  int32_t icon;         // -1 none
-  int32_t label;        // label index, or the chooser title's label index
-  int32_t minimum;      // for labels: the alignment flag (1 left, 0 right, other centred)
+  int32_t icon;     // -1 none
+  int32_t label;    // label index, or the chooser title's label index
+  int32_t minimum;  // for labels: the alignment flag (1 left, 0 right, other centred)
   int32_t maximum;
 };
 

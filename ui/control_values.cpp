@@ -41,9 +41,7 @@ void InitControlTables(MainDialog* dialog) {
   }
 }
 
-int32_t GetControlValue(const MainDialog* dialog, int32_t id) {
-  return InTable(id) ? dialog->controls.values[id] : 0;
-}
+int32_t GetControlValue(const MainDialog* dialog, int32_t id) { return InTable(id) ? dialog->controls.values[id] : 0; }
 
 void StoreControlValue(MainDialog* dialog, int32_t id, int32_t value) {
   if (InTable(id)) dialog->controls.values[id] = value;
@@ -55,9 +53,7 @@ void SetControlValue(MainDialog* dialog, int32_t id, int32_t value) {
   RedrawControl(dialog, id);
 }
 
-bool IsControlEnabled(const MainDialog* dialog, int32_t id) {
-  return InTable(id) && dialog->controls.enabled[id] != 0;
-}
+bool IsControlEnabled(const MainDialog* dialog, int32_t id) { return InTable(id) && dialog->controls.enabled[id] != 0; }
 
 void SetControlEnabled(MainDialog* dialog, int32_t id, bool enabled) {
   if (InTable(id)) dialog->controls.enabled[id] = enabled ? 1 : 0;
@@ -96,8 +92,7 @@ void WriteControlValue(MainDialog* dialog, int32_t id, float value) {
     const int32_t v = TruncateToInt32(value);
     StoreControlValue(dialog, id, v);
     // Items count from 1; a value without an item leaves nothing selected.
-    const int64_t index = int64_t(v) - 1;
-    PortSetChoiceSelection(dialog->port, id, index < 0 || index > INT32_MAX ? -1 : int32_t(index));
+    PortSetChoiceSelection(dialog->port, id, v >= 1 ? v - 1 : -1);
   } else {
     SetControlValue(dialog, id, TruncateToInt32(value));
   }

@@ -160,7 +160,9 @@ void PortBeginDrawing(const DialogPort* port) { ORBALIX_PORT_CALL(beginDrawing);
 
 void PortEndDrawing(const DialogPort* port) { ORBALIX_PORT_CALL(endDrawing); }
 
-void PortFillRect(const DialogPort* port, ItemRect rect, RgbColour colour) { ORBALIX_PORT_CALL(fillRect, rect, colour); }
+void PortFillRect(const DialogPort* port, ItemRect rect, RgbColour colour) {
+  ORBALIX_PORT_CALL(fillRect, rect, colour);
+}
 
 void PortFrameRect(const DialogPort* port, ItemRect rect, RgbColour colour) {
   ORBALIX_PORT_CALL(frameRect, rect, colour);

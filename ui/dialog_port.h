@@ -116,7 +116,7 @@ struct DialogPort {
   void (*clearChoices)(void* context, int32_t id);
   void (*addChoice)(void* context, int32_t id, const char* text);
   void (*setChoiceSelection)(void* context, int32_t id, int32_t index);  // -1 or an index past the end: none
-  int32_t (*getChoiceSelection)(void* context, int32_t id);               // -1 for none
+  int32_t (*getChoiceSelection)(void* context, int32_t id);              // -1 for none
   void (*enableItem)(void* context, int32_t id, uint8_t enabled);
   void (*showItem)(void* context, int32_t id, uint8_t shown);
   void (*selectEditText)(void* context, int32_t id);  // select all of it and give it the focus

@@ -6,15 +6,15 @@
 #include <cstdint>
 
 enum class ItemClass : int32_t {
-  Static,      // text, or nothing: the controller draws on it
-  Picture,     // a bitmap or icon resource
+  Static,   // text, or nothing: the controller draws on it
+  Picture,  // a bitmap or icon resource
   Edit,
   Button,
   DefaultButton,
   OwnerDrawButton,
   CheckBox,
   RadioButton,
-  ComboBox,    // drop-down list
+  ComboBox,  // drop-down list
 };
 
 constexpr int32_t kStaticItemId = -1;  // an item nobody addresses

@@ -18,8 +18,8 @@ constexpr int32_t kFirstPopupCommand = 2000;
 
 // Per-id tables, indexed by control id 0..199.
 struct DialogControls {
-  int32_t values[kControlIdCount];     // slider position in whole units, combo value, checkbox, dot state
-  uint32_t enabled[kControlIdCount];   // 1 enabled
+  int32_t values[kControlIdCount];    // slider position in whole units, combo value, checkbox, dot state
+  uint32_t enabled[kControlIdCount];  // 1 enabled
   int32_t sliderMinimum[kControlIdCount];
   int32_t sliderMaximum[kControlIdCount];
   uint16_t colours[kControlIdCount][3];  // red, green, blue of the colour buttons

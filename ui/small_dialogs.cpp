@@ -17,7 +17,8 @@ constexpr int32_t kCloseCode = 1;
 void FillClientWhite(const DialogPort* port) {
   int32_t width = 0;
   int32_t height = 0;
-  if (PortGetClientSize(port, &width, &height)) PortFillRect(port, ItemRect{0, 0, width, height}, RgbColour{255, 255, 255});
+  if (PortGetClientSize(port, &width, &height))
+    PortFillRect(port, ItemRect{0, 0, width, height}, RgbColour{255, 255, 255});
 }
 
 }  // namespace
@@ -53,8 +54,7 @@ int32_t AlertDialogHandler(void* /*state*/, const DialogPort* port, const Dialog
   switch (event->kind) {
     case DialogEventKind::Init: {
       CentreWindow(port);
-      const char* parameters[4] = {gAlertParameters[0], gAlertParameters[1], gAlertParameters[2],
-                                   gAlertParameters[3]};
+      const char* parameters[4] = {gAlertParameters[0], gAlertParameters[1], gAlertParameters[2], gAlertParameters[3]};
       for (int32_t id = kFirstAlertItem; id <= kLastAlertItem; ++id) {
         if (!PortItemExists(port, id)) continue;
         char text[kAlertTextCapacity];

@@ -45,8 +45,7 @@ TEST(AlertText, LongParametersAreCutAndTheTextNeverOverflows) {
   EXPECT_STREQ(GetAlertParameter(2), "");
   EXPECT_STREQ(GetAlertParameter(3), "short");
   EXPECT_STREQ(GetAlertParameter(4), "");
-  const char* parameters[4] = {GetAlertParameter(0), GetAlertParameter(1), GetAlertParameter(2),
-                               GetAlertParameter(3)};
+  const char* parameters[4] = {GetAlertParameter(0), GetAlertParameter(1), GetAlertParameter(2), GetAlertParameter(3)};
   // A text of 1400 characters and two cut parameters: the result stops at 1499.
   const std::string text = std::string(1400, 't') + "^0^1^3";
   std::vector<char> out(kAlertTextCapacity + 64, '#');
@@ -171,11 +170,12 @@ TEST(Centring, PlacesAWindowOverItsReference) {
        {{0, 0, 400, 300}, {100, 50, 1100, 950}, 1920, 1080, 20, 1},
        380,
        50 + 600 / 3},
-      {"without a system menu the caption counts two thirds", {{0, 0, 400, 300}, {100, 50, 1100, 950}, 1920, 1080, 20, 0},
-       100 + 300 - 14, 250},
+      {"without a system menu the caption counts two thirds",
+       {{0, 0, 400, 300}, {100, 50, 1100, 950}, 1920, 1080, 20, 0},
+       100 + 300 - 14,
+       250},
       {"wider than its reference", {{0, 0, 1200, 300}, {100, 0, 1100, 900}, 1920, 1080, 20, 1}, 80, 200},
-      {"kept inside the screen's right edge", {{0, 0, 800, 300}, {1500, 0, 2500, 900}, 1920, 1080, 20, 1}, 1120,
-       200},
+      {"kept inside the screen's right edge", {{0, 0, 800, 300}, {1500, 0, 2500, 900}, 1920, 1080, 20, 1}, 1120, 200},
       {"kept inside the screen's bottom", {{0, 0, 400, 600}, {0, 900, 1000, 1500}, 1920, 1080, 20, 1}, 280, 480},
       {"larger than the screen", {{0, 0, 2000, 1200}, {0, 0, 1920, 1080}, 1920, 1080, 20, 1}, 0, 0},
   };

@@ -13,13 +13,35 @@
 
 namespace {
 
-const std::vector<std::string> kInputNames = {
-    "equirectangular", "mirror ball",   "polar",           "orthographic",     "cylindrical",
-    "ellipsoid",       "Mollweide",     "circular 180",    "full-frame 180",   "one cube face",
-    "tiling cube face", "gores: 12",    "half-equi",       "Nicolosi",         "stereographic",
-    "quarter-equi",    "Robinson",      "mylar",           "gores: 12 radial", "Mercator",
-    "Lagrange",        "Winkel Tripel", "Hammer",          "equal-area cylinder", "gores: 6",
-    "zenith & nadir",  "horizontal cross", "vertical cross", "soccer"};
+const std::vector<std::string> kInputNames = {"equirectangular",
+                                              "mirror ball",
+                                              "polar",
+                                              "orthographic",
+                                              "cylindrical",
+                                              "ellipsoid",
+                                              "Mollweide",
+                                              "circular 180",
+                                              "full-frame 180",
+                                              "one cube face",
+                                              "tiling cube face",
+                                              "gores: 12",
+                                              "half-equi",
+                                              "Nicolosi",
+                                              "stereographic",
+                                              "quarter-equi",
+                                              "Robinson",
+                                              "mylar",
+                                              "gores: 12 radial",
+                                              "Mercator",
+                                              "Lagrange",
+                                              "Winkel Tripel",
+                                              "Hammer",
+                                              "equal-area cylinder",
+                                              "gores: 6",
+                                              "zenith & nadir",
+                                              "horizontal cross",
+                                              "vertical cross",
+                                              "soccer"};
 
 TEST(ChoiceNames, EachListNamesItsValues) {
   for (int32_t v = 1; v <= 29; ++v) EXPECT_EQ(GetChoiceName(kIdInputCombo, v), kInputNames[v - 1]) << v;
@@ -47,8 +69,11 @@ TEST(ChoiceLists, AreFilledInOrderWithOneCommandPerItem) {
     int32_t id;
     int32_t first;
     int32_t count;
-  } lists[] = {{kIdGlueCombo, 0, 62}, {kIdInputCombo, 62, 29}, {kIdOutputCombo, 91, 255},
-               {kIdGridCombo, 346, 7}, {kIdQualityCombo, 353, 3}};
+  } lists[] = {{kIdGlueCombo, 0, 62},
+               {kIdInputCombo, 62, 29},
+               {kIdOutputCombo, 91, 255},
+               {kIdGridCombo, 346, 7},
+               {kIdQualityCombo, 353, 3}};
   for (const List& list : lists) {
     const StandInItem& item = s.Item(list.id);
     ASSERT_EQ(int32_t(item.choices.size()), list.count) << list.id;

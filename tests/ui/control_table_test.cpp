@@ -1,6 +1,8 @@
 // The control table and the layout of the main dialog, against transcriptions
 // of their own: every id's kind, partner, range, icon and label, and every
 // layout rectangle (read from a copy of the layout data kept beside the test).
+#include "ui/control_table.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/control_table.h"
 #include "ui/dialog_geometry.h"
 #include "ui/dialog_templates.h"
 #include "ui/ui_texts.h"
@@ -44,8 +45,7 @@ struct SliderCase {
   int32_t maximum;
 };
 constexpr SliderCase kSliders[] = {
-    {37, 86, -90, 90}, {57, 91, -180, 180}, {39, 85, -180, 180},
-    {103, 104, 0, 180}, {59, 92, 0, 100},   {61, 93, 0, 100},
+    {37, 86, -90, 90}, {57, 91, -180, 180}, {39, 85, -180, 180}, {103, 104, 0, 180}, {59, 92, 0, 100}, {61, 93, 0, 100},
 };
 
 struct ButtonCase {
@@ -54,10 +54,25 @@ struct ButtonCase {
   int32_t icon;
 };
 constexpr ButtonCase kBitmapButtons[] = {
-    {9, "Little Planet", 247}, {13, "A", 231},  {15, "Z", 236},   {26, "&Save", 241},       {32, "+", 5},
-    {33, "-", 169},            {35, "&Load", 240}, {40, "PSD with size", 232}, {46, "C&onstrained", 229},
-    {64, "L&ego", 230},        {65, "Cu&be", 233}, {72, "&Dice", 237}, {74, "&Undo", 242},   {75, "r&eset", 225},
-    {81, "B", 231},            {83, "F&acet", 234}, {94, "A", 231},  {97, "B", 231},         {99, "A", 235},
+    {9, "Little Planet", 247},
+    {13, "A", 231},
+    {15, "Z", 236},
+    {26, "&Save", 241},
+    {32, "+", 5},
+    {33, "-", 169},
+    {35, "&Load", 240},
+    {40, "PSD with size", 232},
+    {46, "C&onstrained", 229},
+    {64, "L&ego", 230},
+    {65, "Cu&be", 233},
+    {72, "&Dice", 237},
+    {74, "&Undo", 242},
+    {75, "r&eset", 225},
+    {81, "B", 231},
+    {83, "F&acet", 234},
+    {94, "A", 231},
+    {97, "B", 231},
+    {99, "A", 235},
     {110, "A", 231},
 };
 
@@ -67,17 +82,33 @@ struct LabelCase {
   int32_t alignment;  // 1 left, 0 right, 2 centred
 };
 constexpr LabelCase kLabels[] = {
-    {36, "Latitude", 0},  {56, "Longitude", 0}, {38, "Spin", 0},   {102, "FOV", 0},  {58, "Tabs", 0},
-    {82, "Sharpen", 0},   {60, "Tab color", 0}, {62, "Background color", 0},          {53, "Preview", 0},
-    {41, "Grid", 0},      {22, "Input", 0},     {50, "Output", 0}, {70, "Glue", 0},  {31, "Auto preview", 1},
-    {49, "Flip", 1},      {54, "Faces", 1},     {116, "Transparent gaps", 1},         {23, "Indicatrix", 1},
-    {117, "Edges ", 1},   {79, "Anamorph", 1},  {84, "De-halo", 1},
+    {36, "Latitude", 0},
+    {56, "Longitude", 0},
+    {38, "Spin", 0},
+    {102, "FOV", 0},
+    {58, "Tabs", 0},
+    {82, "Sharpen", 0},
+    {60, "Tab color", 0},
+    {62, "Background color", 0},
+    {53, "Preview", 0},
+    {41, "Grid", 0},
+    {22, "Input", 0},
+    {50, "Output", 0},
+    {70, "Glue", 0},
+    {31, "Auto preview", 1},
+    {49, "Flip", 1},
+    {54, "Faces", 1},
+    {116, "Transparent gaps", 1},
+    {23, "Indicatrix", 1},
+    {117, "Edges ", 1},
+    {79, "Anamorph", 1},
+    {84, "De-halo", 1},
 };
 
 const int32_t kCheckboxes[] = {30, 48, 105, 90, 71, 118, 28, 4};
 const int32_t kCombos[] = {52, 21, 12, 51, 73};
-const int32_t kDots[] = {10, 47, 113, 112, 111, 108, 80, 78, 27, 6, 29, 20, 68,
-                         66, 42, 87, 77, 44, 24, 88, 95, 89, 19, 14, 16};
+const int32_t kDots[] = {10, 47, 113, 112, 111, 108, 80, 78, 27, 6,  29, 20, 68,
+                         66, 42, 87,  77,  44,  24,  88, 95, 89, 19, 14, 16};
 
 // Every id 0..199 and the kind it must report.
 std::map<int32_t, int32_t> ExpectedKinds() {
@@ -294,13 +325,13 @@ TEST(MainDialogTemplate, HoldsEveryPlacedControlWithItsNativeClass) {
     const TemplateItem& item = t->items[i];
     ids.insert(item.id);
     const int32_t kind = GetControlKind(item.id);
-    const ItemClass expected = kind == kKindSliderEdit ? ItemClass::Edit
-                               : kind == kKindCheckbox ? ItemClass::CheckBox
-                               : kind == kKindCombo    ? ItemClass::ComboBox
-                               : kind == kKindColour   ? ItemClass::OwnerDrawButton
-                               : item.id == kIdOk      ? ItemClass::DefaultButton
+    const ItemClass expected = kind == kKindSliderEdit                                ? ItemClass::Edit
+                               : kind == kKindCheckbox                                ? ItemClass::CheckBox
+                               : kind == kKindCombo                                   ? ItemClass::ComboBox
+                               : kind == kKindColour                                  ? ItemClass::OwnerDrawButton
+                               : item.id == kIdOk                                     ? ItemClass::DefaultButton
                                : kind == kKindPushButton || kind == kKindBitmapButton ? ItemClass::Button
-                                                                                       : ItemClass::Static;
+                                                                                      : ItemClass::Static;
     EXPECT_EQ(item.itemClass, expected) << item.id;
   }
   EXPECT_EQ(ids.size(), 100u);  // the layout's entries less the client size

@@ -31,33 +31,65 @@ struct RuleCase {
 TEST(OutputApplicability, FollowsTheRuleStepByStep) {
   const RuleCase cases[] = {
       // Named one by one.
-      {36, kPlain, 0, 1, 0, 0},     {37, kPlain, 0, 1, 0, 0},       {1054, kPlain, 0, 1, 0, 0},
-      {38, kPlain, 1, 1, 0, 0},     {63, kPlain, 1, 0, 0, 0},
+      {36, kPlain, 0, 1, 0, 0},
+      {37, kPlain, 0, 1, 0, 0},
+      {1054, kPlain, 0, 1, 0, 0},
+      {38, kPlain, 1, 1, 0, 0},
+      {63, kPlain, 1, 0, 0, 0},
       // Field of view only.
-      {14, kPlain, 1, 0, 0, 0},     {15, kPlain, 1, 0, 0, 0},       {16, kPlain, 1, 0, 0, 0},
-      {18, kPlain, 1, 0, 0, 0},     {52, kPlain, 1, 0, 0, 0},       {56, kPlain, 1, 0, 0, 0},
-      {58, kPlain, 1, 0, 0, 0},     {60, kPlain, 1, 0, 0, 0},       {65, kPlain, 1, 0, 0, 0},
-      {68, kPlain, 1, 0, 0, 0},     {135, kPlain, 1, 0, 0, 0},      {136, kPlain, 1, 0, 0, 0},
-      {255, kPlain, 1, 0, 0, 0},    {64, kPlain, 1, 0, 0, 0},       {73, kPlain, 1, 0, 0, 0},
-      {74, kPlain, 1, 0, 0, 0},     {82, kPlain, 1, 0, 0, 0},       {85, kPlain, 1, 0, 0, 0},
+      {14, kPlain, 1, 0, 0, 0},
+      {15, kPlain, 1, 0, 0, 0},
+      {16, kPlain, 1, 0, 0, 0},
+      {18, kPlain, 1, 0, 0, 0},
+      {52, kPlain, 1, 0, 0, 0},
+      {56, kPlain, 1, 0, 0, 0},
+      {58, kPlain, 1, 0, 0, 0},
+      {60, kPlain, 1, 0, 0, 0},
+      {65, kPlain, 1, 0, 0, 0},
+      {68, kPlain, 1, 0, 0, 0},
+      {135, kPlain, 1, 0, 0, 0},
+      {136, kPlain, 1, 0, 0, 0},
+      {255, kPlain, 1, 0, 0, 0},
+      {64, kPlain, 1, 0, 0, 0},
+      {73, kPlain, 1, 0, 0, 0},
+      {74, kPlain, 1, 0, 0, 0},
+      {82, kPlain, 1, 0, 0, 0},
+      {85, kPlain, 1, 0, 0, 0},
       {88, kPlain, 1, 0, 0, 0},
       // Neither, by name.
-      {83, kPlain, 0, 0, 0, 0},     {86, kPlain, 0, 0, 0, 0},       {137, kPlain, 0, 0, 0, 0},
-      {1, kPlain, 0, 0, 0, 0},      {61, kPlain, 0, 0, 0, 0},       {17, kPlain, 0, 0, 0, 0},
+      {83, kPlain, 0, 0, 0, 0},
+      {86, kPlain, 0, 0, 0, 0},
+      {137, kPlain, 0, 0, 0, 0},
+      {1, kPlain, 0, 0, 0, 0},
+      {61, kPlain, 0, 0, 0, 0},
+      {17, kPlain, 0, 0, 0, 0},
       // Nets of solids have tabs, and the faces export.
-      {7, kSolidNet, 0, 1, 1, 1},   {14, kSolidNet, 1, 1, 1, 1},    {64, kFlatLayout, 1, 0, 0, 1},
+      {7, kSolidNet, 0, 1, 1, 1},
+      {14, kSolidNet, 1, 1, 1, 1},
+      {64, kFlatLayout, 1, 0, 0, 1},
       // Outputs that take neither overrule the net.
-      {70, kSolidNet, 0, 0, 1, 1},  {176, kSolidNet, 0, 0, 1, 1},   {10053, kPlain, 0, 0, 0, 0},
-      {261, kPlain, 0, 0, 0, 0},    {1035, kPlain, 0, 0, 0, 0},
+      {70, kSolidNet, 0, 0, 1, 1},
+      {176, kSolidNet, 0, 0, 1, 1},
+      {10053, kPlain, 0, 0, 0, 0},
+      {261, kPlain, 0, 0, 0, 0},
+      {1035, kPlain, 0, 0, 0, 0},
       // 177..198: tabs without a field of view.
-      {177, kPlain, 0, 1, 0, 0},    {198, kSolidNet, 0, 1, 1, 1},   {199, kPlain, 0, 0, 0, 0},
+      {177, kPlain, 0, 1, 0, 0},
+      {198, kSolidNet, 0, 1, 1, 1},
+      {199, kPlain, 0, 0, 0, 0},
       {176, kPlain, 0, 0, 0, 0},
       // Sphericons, curve nets and shape nets take neither, whatever came before.
-      {38, kSphericon, 0, 0, 0, 1}, {14, kCurveNet, 0, 0, 0, 1},    {36, kShapeNet, 0, 0, 0, 1},
-      {159, kPlain, 0, 0, 0, 0},    {160, kPlain, 0, 0, 0, 0},      {172, kPlain, 0, 0, 0, 0},
-      {173, kSolidNet, 0, 0, 1, 1}, {180, kSphericon, 0, 0, 0, 1},
+      {38, kSphericon, 0, 0, 0, 1},
+      {14, kCurveNet, 0, 0, 0, 1},
+      {36, kShapeNet, 0, 0, 0, 1},
+      {159, kPlain, 0, 0, 0, 0},
+      {160, kPlain, 0, 0, 0, 0},
+      {172, kPlain, 0, 0, 0, 0},
+      {173, kSolidNet, 0, 0, 1, 1},
+      {180, kSphericon, 0, 0, 0, 1},
       // Multi-view sheets always have a field of view.
-      {75, kMultiView, 1, 0, 0, 0}, {79, kMultiView, 1, 0, 0, 0},
+      {75, kMultiView, 1, 0, 0, 0},
+      {79, kMultiView, 1, 0, 0, 0},
   };
   for (const RuleCase& c : cases) {
     const OutputApplicability a = ComputeOutputApplicability(c.output, c.facts);
@@ -107,8 +139,8 @@ TEST(EnableMatrix, OpenDialogByOutputInputAndDepth) {
     s.record.depth = c.depth;
     s.Open();
     MainDialog* d = s.dialog.get();
-    const std::string what = "output " + std::to_string(c.output) + " input " + std::to_string(c.input) +
-                             " mode " + std::to_string(c.imageMode);
+    const std::string what = "output " + std::to_string(c.output) + " input " + std::to_string(c.input) + " mode " +
+                             std::to_string(c.imageMode);
     for (int32_t id : {59, 92, 58}) EXPECT_EQ(IsControlEnabled(d, id), c.tabs) << what << " id " << id;
     for (int32_t id : {103, 104, 102}) EXPECT_EQ(IsControlEnabled(d, id), c.fov) << what << " id " << id;
     for (int32_t id : {73, 70, 81}) EXPECT_EQ(IsControlEnabled(d, id), c.glue) << what << " id " << id;

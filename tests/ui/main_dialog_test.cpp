@@ -138,7 +138,7 @@ TEST(MainDialogDrawing, SliderKnobsAndMemoryDots) {
     int32_t state, mark;
     bool pressed;
     int32_t bitmap;
-  } dots[] = {{0, 0, false, 203}, {0, 1, true, 210},  {1, 1, false, 215}, {1, 1, true, 216}, {1, 0, false, 213},
+  } dots[] = {{0, 0, false, 203}, {0, 1, true, 210},  {1, 1, false, 215}, {1, 1, true, 216},  {1, 0, false, 213},
               {1, 0, true, 214},  {2, 1, false, 208}, {2, 1, true, 212},  {2, 0, false, 202}, {2, 0, true, 211}};
   for (const Dot& d : dots) EXPECT_EQ(MemoryDotBitmap(d.state, d.mark, d.pressed), d.bitmap);
   DialogSession s;
@@ -265,12 +265,18 @@ TEST(MainDialogEvents, UnknownIdsAndCommandsChangeNothing) {
   const DialogControls controls = s.dialog->controls;
   const size_t drawn = s.window->canvas.size();
   const DialogEvent events[] = {
-      MakeCommandEvent(150, kNotifyClicked),    MakeCommandEvent(199, kNotifyClicked),
-      MakeCommandEvent(200, kNotifyClicked),    MakeCommandEvent(1999, kNotifyClicked),
-      MakeCommandEvent(2356, kNotifyClicked),   MakeCommandEvent(65535, kNotifyClicked),
-      MakeCommandEvent(-7, kNotifyClicked),     MakeCommandEvent(kIdOk, 5),
-      MakeCommandEvent(kIdCancel, kNotifyEditChanged), MakeCommandEvent(kIdOk, kNotifySelectionChanged),
-      MakeTimerEvent(12345),                    MakeTimerEvent(kPreviewTimerId),
+      MakeCommandEvent(150, kNotifyClicked),
+      MakeCommandEvent(199, kNotifyClicked),
+      MakeCommandEvent(200, kNotifyClicked),
+      MakeCommandEvent(1999, kNotifyClicked),
+      MakeCommandEvent(2356, kNotifyClicked),
+      MakeCommandEvent(65535, kNotifyClicked),
+      MakeCommandEvent(-7, kNotifyClicked),
+      MakeCommandEvent(kIdOk, 5),
+      MakeCommandEvent(kIdCancel, kNotifyEditChanged),
+      MakeCommandEvent(kIdOk, kNotifySelectionChanged),
+      MakeTimerEvent(12345),
+      MakeTimerEvent(kPreviewTimerId),
       DialogEvent{DialogEventKind::DrawItem, 150, 0, 0, 0, 0, 0},
       DialogEvent{DialogEventKind::DrawItem, 37, 0, 0, 0, 0, 0},
       MakeMouseEvent(DialogEventKind::MouseDown, kMouseLeft, kKeyLeftButton, -50, 100000),

@@ -13,13 +13,29 @@
 
 namespace {
 
-const double kValues[] = {0.0,   1.0,     -1.0,       0.5,        12.5,     -170.25,       179.99000549316406,
-                          1e-5,  1.5e-4,  123456.0,   1234567.0,  1e21,     -3.0000001,    33.33333206176758,
-                          0.1,   2.0 / 3, 99999.95,   999999.5,   1e300,    4.9e-324,      100.0};
+const double kValues[] = {0.0,  1.0,     -1.0,     0.5,       12.5,  -170.25,    179.99000549316406,
+                          1e-5, 1.5e-4,  123456.0, 1234567.0, 1e21,  -3.0000001, 33.33333206176758,
+                          0.1,  2.0 / 3, 99999.95, 999999.5,  1e300, 4.9e-324,   100.0};
 
-const char* const kTexts[] = {"0",     "1",      "-1",      "+2.5",   "  7",     ".5",        "5.",
-                              "1e3",   "1E-3",   "-1.25e+2", "12abc", "1e",      "1e+",       "007",
-                              "0.0001", "123456789012345678901234567890", "-0",  "\t\n 42", "3.14159265358979"};
+const char* const kTexts[] = {"0",
+                              "1",
+                              "-1",
+                              "+2.5",
+                              "  7",
+                              ".5",
+                              "5.",
+                              "1e3",
+                              "1E-3",
+                              "-1.25e+2",
+                              "12abc",
+                              "1e",
+                              "1e+",
+                              "007",
+                              "0.0001",
+                              "123456789012345678901234567890",
+                              "-0",
+                              "\t\n 42",
+                              "3.14159265358979"};
 
 // The "C" locale's own reading and writing are the oracle.
 TEST(Numbers, WrittenAsPercentGInTheCLocale) {
@@ -69,8 +85,8 @@ TEST(Numbers, SubDialogIntegersKeepOnlyDigitsAndSigns) {
 
 // A locale whose decimal separator is a comma, or null when none is installed.
 const char* DecimalCommaLocale() {
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "German_Germany.1252", "de-DE",
-                           "German"}) {
+  for (const char* name :
+       {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "German_Germany.1252", "de-DE", "German"}) {
     if (std::setlocale(LC_ALL, name)) {
       char probe[16];
       std::snprintf(probe, sizeof(probe), "%g", 1.5);

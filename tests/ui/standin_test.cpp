@@ -34,9 +34,9 @@ int32_t RecordingHandler(void* state, const DialogPort* port, const DialogEvent*
 }
 
 const TemplateItem kItems[] = {
-    {1, ItemClass::DefaultButton, "OK", -1},   {3, ItemClass::Edit, "", -1},
-    {4, ItemClass::CheckBox, "Tick", -1},     {5, ItemClass::ComboBox, "", -1},
-    {6, ItemClass::Static, "label", -1},      {7, ItemClass::RadioButton, "one", -1},
+    {1, ItemClass::DefaultButton, "OK", -1}, {3, ItemClass::Edit, "", -1},
+    {4, ItemClass::CheckBox, "Tick", -1},    {5, ItemClass::ComboBox, "", -1},
+    {6, ItemClass::Static, "label", -1},     {7, ItemClass::RadioButton, "one", -1},
 };
 
 struct StandIn : ::testing::Test {

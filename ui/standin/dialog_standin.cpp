@@ -509,8 +509,8 @@ void OpenPage(void*, const char* address) { World().webPages.emplace_back(addres
 }  // namespace
 
 const WindowSystem* StandInWindowSystem() {
-  static const WindowSystem system = {nullptr, RunModal, ChooseFileAnswer, ChooseColourAnswer,
-                                      SetCursorShape, Beep, Tick, OpenPage};
+  static const WindowSystem system = {nullptr, RunModal, ChooseFileAnswer, ChooseColourAnswer, SetCursorShape,
+                                      Beep,    Tick,     OpenPage};
   return &system;
 }
 

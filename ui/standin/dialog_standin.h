@@ -111,7 +111,7 @@ struct StandInColourRequest {
 using StandInDriver = std::function<bool(StandInDialog* dialog)>;
 
 struct StandInWorld {
-  uint64_t clock = 0;  // virtual milliseconds
+  uint64_t clock = 0;                                // virtual milliseconds
   std::vector<std::unique_ptr<StandInDialog>> open;  // in the order they opened
   std::deque<std::pair<StandInDialog*, DialogEvent>> posted;
   std::vector<std::string> shown;  // templates run modally, in order
@@ -120,7 +120,7 @@ struct StandInWorld {
   std::vector<std::string> webPages;
   std::vector<std::pair<std::string, int32_t>> answers;  // template, button pressed
   std::vector<std::pair<std::string, StandInDriver>> drivers;
-  std::vector<DialogTemplate> templates;  // consulted before the program's own
+  std::vector<DialogTemplate> templates;                 // consulted before the program's own
   std::deque<std::pair<bool, std::string>> fileAnswers;  // chosen, path
   std::vector<StandInFileRequest> fileRequests;
   std::deque<std::pair<bool, RgbColour>> colourAnswers;
@@ -131,8 +131,8 @@ struct StandInWorld {
   ItemRect hostWindow{100, 80, 1700, 1000};  // the host's client area on the screen
   // Bounds that turn a controller that recurses or loops into a test failure
   // instead of a hang or a crash.
-  int32_t maxNesting = 8;       // modal dialogs open at once
-  int32_t maxSendDepth = 64;    // events delivered inside events
+  int32_t maxNesting = 8;     // modal dialogs open at once
+  int32_t maxSendDepth = 64;  // events delivered inside events
   int32_t maxLoopEvents = 100000;
   int32_t maxIdleTimerFires = 1000;
   int32_t refusedNesting = 0;
