@@ -11,7 +11,7 @@
 #include "image/image_record.h"
 #include "render/render_run.h"
 #include "settings/settings_defaults.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "host/parameter_block.h"
 #include "image/image_record.h"
 #include "settings/jpeg_memory.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 namespace {
 

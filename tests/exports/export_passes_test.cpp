@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "export_fixture.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
+#include "ui/standin/dialog_standin.h"
 
 namespace {
 
@@ -226,8 +227,10 @@ TEST_F(ExportPasses, ACancelledExportLeavesCompleteDocumentsOrNothing) {
       std::ofstream old(PathOf("cube_l.psd"), std::ios::binary);
       old << "an older file";
     }
-    GetDialogModuleState().progressWindow = &host;  // a progress dialog is open
-    ResetDialogStubRecord();
+    // A progress dialog is open.
+    ResetStandIn();
+    StandInDialog* progress = OpenStandInDialog("VASTO_PROGRESS", nullptr, nullptr);
+    GetDialogModuleState().progressWindow = &progress->port;
     // The host says yes from its third abort test on (it is asked on every
     // 32nd test): that falls in the second face.
     host.abortCalls = 0;
@@ -236,9 +239,12 @@ TEST_F(ExportPasses, ACancelledExportLeavesCompleteDocumentsOrNothing) {
     const int16_t result = Export(ExportCubeFaces, "cube.psd", &cancel, discard);
     GetDialogModuleState().progressWindow = nullptr;
     EXPECT_EQ(cancel, 1);
-    EXPECT_GE(GetDialogStubRecord().cancellingShows, 1);
-    // The rows rendered were reported to the progress dialog.
-    EXPECT_GT(GetDialogStubRecord().progressUpdates, 0);
+    // The dialog showed the rows rendered, then that the export is cancelling.
+    const StandInItem* text = FindStandInItem(progress, 2);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, "Cancelling...");
+    EXPECT_GT(text->textWrites, 2);
+    CloseStandInDialog(progress);
     if (discard) {
       EXPECT_EQ(result, kExportCancelled);
       EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"cube_l.psd"});
