@@ -84,6 +84,11 @@ void UpdateProgressPercent(GlobalsRecord* /*globals*/, int32_t /*done*/, int32_t
   Record().progressUpdates += 1;
 }
 
+void ShowCancelling(GlobalsRecord* /*globals*/) {
+  if (!gDialogModuleState.progressWindow) return;
+  Record().cancellingShown += 1;
+}
+
 void ClearMemoryDotThumbnail(GlobalsRecord* globals, void* dialog) {
   if (!dialog || !globals->workRecord) return;
   FreeImageRecord(&globals->workRecord->workImage);

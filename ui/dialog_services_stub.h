@@ -20,6 +20,7 @@ struct DialogStubRecord {
   int32_t scriptedMainOutcome = kDialogOutcomeOk;  // how the main dialog ends
   int32_t busyCursorShows = 0;
   int32_t progressUpdates = 0;
+  int32_t cancellingShown = 0;
 };
 DialogStubRecord& GetDialogStubRecord();
 void ResetDialogStubRecord();
@@ -46,5 +47,7 @@ int32_t ShowAboutBox();
 void ShowBusyCursor();
 void RestoreArrowCursor();
 void UpdateProgressPercent(GlobalsRecord* globals, int32_t done, int32_t total, int32_t passes);
+// The progress window says "Cancelling..."; nothing without one.
+void ShowCancelling(GlobalsRecord* globals);
 void ClearMemoryDotThumbnail(GlobalsRecord* globals, void* dialog);
 const char* GetChoiceName(int32_t controlId, int32_t index);
