@@ -36,15 +36,20 @@ CellPos CellOf(const BrickGrid* grid, const Vec3f& p) {
 }
 
 bool Inside(const BrickGrid* grid, const CellPos& c) {
-  return c.x >= 0 && c.x < grid->sizeX && c.y >= 0 && c.y < grid->sizeY && c.z >= 0 && c.z < grid->sizeZ;
+  return uint32_t(c.x) < uint32_t(grid->sizeX) && uint32_t(c.y) < uint32_t(grid->sizeY) &&
+         uint32_t(c.z) < uint32_t(grid->sizeZ);
+}
+
+// Byte 0 of a cell inside the grid.
+uint8_t BitsInside(const BrickGrid* grid, const CellPos& c) {
+  return grid->cells[(int64_t(c.z) * grid->sizeY + c.y) * grid->sizeX + c.x].bits;
 }
 
 // Fine steps near the shell and on the border layer around the grid.
-bool NeedsFineStep(const BrickGrid* grid, const CellPos& c) {
-  if (c.x < -1 || c.x > grid->sizeX || c.y < -1 || c.y > grid->sizeY || c.z < -1 || c.z > grid->sizeZ) return false;
-  const bool border = c.x == -1 || c.x == grid->sizeX || c.y == -1 || c.y == grid->sizeY || c.z == -1 ||
-                      c.z == grid->sizeZ;
-  return border || (GetBrickCellFlags(grid, c.x, c.y, c.z) & kBrickNearShell) != 0;
+bool NeedsFineStep(const BrickGrid* grid, const CellPos& c, bool inside) {
+  if (inside) return (BitsInside(grid, c) & kBrickNearShell) != 0;
+  // Outside the grid: fine on the border layer one cell around it.
+  return c.x >= -1 && c.x <= grid->sizeX && c.y >= -1 && c.y <= grid->sizeY && c.z >= -1 && c.z <= grid->sizeZ;
 }
 
 // The side of the hit cell that the ray crossed coming from the previous cell.
@@ -110,9 +115,9 @@ bool RayMarchBrickGrid(const BrickGrid* grid, BrickRay ray, PixelMapping* mappin
     t += fineStep ? kFineStep : 1.0f;
     cell = CellOf(grid, p);
     inside = Inside(grid, cell);
-    fineStep = NeedsFineStep(grid, cell);
+    fineStep = NeedsFineStep(grid, cell, inside);
     if (wasInside && !inside) return true;  // through the grid without a hit
-    const int32_t colour = inside ? GetBrickCellColour(grid, cell.x, cell.y, cell.z) : 0;
+    const int32_t colour = inside ? BitsInside(grid, cell) & kBrickColourBits : 0;
     if (colour != 0) {
       mapping->status = colour * 6 + CrossedSide(previous, cell);
       return false;
