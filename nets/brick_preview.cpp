@@ -8,7 +8,7 @@
 #include "image/pixel_access.h"
 #include "nets/brick_palette.h"
 #include "projection/output_pixel.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 namespace {
 

@@ -34,6 +34,27 @@ bool IsSphericonOutput(int32_t output) {
   return descriptor.netNumber >= 102 && descriptor.netNumber <= 149;
 }
 
+bool IsNetOfSolid(int32_t output) {
+  switch (output) {
+    case 21: case 41: case 42: case 64: case 86: case 97: case 98:
+    case 100: case 101: case 102: case 103: case 104: case 105: case 106: case 107:
+    case 113: case 114: case 115: case 116: case 117:
+    case 122: case 123: case 124: case 125: case 126: case 127: case 128: case 129:
+    case 137: case 144: case 150: case 167:
+      return false;  // flat layouts
+    default:
+      break;
+  }
+  if (OutputShapeHasNet(output)) return false;
+  return IsNetOutput(output);
+}
+
+bool IsCurveNetOutput(int32_t output) {
+  NetDescriptor descriptor;
+  NetDescriptorForOutput(output, &descriptor);
+  return descriptor.netNumber >= 151 && descriptor.netNumber <= 161;
+}
+
 void BuildNetForOutput(int32_t output, PolyMesh* mesh, float aspect, float tabScale, int32_t intParam,
                        float floatParam, int32_t mode, uint8_t flag, const BufferProcs* bufferProcs,
                        uint8_t notPreview) {

@@ -27,6 +27,10 @@ struct NetDescriptor {
 void NetDescriptorForOutput(int32_t output, NetDescriptor* descriptor);
 bool IsNetOutput(int32_t output);
 bool IsSphericonOutput(int32_t output);
+// A net that folds into a solid: a net output that is neither a flat layout
+// nor a net drawn by an output shape.
+bool IsNetOfSolid(int32_t output);
+bool IsCurveNetOutput(int32_t output);
 void BuildNetForOutput(int32_t output, PolyMesh* mesh, float aspect, float tabScale, int32_t intParam,
                        float floatParam, int32_t mode, uint8_t flag, const BufferProcs* bufferProcs,
                        uint8_t notPreview);

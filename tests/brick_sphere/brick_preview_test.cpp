@@ -10,7 +10,8 @@
 #include "nets/brick_preview.h"
 #include "projection/output_pixel.h"
 #include "tests/brick_sphere/brick_fixture.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
+#include "ui/standin/dialog_standin.h"
 
 namespace {
 
@@ -289,6 +290,8 @@ TEST(BrickPlan, LayersOfAPlateSphere) {
 
 HostBoolean AbortNow() { return 1; }
 
+int32_t IgnoreEvents(void*, const DialogPort*, const DialogEvent*) { return 0; }
+
 TEST(BrickPlan, AnAbortCancelsAndGivesTheGridBack) {
   BrickRig rig;
   rig.UniformSource({255, 255, 255, 255});
@@ -298,10 +301,17 @@ TEST(BrickPlan, AnAbortCancelsAndGivesTheGridBack) {
   ImageRecord image;
   InitImageRecord(&image, nullptr, nullptr);
   ASSERT_TRUE(CreateImageRecord(&image, 9 * 7 + 1, 9 * 7 + 1, PixelRgba8, FetchClamp, 0));
+  ResetStandIn();
+  StandInDialog* progress = OpenStandInDialog("VASTO_PROGRESS", IgnoreEvents, nullptr);
+  GetDialogModuleState().progressWindow = &progress->port;
   uint8_t cancelled = 0;
   RenderBrickPlanLayer(rig.globals.get(), &image, 1, &cancelled, &rig.grid);
   EXPECT_EQ(cancelled, 1);
   EXPECT_EQ(rig.grid.cells, nullptr);
+  EXPECT_EQ(FindStandInItem(progress, 2)->text, "Cancelling...");
+  GetDialogModuleState().progressWindow = nullptr;
+  CloseStandInDialog(progress);
+  ResetStandIn();
   // The layer was drawn before the abort: a white cell in the middle.
   uint32_t r, g, b, a;
   GetPixelRgba(9 * 3 + 4, 9 * 3 + 2, &image, 0, &r, &g, &b, &a);
