@@ -48,6 +48,8 @@ int16_t RunPsdJob(GlobalsRecord* globals, const FileSpec* fileSpec, uint8_t* can
       DiscardExportFiles(files);
     }
   }
+  // A brick plan that did not reach its last layer still holds its grid.
+  if (plan.brickGrid.cells != nullptr) FreeBrickGrid(&plan.brickGrid, globals);
   RestoreRunState(&runState, globals);
   return result;
 }

@@ -9,6 +9,7 @@
 #include "host/parameter_block.h"
 #include "image/image_copy.h"
 #include "image/image_record.h"
+#include "nets/brick_preview.h"
 #include "render/render_run.h"
 #include "settings/settings_defaults.h"
 #include "ui/dialog_services.h"
@@ -245,8 +246,9 @@ int16_t RenderExportLayer(GlobalsRecord* globals, ImageRecord* image, int32_t pa
                           ExportPlan* plan) {
   switch (int32_t(plan->kind)) {
     case ExportBrickPlan:
-      // The brick sphere's plan layers come from its voxel model.
-      return kExportKindUnavailable;
+      if (!UsableImage(image)) return kExportDone;
+      RenderBrickPlanLayer(globals, image, passIndex, cancel, &plan->brickGrid);
+      return kExportDone;
     case ExportCubeFaces:
       return RenderCubeFacePass(globals, image, passIndex, cancel);
     case ExportPolyFaces:

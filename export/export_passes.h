@@ -13,9 +13,9 @@ struct GlobalsRecord;
 struct ImageRecord;
 
 // Results (export/export_files.h): kExportDone, also after a cancel;
-// kExportRenderFailed when the render could not be prepared or failed;
-// kExportKindUnavailable for the brick plan's layers, which come from the
-// brick sphere's voxel model.
+// kExportRenderFailed when the render could not be prepared or failed. The
+// brick plan's layers are drawn from the brick sphere's grid that the plan
+// holds: built on the first layer, freed after the last.
 int16_t RenderExportLayer(GlobalsRecord* globals, ImageRecord* image, int32_t passIndex, uint8_t* cancel,
                           ExportPlan* plan);
 // One render of the current settings at the image's size.

@@ -26,11 +26,15 @@ void PlanExport(GlobalsRecord* globals, ExportPlan* plan) {
   plan->firstLayer = 1;
   const Rect& filter = globals->savedFilterRect;
   switch (block->exportKind) {
-    case ExportBrickPlan:
-      // The side (nine cells a brick, plus one) comes from the brick
-      // sphere's grid, which this build does not have.
-      plan->layerCount = block->brickLayers;
+    case ExportBrickPlan: {
+      // The grid's own layer count (3..150), so that its last layer, which
+      // frees the grid, is the plan's last. Nine pixels a cell, plus one.
+      plan->layerCount = ClampBrickLayers(block->brickLayers);
+      const int32_t side = BrickGridSide(plan->layerCount, block->brickPlates != 0);
+      plan->width = 9 * side + 1;
+      plan->height = plan->width;
       break;
+    }
     case ExportCubeFaces:
       plan->layerCount = 6;
       plan->width = block->cubeSide;
@@ -68,6 +72,7 @@ void PlanExport(GlobalsRecord* globals, ExportPlan* plan) {
 
 bool ExportKindAvailable(int32_t kind) {
   switch (kind) {
+    case ExportBrickPlan:
     case ExportCubeFaces:
     case ExportPlain:
     case ExportFaceTextures:

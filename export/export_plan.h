@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "nets/nets_services_stub.h"
+#include "nets/brick_grid.h"
 
 struct GlobalsRecord;
 
@@ -42,7 +42,7 @@ uint32_t ExportBytesPerChannel(int16_t imageMode, int32_t depth);
 // dialogs) and the host image.
 void PlanExport(GlobalsRecord* globals, ExportPlan* plan);
 
-// True for the kinds whose passes this build can render. The brick plan, the
-// face images and the map of faces draw from the polyhedral nets and the
-// brick sphere; their jobs are refused with kExportKindUnavailable.
+// True for the kinds whose passes this build can render. The face images and
+// the map of faces draw from the polyhedral nets; their jobs are refused with
+// kExportKindUnavailable.
 bool ExportKindAvailable(int32_t kind);

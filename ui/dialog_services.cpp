@@ -49,7 +49,8 @@ void UpdateProgressPercent(GlobalsRecord* globals, int32_t done, int32_t total, 
 
 void ShowCancelling(GlobalsRecord* /*globals*/) {
   const DialogPort* progress = gDialogModuleState.progressWindow;
-  if (progress) PortSetItemText(progress, kProgressTextItem, "Cancelling...");
+  if (!progress) return;
+  PortSetItemText(progress, kProgressTextItem, "Cancelling...");
 }
 
 void ClearMemoryDotThumbnail(GlobalsRecord* globals, void* dialog) {

@@ -165,6 +165,34 @@ TEST_F(Readers, ExiftoolReadsTheHeaderResourcesAndLayers) {
   }
 }
 
+// A brick plan's layers, as psd-tools and exiftool list them; psd-tools
+// decodes the merged data (the top layer) to the samples the file holds.
+TEST_F(Readers, BrickPlanLayersAreListedByBothReaders) {
+  StartOn(64, 32, 3, 16);
+  Block()->brickLayers = 5;
+  Block()->brickPlates = 0;
+  ASSERT_EQ(Export(ExportBrickPlan, "plan.psd"), kExportDone);
+  const std::string file = PathOf("plan.psd");
+  const WalkedPsd psd = WalkPsd(ReadFileBytes(file));
+  ASSERT_TRUE(psd.errors.empty()) << psd.errors.front();
+  ASSERT_EQ(psd.layers.size(), 5u);
+  WriteWords(PathOf("layer.raw"), {});
+  WriteWords(PathOf("merged.raw"), MergedWords(psd));
+  auto read = RunForPairs("/usr/bin/python3 " +
+                              Quote(std::string(ORBALIX_SOURCE_DIR) + "/tests/export_readers/read_psd.py") + " " +
+                              Quote(file) + " " + Quote(PathOf("layer.raw")) + " " + Quote(PathOf("merged.raw")) +
+                              " 2>&1",
+                          '=');
+  EXPECT_EQ(read["layer_count"], "5");
+  EXPECT_EQ(read["layer_names"], "1 bottom,2,3,4,5 top");
+  EXPECT_EQ(read["layer_opacities"], "255,230,230,230,230");
+  ExpectDiff(read, "psdtools_merged_max_diff", 0.0);
+  auto tags = RunForPairs("exiftool -S -LayerCount -LayerNames " + Quote(file) + " 2>&1", ':');
+  EXPECT_EQ(tags["LayerCount"], "5");
+  EXPECT_EQ(tags["LayerNames"], "1 bottom, 2, 3, 4, 5 top");
+  FinishRun();
+}
+
 // The host's colour profile reaches the file; psd-tools finds it, and the
 // resource after it, however long it is.
 TEST_F(Readers, PsdToolsFindsTheHostsProfile) {

@@ -157,7 +157,7 @@ TEST_F(ExportPasses, EverySettingAndTheRunStateAreAsTheyWereAfterEveryPassKind) 
     int16_t jobResult;
   };
   const Case cases[] = {
-      {ExportBrickPlan, kExportKindUnavailable}, {ExportCubeFaces, kExportDone},
+      {ExportBrickPlan, kExportDone},            {ExportCubeFaces, kExportDone},
       {ExportPolyFaces, kExportKindUnavailable}, {ExportPlain, kExportDone},
       {ExportFaceTextures, kExportDone},         {ExportPresetThumbnail, kExportKindUnavailable},
       {ExportSizedPsd, kExportDone},             {ExportFaceMap, kExportKindUnavailable},
@@ -196,7 +196,7 @@ TEST_F(ExportPasses, EverySettingAndTheRunStateAreAsTheyWereAfterEveryPassKind) 
       const int16_t pass = RenderExportLayer(g, image, 2, &cancel, &plan);
       // The passes of the net kinds render (the backdrop, without the nets);
       // their jobs are refused.
-      EXPECT_EQ(pass, c.kind == ExportBrickPlan ? kExportKindUnavailable : kExportDone) << label;
+      EXPECT_EQ(pass, kExportDone) << label;
       ExpectSameSnapshot(before, TakeSnapshot(Block(), g, host.record), label + " pass");
       EXPECT_EQ(g->workRecord->outputMesh.selectedFace, -1) << label;
 
@@ -293,8 +293,8 @@ TEST_F(ExportPasses, DocumentsBeyondTheFormatsLimitsAreRefusedFirst) {
       {"float 16384 square: 4 GB and 8 bytes", ExportSizedPsd, 1, 16384, 16384, 4, kExportTooLarge},
       {"float 16384 x 16383", ExportSizedPsd, 1, 16384, 16383, 4, kExportDone},
       {"cube faces of 30000: one plane each, no layer data", ExportCubeFaces, 6, 30000, 30000, 4, kExportDone},
-      {"150 brick layers of 1351", ExportBrickPlan, 150, 1351, 1351, 1, kExportDone},
-      {"150 brick layers of 2701", ExportBrickPlan, 150, 2701, 2701, 1, kExportTooLarge},
+      {"the largest brick plan: 150 layers of 1621, 16-bit", ExportBrickPlan, 150, 1621, 1621, 2, kExportDone},
+      {"the same as floats: 6.3 GB", ExportBrickPlan, 150, 1621, 1621, 4, kExportTooLarge},
   };
   for (const Case& c : cases) {
     ExportPlan plan{};
@@ -403,11 +403,14 @@ TEST_F(ExportPasses, ThePlanOfEachKind) {
   block->psdHeight = 300;
   block->faceSize = 64;
   block->cubeSide = 48;
+  block->brickLayers = 2;  // the grid has 3 at least
+  block->brickPlates = 0;
   struct Case {
     int32_t kind, layers, width, height;
     uint8_t separate;
   };
   const Case cases[] = {
+      {ExportBrickPlan, 3, 28, 28, 0},  // 3 bricks across: 9 pixels a cell and one
       {ExportCubeFaces, 6, 48, 48, 1}, {ExportPlain, 1, 20, 10, 0},     {ExportFaceTextures, 1, 64, 64, 0},
       {ExportSizedPsd, 1, 700, 300, 0}, {ExportFaceMap, 1, 128, 64, 0}, {ExportPresetThumbnail, 0, 0, 0, 0},
   };
@@ -428,11 +431,11 @@ TEST_F(ExportPasses, ThePlanOfEachKind) {
   FinishRun();
 }
 
-// The kinds whose passes need the polyhedral nets or the brick sphere are
+// The kinds whose passes need the polyhedral nets are
 // refused whole: no file, no layer counted.
 TEST_F(ExportPasses, KindsThatNeedTheNetsAreRefusedCleanly) {
   StartOn(16, 8);
-  for (const int32_t kind : {ExportBrickPlan, ExportPolyFaces, ExportFaceMap}) {
+  for (const int32_t kind : {ExportPolyFaces, ExportFaceMap}) {
     EXPECT_FALSE(ExportKindAvailable(kind)) << kind;
     EXPECT_EQ(Export(kind, "nets.psd"), kExportKindUnavailable) << kind;
     EXPECT_TRUE(FilesInFolder().empty()) << kind;
@@ -440,6 +443,74 @@ TEST_F(ExportPasses, KindsThatNeedTheNetsAreRefusedCleanly) {
   }
   EXPECT_STRNE(ExportResultText(kExportKindUnavailable), "");
   FinishRun();
+}
+
+// A brick plan is one layered document: a layer per brick layer, named from
+// the bottom to the top, the upper ones a little transparent, each drawn from
+// the grid the plan builds on its first layer and frees after its last (also
+// when the export is cancelled or fails on the way).
+TEST_F(ExportPasses, ABrickPlanHasALayerPerBrickLayer) {
+  struct Case {
+    const char* what;
+    int32_t depth;
+    int32_t abortAtCall;  // 0: never
+    bool discard;
+    int16_t result;
+  };
+  const Case cases[] = {
+      {"8-bit", 8, 0, false, kExportDone},
+      {"16-bit", 16, 0, false, kExportDone},
+      {"cancelled, kept", 8, 1, false, kExportDone},
+      {"cancelled, discarded", 8, 1, true, kExportCancelled},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ShutdownTestHost(&host);
+    StartOn(64, 32, 3, c.depth);
+    Block()->brickLayers = 4;
+    Block()->brickPlates = 0;
+    host.abortCalls = 0;
+    host.abortAtCall = c.abortAtCall;
+    // The host is asked on every 32nd abort test: make the first layer's the 32nd.
+    if (c.abortAtCall > 0) Direct()->workRecord->abortTick = 31;
+    uint8_t cancel = 0;
+    EXPECT_EQ(Export(ExportBrickPlan, "plan.psd", &cancel, c.discard), c.result);
+    host.abortAtCall = 0;
+    EXPECT_EQ(cancel, c.abortAtCall > 0 ? 1 : 0);
+    if (c.discard) {
+      EXPECT_TRUE(FilesInFolder().empty());
+    } else {
+      const WalkedPsd psd = WalkPsd(ReadFileBytes(PathOf("plan.psd")));
+      ASSERT_TRUE(psd.errors.empty()) << psd.errors.front();
+      // Four layers: trunc(4 x 1.2) = 4 bricks across, 9 pixels a cell and one.
+      EXPECT_EQ(psd.width, 37u);
+      EXPECT_EQ(psd.height, 37u);
+      ASSERT_EQ(psd.layers.size(), 4u);
+      const std::vector<std::string> names = {"1 bottom", "2", "3", "4 top"};
+      const std::vector<uint8_t> opacities = {255, 230, 230, 230};
+      for (size_t k = 0; k < 4; ++k) {
+        EXPECT_EQ(psd.layers[k].name, names[k]);
+        EXPECT_EQ(psd.layers[k].opacity, opacities[k]);
+      }
+      if (c.abortAtCall == 0) {
+        // The layers were drawn, and the bottom one differs from the next
+        // (the sphere's slices).
+        int64_t drawn = 0, differing = 0;
+        for (int32_t y = 0; y < 37; ++y) {
+          for (int32_t x = 0; x < 37; ++x) {
+            drawn += psd.LayerSample(0, 0, x, y) != 0;  // alpha of the bottom layer
+            for (size_t ch = 1; ch < 4; ++ch) differing += psd.LayerSample(0, ch, x, y) != psd.LayerSample(1, ch, x, y);
+          }
+        }
+        EXPECT_GT(drawn, 37 * 37 / 2);
+        EXPECT_GT(differing, 0);
+      }
+    }
+    EXPECT_EQ(Direct()->exportLayerTotal, 4);
+    FinishRun(c.what);  // the grid's buffer was given back
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+  }
 }
 
 // A cube map renders six faces one after the other into one image: the
