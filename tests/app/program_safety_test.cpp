@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_settings.h"
 #include "app/image_files.h"
 #include "settings/settings_defaults.h"
 #include "tests/app/program_runner.h"
@@ -417,6 +418,25 @@ TEST_F(ProgramTest, InputThroughAPipeIsReadOnce) {
   ASSERT_TRUE(ReadImageFile(Path("piped.png"), &piped, &error)) << error;
   ASSERT_TRUE(ReadImageFile(Path("plain.png"), &plain, &error)) << error;
   EXPECT_EQ(piped.pixels, plain.pixels);
+}
+
+// The largest angles the options take, on outputs of every family: the
+// sanitizer builds (float-to-integer overflow included) see no undefined
+// behaviour, and every run ends with a picture or a message.
+TEST_F(ProgramTest, TheLargestAnglesRenderOrFailCleanly) {
+  WriteOrDie(Path("in.png"), MakeImage(24, 12, 4, false));
+  const std::vector<NamedChoice> outputs = NamedChoices(SettingKind::Output);
+  for (size_t i = 0; i < outputs.size(); i += 23) {
+    const std::string output = std::to_string(outputs[i].number);
+    for (const char* angle : {"1000000", "-999999.9"}) {
+      const ProgramRun run = Run({"render", Path("in.png"), Path("o.png"), "--output", output, "--latitude", angle,
+                                  "--longitude", angle, "--spin", angle, "--fov", angle, "--tabs", angle, "--sharpen",
+                                  angle});
+      EXPECT_TRUE(run.exitCode == 0 || (run.exitCode == 1 && run.err.rfind("orbalix: ", 0) == 0))
+          << output << " " << angle << ": " << run.exitCode << " " << run.err;
+      EXPECT_EQ(run.signal, 0) << output << " " << angle;
+    }
+  }
 }
 
 TEST_F(ProgramTest, OptionRangesAreNamedAsRanges) {
