@@ -186,11 +186,15 @@ void ProgressSinkOfProgram(int32_t done, int32_t total) { ShowProgress(done, tot
 
 bool AbortTestOfProgram() { return StopCheckpoint(RunPhase::Render); }
 
-int Stopped(const RenderCommand& command) {
+std::string StoppedText(const RenderCommand& command) {
   std::string what = command.outPath;
   if (!command.saveSettingsFile.empty()) what += " and " + command.saveSettingsFile;
-  std::fprintf(stderr, "orbalix: cancelled; %s %s not written\n", what.c_str(),
-               command.saveSettingsFile.empty() ? "was" : "were");
+  return "orbalix: cancelled; " + what + (command.saveSettingsFile.empty() ? " was" : " were") + " not written\n";
+}
+
+int Stopped(const RenderCommand& command) {
+  CancelStopDeadline();
+  std::fputs(StoppedText(command).c_str(), stderr);
   return 128 + (StopSignal() != 0 ? StopSignal() : SIGINT);
 }
 
@@ -268,6 +272,7 @@ int RenderCommandRun(const RenderCommand& command) {
     return Fail(kExitFailure, "--size " + std::to_string(command.width) + "x" + std::to_string(command.height) +
                                   ": a side of the document may be at most " + std::to_string(kLargestDocumentSide));
   }
+  SetStopReport(StoppedText(command));
   CatchStopSignals();
   LoadStopTestHook();
   const int64_t budget = command.memoryBudget > 0 ? command.memoryBudget : DefaultMemoryBudget();

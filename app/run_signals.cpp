@@ -3,8 +3,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -24,6 +27,13 @@ struct ScratchSlot {
   char path[kPathBytes];
 };
 ScratchSlot gSlots[kSlots];
+
+// The message of an end from a handler, and the deadline after a first signal.
+char gReport[4096] = "orbalix: cancelled\n";
+volatile sig_atomic_t gReportBytes = 19;
+timer_t gDeadline;
+bool gHaveDeadline = false;
+constexpr long kDeadlineNanoseconds = 300000000;  // 0.3 s
 
 // Removes the entries of the open folder `fd`, folders in it to a small
 // depth, with calls that are safe in a signal handler.
@@ -69,12 +79,25 @@ void RemoveRegistered() {
   }
 }
 
+void Report() {
+  ssize_t ignored = write(STDERR_FILENO, gReport, size_t(gReportBytes));
+  (void)ignored;
+}
+
 void OnStopSignal(int signal) {
   if (gSignals == 0) gFirstSignal = signal;
   gSignals = gSignals + 1;
-  if (gSignals < 2) return;
+  if (gSignals < 2) {
+    if (gHaveDeadline) {
+      itimerspec when{};
+      when.it_value.tv_nsec = kDeadlineNanoseconds;
+      timer_settime(gDeadline, 0, &when, nullptr);
+    }
+    return;
+  }
   // The second signal: clean up and end now, by this signal.
   RemoveRegistered();
+  Report();
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = SIG_DFL;
@@ -86,6 +109,13 @@ void OnStopSignal(int signal) {
   sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
   raise(signal);
   _exit(128 + signal);
+}
+
+// The run did not end in time after the first signal: clean up and end.
+void OnStopDeadline(int) {
+  RemoveRegistered();
+  Report();
+  _exit(128 + (gFirstSignal != 0 ? gFirstSignal : SIGINT));
 }
 
 int Register(const char* path, bool folder) {
@@ -112,6 +142,7 @@ void Unregister(int slot) {
 // The test hook.
 struct StopHook {
   bool active = false;
+  bool stall = false;
   RunPhase phase = RunPhase::Decode;
   long at = 0;
   int signals[4] = {};
@@ -141,6 +172,34 @@ void CatchStopSignals() {
   sigaddset(&action.sa_mask, SIGTERM);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  struct sigaction deadline;
+  std::memset(&deadline, 0, sizeof deadline);
+  deadline.sa_handler = OnStopDeadline;
+  sigemptyset(&deadline.sa_mask);
+  sigaddset(&deadline.sa_mask, SIGINT);
+  sigaddset(&deadline.sa_mask, SIGTERM);
+  sigaction(SIGALRM, &deadline, nullptr);
+  if (!gHaveDeadline) {
+    sigevent event{};
+    event.sigev_notify = SIGEV_SIGNAL;
+    event.sigev_signo = SIGALRM;
+    gHaveDeadline = timer_create(CLOCK_MONOTONIC, &event, &gDeadline) == 0;
+  }
+}
+
+void SetStopReport(const std::string& text) {
+  HeldSignals held;
+  HoldStopSignals(&held);
+  const size_t n = std::min(text.size(), sizeof gReport - 1);
+  std::memcpy(gReport, text.data(), n);
+  gReportBytes = sig_atomic_t(n);
+  ReleaseStopSignals(held);
+}
+
+void CancelStopDeadline() {
+  if (!gHaveDeadline) return;
+  itimerspec never{};
+  timer_settime(gDeadline, 0, &never, nullptr);
 }
 
 bool StopRequested() { return gSignals != 0; }
@@ -157,6 +216,11 @@ void LoadStopTestHook() {
   const size_t second = text.find(':', first + 1);
   gHook.at = std::atol(text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1).c_str());
   std::string list = second == std::string::npos ? "INT" : text.substr(second + 1);
+  const size_t third = list.find(':');
+  if (third != std::string::npos) {
+    gHook.stall = list.substr(third + 1) == "stall";
+    list = list.substr(0, third);
+  }
   while (!list.empty() && gHook.count < 4) {
     const size_t plus = list.find('+');
     const std::string name = list.substr(0, plus);
@@ -169,6 +233,12 @@ void LoadStopTestHook() {
 bool StopCheckpoint(RunPhase phase) {
   if (gHook.active && phase == gHook.phase && ++gHook.seen == gHook.at) {
     for (int i = 0; i < gHook.count; ++i) kill(getpid(), gHook.signals[i]);
+    if (gHook.stall) {
+      timespec left{5, 0};
+      while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+      }
+      _exit(99);
+    }
   }
   return StopRequested();
 }

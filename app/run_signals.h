@@ -3,18 +3,26 @@
 // The first signal asks the run to stop: every phase (decoding, resampling,
 // the filter, writing) asks StopRequested() between rows and ends within a
 // fraction of a second; the program then removes what it made and leaves OUT
-// and its folder as they were. A second signal does not wait: the handler
-// itself removes the scratch files and the run's temporary folder that are
-// registered here and ends the program by that signal.
+// and its folder as they were. Some stretches of the filter ask no question
+// (building the smaller levels of a large source): when the run has not
+// ended 0.3 seconds after the signal, the program ends anyway the way a
+// second signal does. A second signal does not wait: the handler itself
+// removes the scratch files and the run's temporary folder that are
+// registered here, says so on stderr and ends the program by that signal.
 #pragma once
 
 #include <csignal>
+#include <string>
 
 // The phases a run goes through, for the test hook below.
 enum class RunPhase { Decode, Resample, Render, Write };
 
 void CatchStopSignals();
 bool StopRequested();
+// What the program says on stderr when it ends from a handler.
+void SetStopReport(const std::string& text);
+// The run ends by itself now: no deadline any more.
+void CancelStopDeadline();
 // The first signal caught (SIGINT or SIGTERM), 0 when none.
 int StopSignal();
 
@@ -22,7 +30,9 @@ int StopSignal();
 // tests, the environment variable ORBALIX_TEST_SIGNAL="PHASE:N[:SIGNALS]"
 // (PHASE decode, resample, render or write; SIGNALS a '+'-separated list of
 // INT and TERM, INT by default) sends those signals to the program itself
-// at the Nth checkpoint of that phase.
+// at the Nth checkpoint of that phase. A fourth field "stall" then keeps that
+// checkpoint from returning for five seconds (and ends the program with
+// status 99 after them), as a stretch of work without checkpoints would.
 bool StopCheckpoint(RunPhase phase);
 void LoadStopTestHook();
 

@@ -375,6 +375,22 @@ TEST_F(ProgramTest, StopSignalsInEveryPhaseLeaveEverythingAsItWas) {
       EXPECT_TRUE(fs::is_empty(dir / "tmp")) << label;
     }
   }
+
+  // A stretch of work that asks nothing: the program ends by itself soon
+  // after the signal, cleaning up as it goes (the stalled checkpoint would
+  // end it with 99 after five seconds).
+  for (const char* hook : {"render:4:INT:stall", "write:3:TERM:stall", "decode:2:INT:stall"}) {
+    RunLimits limits;
+    limits.env = {std::string("ORBALIX_TEST_SIGNAL=") + hook};
+    const ProgramRun run = Run({"render", Path("in.png"), Path("keep.png"), "--save-settings", Path("keep.q2q")}, limits);
+    EXPECT_EQ(run.exitCode, std::string(hook).find("TERM") != std::string::npos ? 143 : 130) << hook << ": " << run.err;
+    EXPECT_EQ(Contains(run.err, "cancelled; " + Path("keep.png") + " and " + Path("keep.q2q") + " were not written"), "")
+        << hook;
+    EXPECT_EQ(ReadText(Path("keep.png")), "old image") << hook;
+    EXPECT_EQ(ReadText(Path("keep.q2q")), "old settings") << hook;
+    EXPECT_EQ(Leftovers(before), std::vector<std::string>{}) << hook;
+    EXPECT_TRUE(fs::is_empty(dir / "tmp")) << hook;
+  }
 }
 
 // --- item: settings files of unknown versions -------------------------------------
