@@ -51,8 +51,7 @@ t_nona=$(best_time $one_cpu nona -o "$work/nona" "$work/sinusoidal.pto")
 ls "$work"/nona*.tif >/dev/null 2>&1 || { echo "nona wrote no output" >&2; exit 1; }
 
 if cmp -s "$work/source.tif" "$work/orbalix.tif"; then
-  echo "note: orbalix gave back its source unchanged (the render stand-in that copies rows);"
-  echo "      the ratio means something only with the real render"
+  echo "note: orbalix gave back its source unchanged, so the ratio times no reprojection"
 fi
 echo "4096 x 2048 equirectangular -> 4096 x 2048 sinusoidal, one thread, best of $runs"
 echo "orbalix: ${t_orbalix} s"

@@ -7,7 +7,7 @@
 #include "host/host_memory.h"
 #include "host/parameter_block.h"
 #include "image/image_record.h"
-#include "nets/nets_services_stub.h"
+#include "nets/poly_mesh.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
 #include "render/band_scheduler.h"
@@ -225,9 +225,8 @@ void RenderOutputRow(GlobalsRecord* globals) {
   if (context->keepRegions) ClearCoverage(columns, width, 2 + above);
   if (context->dotOverlay || context->faceCentreOverlay) {
     ClearCoverage(columns, width, 4 + above);
-    // Face-centre marks need a mesh with fold steps; the mesh record holds
-    // no fold-step count until the nets are built.
-    const bool faceCentres = false;
+    // Face-centre marks need a mesh with fold steps.
+    const bool faceCentres = context->outputMesh != nullptr && context->outputMesh->foldStepCount >= 1;
     for (int32_t c = 0; c < width; ++c) {
       DrawMarkStrokesColumn(context->rowSlot & 1, r, c, width, 4 + (r & 1), 4 + above, globals, context, 0);
       if (faceCentres) {

@@ -6,7 +6,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libjpeg62-turbo-dev libtiff-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
-  proj-bin libjpeg-turbo-progs xplanet-images
+  proj-bin libjpeg-turbo-progs xplanet-images imagemagick
   clang libclang-rt-14-dev
 )
 missing=()
