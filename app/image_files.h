@@ -49,7 +49,8 @@ inline int64_t DecodedBytes(const ImageHeader& header) {
 
 struct ReadOptions {
   // Asked once the header is known and before any pixel memory is taken;
-  // false refuses the file with *error saying why.
+  // false refuses the file with *error saying why. A PNG asks twice: from
+  // its first chunk, then with the alpha a later transparency chunk adds.
   std::function<bool(const ImageHeader& header, std::string* error)> acceptHeader;
   // The most a decoder may take for its own work besides the image (the
   // JPEG decoder's coefficient buffers, the TIFF library's strip buffers);
