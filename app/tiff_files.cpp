@@ -398,7 +398,8 @@ bool TiffReadSteps(TiffRead* r) {
     return k.tiled ? ReadPlainTiles(r) : ReadPlainStrips(r);
   }
   TIFFRGBAImage rgba;
-  if (!TIFFRGBAImageBegin(&rgba, tif, 0, why)) return ReadFailed(r, std::string("unsupported TIFF: ") + why);
+  // Stop at the first strip or tile that cannot be read, rather than leave it blank.
+  if (!TIFFRGBAImageBegin(&rgba, tif, 1, why)) return ReadFailed(r, std::string("unsupported TIFF: ") + why);
   SizeImage(header, &r->image);
   const bool done = ReadThroughRgba(r, &rgba);
   TIFFRGBAImageEnd(&rgba);

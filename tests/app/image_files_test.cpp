@@ -320,6 +320,36 @@ TEST(ImageFiles, UnsupportedAndShortTiffsSayWhy) {
       << error;
 }
 
+TEST(ImageFiles, BrokenTiffDataIsAnError) {
+  const fs::path dir = TempDir();
+  // Deflated strips whose data is overwritten past the stream's header: the
+  // plain path and the RGBA path (a palette) must both fail, not leave rows blank.
+  std::vector<uint8_t> samples(size_t(64) * 64);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = uint8_t((i * 7) % 13);
+  const std::vector<uint16_t> palette(size_t(256) * 3, 30000);
+  struct Case {
+    const char* name;
+    TiffLayout layout;
+    bool withPalette;
+  } cases[] = {{"grey_broken.tif", {PHOTOMETRIC_MINISBLACK, 8, 1}, false},
+               {"palette_broken.tif", {PHOTOMETRIC_PALETTE, 8, 1}, true}};
+  for (const Case& c : cases) {
+    const std::string path = (dir / c.name).string();
+    WriteTiffLayout(path, c.layout, 64, 64, samples, c.withPalette ? palette : std::vector<uint16_t>{});
+    ImageFile back;
+    std::string error;
+    ASSERT_TRUE(ReadImageFile(path, &back, &error)) << c.name << ": " << error;
+    // The first strip's data starts right after the 8-byte file header.
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(8 + 4);
+    const std::string garbage(12, '\xFF');
+    file.write(garbage.data(), std::streamsize(garbage.size()));
+    file.close();
+    EXPECT_FALSE(ReadImageFile(path, &back, &error)) << c.name;
+    EXPECT_NE(error.find(c.name), std::string::npos) << error;
+  }
+}
+
 // --- reading: interlace, memory, the header check and stopping ----------------------
 
 TEST(ImageFiles, InterlacedPngReadsLikeAPlainOne) {
