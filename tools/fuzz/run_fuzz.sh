@@ -59,11 +59,19 @@ done
 printf '%s\n' "${all_sources[@]}" | sort -u | xargs -P "$(nproc)" -I{} sh -c \
   'clang++ "$@" -c "{}" -o "'"$objects"'/$(echo "{}" | tr / _).o"' _ \
   "${flags[@]}" -fsanitize=fuzzer-no-link $sanitize -DORBALIX_HAVE_JPEG=1
+# What the settings files reach beyond their own folder (the image pyramid that
+# scales thumbnails, and what it uses) comes from the native build's core
+# library, linked after the instrumented objects and not itself instrumented.
+core=build/release/liborbalix_core.a
+if [ ! -f "$core" ]; then
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/release --target orbalix_core >/dev/null
+fi
 for target in "${targets[@]}"; do
   read -r -a list <<<"$(sources_of "$target")"
   objs=("$objects/tools_fuzz_${target}_fuzz.cpp.o")
   for source in "${list[@]}"; do objs+=("$objects/$(echo "$source" | tr / _).o"); done
-  clang++ -fsanitize=fuzzer $sanitize "${objs[@]}" -lpng -ljpeg -ltiff -lz -o "$out/${target}_fuzz"
+  clang++ -fsanitize=fuzzer $sanitize "${objs[@]}" "$core" -lpng -ljpeg -ltiff -lz -o "$out/${target}_fuzz"
 done
 
 # A memory file system keeps the one-file-per-input reads fast.
