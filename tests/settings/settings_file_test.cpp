@@ -392,6 +392,8 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
       patched(block + 12, {0xFF, 0xFF, 0xFF, 0xF0}),  // negative byte count
       patched(block + 12, {0x00, 0x00, 0x7F, 0x00}),  // byte count beyond the end of the file
       patched(block, {0xFF, 0xFF, 0xFF, 0xFF}),       // negative flag
+      patched(65 * 4 + 4, {0x7F, 0xFF, 0xFF, 0xFF}),  // a legacy side whose bytes pass any size
+      patched(65 * 4 + 4, {0x00, 0x00, 0x68, 0x83}),  // 26755: its bytes just pass 2^31
   };
   auto b = DefaultBlock();
   auto t = NewThumbnail();
