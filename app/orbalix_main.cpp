@@ -55,6 +55,7 @@ const char* ValueHint(SettingKind kind) {
     case SettingKind::Integer: return "N";
     case SettingKind::Boolean: return "on|off";
     case SettingKind::Colour: return "R,G,B";
+    case SettingKind::BrickColours: return "NAMES";
   }
   return "VALUE";
 }

@@ -8,6 +8,7 @@
 #include "host/parameter_block.h"
 #include "image/filter_tables.h"
 #include "image/image_record.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "settings/settings_services_stub.h"
 
@@ -117,6 +118,10 @@ struct WorkRecord {
   uint32_t progressTick;
   int32_t lastProgress;
   PolyMesh outputMesh;
+  // The one brick grid, shared by the brick preview and the plan export,
+  // behind the counts of its last plan.
+  BrickStatistics brickStatistics;
+  BrickGrid brickGrid;
   ImageRecord* offscreenTarget;  // what an export render draws into
   ImageRecord workImage;
   FilterTables filterTables;

@@ -1,7 +1,6 @@
-// Stand-ins for the net and brick services: each does the least its contract
-// allows. No catalogue exists yet, so no output has a net of its own beyond
-// the nets named by the shaped outputs, and building a net leaves the mesh
-// empty; the brick grid is never allocated, so every brick ray misses.
+// Stand-ins for the net services: each does the least its contract allows.
+// No catalogue exists yet, so no output has a net of its own beyond the nets
+// named by the shaped outputs, and building a net leaves the mesh empty.
 #include "nets/nets_services_stub.h"
 
 #include <cstring>
@@ -33,6 +32,27 @@ bool IsSphericonOutput(int32_t output) {
   NetDescriptor descriptor;
   NetDescriptorForOutput(output, &descriptor);
   return descriptor.netNumber >= 102 && descriptor.netNumber <= 149;
+}
+
+bool IsNetOfSolid(int32_t output) {
+  switch (output) {
+    case 21: case 41: case 42: case 64: case 86: case 97: case 98:
+    case 100: case 101: case 102: case 103: case 104: case 105: case 106: case 107:
+    case 113: case 114: case 115: case 116: case 117:
+    case 122: case 123: case 124: case 125: case 126: case 127: case 128: case 129:
+    case 137: case 144: case 150: case 167:
+      return false;  // flat layouts
+    default:
+      break;
+  }
+  if (OutputShapeHasNet(output)) return false;
+  return IsNetOutput(output);
+}
+
+bool IsCurveNetOutput(int32_t output) {
+  NetDescriptor descriptor;
+  NetDescriptorForOutput(output, &descriptor);
+  return descriptor.netNumber >= 151 && descriptor.netNumber <= 161;
 }
 
 void BuildNetForOutput(int32_t output, PolyMesh* mesh, float aspect, float tabScale, int32_t intParam,
@@ -115,32 +135,6 @@ void InterpolateTrianglePoint(int32_t triangle, float b0, float b1, float b2, do
   out[0] = double(b0) * p0.x + double(b1) * p1.x + double(b2) * p2.x;
   out[1] = double(b0) * p0.y + double(b1) * p1.y + double(b2) * p2.y;
   out[2] = 0;
-}
-
-void InitBrickGrid(BrickGrid* grid, GlobalsRecord* globals, int32_t layers, uint8_t plates, uint8_t diffusion,
-                   int32_t colourMask) {
-  (void)globals;
-  if (grid == nullptr) return;
-  grid->height = layers;
-  grid->width = grid->depth = int32_t(float(layers) * (plates ? 0.4f : 1.2f));
-  grid->cellHeight = plates ? 8 : 24;
-  grid->diffusion = diffusion;
-  grid->colourMask = colourMask;
-  grid->cells = nullptr;  // the stand-in allocates no cells
-  grid->cellsSlot = 0;
-}
-
-void BuildBrickGrid(BrickGrid* grid, GlobalsRecord* globals, const RotationRecord* rotation) {
-  (void)grid;
-  (void)globals;
-  (void)rotation;  // no cells to fill
-}
-
-bool RayMarchBrickGrid(BrickGrid* grid, BrickRay ray, PixelMapping* out) {
-  (void)ray;
-  out->status = kPixelOffMap;
-  if (grid == nullptr || grid->cells == nullptr) return true;
-  return true;
 }
 
 namespace {
