@@ -68,6 +68,16 @@ bool ParseReal(const std::string& text, double* value) {
   return true;
 }
 
+// Text that reads as a number, whatever its size ("1e400", "-99999999999"):
+// a value refused for its range, not for its form.
+bool LooksNumeric(const std::string& text) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  std::strtod(text.c_str(), &end);
+  return end != text.c_str() && *end == 0 && text.find_first_of("nNiI") == std::string::npos;
+}
+
 bool ParseBoolean(const std::string& text, int32_t* value) {
   const std::string t = Lower(text);
   if (t == "1" || t == "on" || t == "yes" || t == "true") {
@@ -385,8 +395,13 @@ bool ParseSettingValue(const SettingOption& option, const std::string& text, Set
       return false;
     }
     case SettingKind::Angle:
-      if (ParseReal(text, &value->real) && std::fabs(value->real) <= 1e6) return true;
-      *error = prefix + "not a number: \"" + text + "\"";
+      if (!ParseReal(text, &value->real)) {
+        *error = prefix + (LooksNumeric(text) ? "out of range: \"" + text + "\" (from -1000000 to 1000000)"
+                                              : "not a number: \"" + text + "\"");
+        return false;
+      }
+      if (std::fabs(value->real) <= 1e6) return true;
+      *error = prefix + "out of range: \"" + text + "\" (from -1000000 to 1000000)";
       return false;
     case SettingKind::Integer: {
       int64_t v = 0;
@@ -394,8 +409,11 @@ bool ParseSettingValue(const SettingOption& option, const std::string& text, Set
         value->integer = int32_t(v);
         return true;
       }
-      *error = prefix + "not a whole number from " + std::to_string(option.minimum) + " to " +
-               std::to_string(option.maximum) + ": \"" + text + "\"";
+      {
+        const std::string range = std::to_string(option.minimum) + " to " + std::to_string(option.maximum);
+        *error = prefix + (LooksNumeric(text) ? "out of range: \"" + text + "\" (a whole number from " + range + ")"
+                                              : "not a whole number from " + range + ": \"" + text + "\"");
+      }
       return false;
     }
     case SettingKind::BrickColours:

@@ -20,7 +20,9 @@
 #include "app/app_settings.h"
 #include "app/filter_run.h"
 #include "app/image_files.h"
+#include "app/memory_budget.h"
 #include "app/settings_file_io.h"
+#include "app/run_signals.h"
 #include "app/terminal_progress.h"
 #include "export/export_files.h"
 #include "export/export_jobs.h"
@@ -220,7 +222,7 @@ int32_t gAbortTests = 0;
 
 bool AbortTestOfProgram() {
   if (gInterruptAtAbortTest > 0 && ++gAbortTests == gInterruptAtAbortTest) std::raise(SIGINT);
-  return Interrupted();
+  return StopRequested();
 }
 
 void ShowExportProgress(void* /*context*/, const GlobalsRecord* globals, int32_t rowsDone, int32_t rows) {
@@ -262,19 +264,39 @@ int RunExport(const ExportCommand& command) {
       if (!keep && !folder.empty()) fs::remove(folder, ignored);  // only when empty
     }
   } guard{madeFolder};
-  int64_t sourceWidth = 0, sourceHeight = 0;
-  if (!ReadImageSize(command.inPath, &sourceWidth, &sourceHeight, &error)) return Fail(kExitFailure, error);
-  if (sourceWidth > kLargestDocumentSide || sourceHeight > kLargestDocumentSide) {
-    return Fail(kExitFailure, command.inPath + ": the document is " + std::to_string(sourceWidth) + " x " +
-                                  std::to_string(sourceHeight) + " pixels; a side may be at most " +
-                                  std::to_string(kLargestDocumentSide));
-  }
-  CatchInterrupt();
+  CatchStopSignals();
+  LoadStopTestHook();
   // A file-size limit makes a write fail (and the export report it)
   // instead of ending the program with a scratch file left behind.
   std::signal(SIGXFSZ, SIG_IGN);
+  const int64_t budget = DefaultMemoryBudget();
+  // IN is opened once (it may be a pipe); its header is checked before any
+  // pixel memory is taken.
   ImageFile image;
-  if (!ReadImageFile(command.inPath, &image, &error)) return Fail(kExitFailure, error);
+  {
+    InputFile input;
+    if (!OpenInputFile(command.inPath, budget, &input, &error)) return Fail(kExitFailure, error);
+    ReadOptions read;
+    read.acceptHeader = [&](const ImageHeader& header, std::string* refusal) {
+      if (header.width > kLargestDocumentSide || header.height > kLargestDocumentSide) {
+        *refusal = command.inPath + ": the document is " + std::to_string(header.width) + " x " +
+                   std::to_string(header.height) + " pixels; a side may be at most " +
+                   std::to_string(kLargestDocumentSide);
+        return false;
+      }
+      const RunMemory need = EstimateRunMemory(header, header.width, header.height);
+      if (need.bytes <= budget) return true;
+      *refusal = command.inPath + ": " + need.phase + " would need about " + ByteSizeText(need.bytes) +
+                 ", more than the memory budget of " + ByteSizeText(budget);
+      return false;
+    };
+    read.decoderMemory = budget;
+    read.stop = [] { return StopCheckpoint(RunPhase::Decode); };
+    const IoResult result = ReadImage(&input, read, &image, &error);
+    if (result == IoResult::Stopped) return Fail(kExitCancelled, "cancelled; " + WrittenNames(command, jobPath) +
+                                                                     " not written");
+    if (result != IoResult::Ok) return Fail(kExitFailure, error);
+  }
   if (command.depth != 0 && command.depth != image.bitsPerChannel) image = ConvertDepth(image, command.depth);
   if (!ImageFitsDocument(image, &error)) return Fail(kExitFailure, command.inPath + ": " + error);
 
@@ -295,7 +317,7 @@ int RunExport(const ExportCommand& command) {
   FilterRunOutcome outcome;
   BeginProgressBar("orbalix export");
   const bool ok = RunFilterOnImage(&image, settings, &outcome);
-  const bool cancelled = outcome.cancelled || job.result == kExportCancelled || job.cancel != 0 || Interrupted();
+  const bool cancelled = outcome.cancelled || job.result == kExportCancelled || job.cancel != 0 || StopRequested();
   EndProgressBar(ok && job.ran && job.result == kExportDone && !cancelled);
   const std::string names = WrittenNames(command, jobPath);
   if (cancelled) return Fail(kExitCancelled, "cancelled; " + names + " not written");

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/run_signals.h"
 #include "app/settings_file_io.h"
 #include "host/parameter_block.h"
 #include "host/phase_handlers.h"
@@ -65,33 +66,50 @@ uint16_t HostToFile16(uint16_t v) {
   return uint16_t(std::min<uint32_t>((uint32_t(v) * 65535u + 16384u) / 32768u, 65535u));
 }
 
-TestDocument DocumentFromImage(const ImageFile& image) {
-  const bool alpha = image.channels == 2 || image.channels == 4;
-  TestDocument doc =
-      MakeTestDocument(image.width, image.height, int16_t(image.channels >= 3 ? 3 : 1), image.bitsPerChannel, alpha);
-  // Both hold the channels of a pixel together, rows top to bottom.
-  doc.pixels = image.pixels;
-  if (image.bitsPerChannel == 16) {
-    for (size_t i = 0; i + 1 < doc.pixels.size(); i += 2) {
-      uint16_t v;
-      std::memcpy(&v, &doc.pixels[i], 2);
-      v = FileToHost16(v);
-      std::memcpy(&doc.pixels[i], &v, 2);
-    }
-  }
+// The document takes the image's shape; its pixels come later (MovePixelsIn).
+TestDocument DocumentShapedLike(const ImageFile& image) {
+  TestDocument doc;
+  doc.width = image.width;
+  doc.height = image.height;
+  doc.colourPlanes = int16_t(image.channels >= 3 ? 3 : 1);
+  doc.depth = image.bitsPerChannel;
+  doc.hasTransparency = image.channels == 2 || image.channels == 4;
+  doc.filterRect = Rect{0, 0, int16_t(image.height), int16_t(image.width)};
   return doc;
 }
 
-void ImageFromDocument(const TestDocument& doc, ImageFile* image) {
-  image->pixels = doc.pixels;
-  if (image->bitsPerChannel == 16) {
-    for (size_t i = 0; i + 1 < image->pixels.size(); i += 2) {
-      uint16_t v;
-      std::memcpy(&v, &image->pixels[i], 2);
-      v = HostToFile16(v);
-      std::memcpy(&image->pixels[i], &v, 2);
-    }
+// The image's pixels become the document's without a copy: both hold the
+// channels of a pixel together, rows top to bottom. 16-bit samples change
+// scale in place.
+void MovePixelsIn(ImageFile* image, TestDocument* doc) {
+  doc->pixels = std::move(image->pixels);
+  image->pixels = PixelBytes();
+  if (doc->depth != 16) return;
+  for (size_t i = 0; i + 1 < doc->pixels.size(); i += 2) {
+    uint16_t v;
+    std::memcpy(&v, &doc->pixels[i], 2);
+    v = FileToHost16(v);
+    std::memcpy(&doc->pixels[i], &v, 2);
   }
+}
+
+void MovePixelsOut(TestDocument* doc, ImageFile* image) {
+  image->pixels = std::move(doc->pixels);
+  doc->pixels = PixelBytes();
+  if (image->bitsPerChannel != 16) return;
+  for (size_t i = 0; i + 1 < image->pixels.size(); i += 2) {
+    uint16_t v;
+    std::memcpy(&v, &image->pixels[i], 2);
+    v = HostToFile16(v);
+    std::memcpy(&image->pixels[i], &v, 2);
+  }
+}
+
+// A host answers advanceState with "cancelled" once the user asked to stop,
+// so that a filter that reads its source through the host stops there too.
+HostError ProgramAdvanceState() {
+  if (AbortCallback()) return kUserCanceledErr;
+  return TestHostAdvanceState();
 }
 
 // A temporary folder of the run's own, named in TMPDIR while it lasts.
@@ -99,6 +117,7 @@ struct PrivateTempFolder {
   std::string path;
   std::string savedTmpdir;
   bool hadTmpdir = false;
+  int slot = -1;  // in the registry of the stop signals
 };
 
 bool EnterPrivateTempFolder(PrivateTempFolder* folder) {
@@ -108,7 +127,13 @@ bool EnterPrivateTempFolder(PrivateTempFolder* folder) {
   std::string pattern = (tmp && tmp[0] ? std::string(tmp) : std::string("/tmp")) + "/orbalix-run-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back(0);
-  if (!mkdtemp(buffer.data())) return false;
+  // Made and registered in one step, so that a second stop signal finds it.
+  HeldSignals held;
+  HoldStopSignals(&held);
+  const bool made = mkdtemp(buffer.data()) != nullptr;
+  if (made) folder->slot = RegisterScratchFolder(buffer.data());
+  ReleaseStopSignals(held);
+  if (!made) return false;
   folder->path = buffer.data();
   setenv("TMPDIR", folder->path.c_str(), 1);
   return true;
@@ -122,6 +147,8 @@ void LeavePrivateTempFolder(PrivateTempFolder* folder) {
   }
   std::error_code ignored;
   if (!folder->path.empty()) std::filesystem::remove_all(folder->path, ignored);
+  UnregisterScratchFolder(folder->slot);
+  folder->slot = -1;
 }
 
 std::string ResultText(HostError result) {
@@ -167,12 +194,14 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
     return false;
   }
 
-  TestDocument doc = DocumentFromImage(*image);
+  TestDocument doc = DocumentShapedLike(*image);
   TestHost host;
   TestHostOptions options;
+  options.markMemory = false;  // the marks serve the suite, not a run
   InitTestHost(&host, &doc, options);
   host.record.progressProc = ProgressCallback;
   host.record.abortProc = AbortCallback;
+  host.record.advanceState = ProgramAdvanceState;
   host.descriptorParameters.playInfo = kPlayDontDisplay;
   gProgress = settings.progress;
   gAbortTest = settings.abortTest;
@@ -204,6 +233,7 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
     if (AbortCallback()) result = kUserCanceledErr;
   }
   if (result == kNoErr) {
+    MovePixelsIn(image, &doc);
     TestRunOptions runOptions;
     runOptions.withParameters = false;
     result = RunFilterSelectors(&host, PluginMain, runOptions, nullptr);
@@ -228,6 +258,6 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
     if (outcome->message.empty()) outcome->message = ResultText(result);
     return false;
   }
-  if (!gHookRan) ImageFromDocument(doc, image);
+  if (!gHookRan) MovePixelsOut(&doc, image);
   return true;
 }

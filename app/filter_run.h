@@ -47,6 +47,9 @@ struct FilterRunOutcome {
 // transparency, no side beyond kLargestDocumentSide.
 bool ImageFitsDocument(const ImageFile& image, std::string* error);
 
-// Runs the filter on `image` in place. False when the run failed or was
-// cancelled; the image is then left as it was.
+// Runs the filter on `image` in place: its pixels become the host's document
+// without a copy and come back as the result. False when the run failed or
+// was cancelled; the image then keeps its pixels when the run ended before
+// the filter began to render (a settings file that cannot be read), and is
+// left without pixels otherwise.
 bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, FilterRunOutcome* outcome);

@@ -1,20 +1,19 @@
 #include "app/image_files.h"
 
-#include <csetjmp>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <algorithm>
-#include <memory>
-
-#include <jpeglib.h>
-#include <png.h>
-#include <tiffio.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <vector>
 
-// --- small helpers ---------------------------------------------------------------
+#include "app/image_codecs.h"
+#include "platform/private_files.h"
+
+namespace {
 
 std::string LowerExtension(const std::string& path) {
   size_t dot = path.find_last_of('.');
@@ -30,312 +29,48 @@ bool Fail(std::string* error, const std::string& text) {
   return false;
 }
 
-bool SizeIsSane(int64_t width, int64_t height, int64_t channels, int64_t bits, std::string* error,
-                const std::string& path) {
-  if (width <= 0 || height <= 0) return Fail(error, path + ": image has no pixels");
-  // Guard the byte count: at most 2^31 bytes per row and 2^40 in all.
-  int64_t row = width * channels * (bits / 8);
-  if (row > (int64_t(1) << 31) || row * height > (int64_t(1) << 40))
-    return Fail(error, path + ": image is too large to hold in memory");
-  return true;
-}
-
-struct FileCloser {
-  void operator()(FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
-
-ImageFormat SniffFormat(const std::string& path, std::string* error) {
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) {
-    Fail(error, path + ": cannot open: " + std::strerror(errno));
-    return ImageFormat::Unknown;
-  }
+ImageFormat SniffFormat(FILE* f, const std::string& name, std::string* error) {
   unsigned char head[8] = {};
-  size_t n = std::fread(head, 1, sizeof head, f.get());
+  const size_t n = std::fread(head, 1, sizeof head, f);
+  std::rewind(f);
   if (n >= 8 && std::memcmp(head, "\x89PNG\r\n\x1a\n", 8) == 0) return ImageFormat::Png;
   if (n >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return ImageFormat::Jpeg;
   if (n >= 4 && (std::memcmp(head, "II*\0", 4) == 0 || std::memcmp(head, "MM\0*", 4) == 0))
     return ImageFormat::Tiff;
   if (n >= 4 && (std::memcmp(head, "II+\0", 4) == 0 || std::memcmp(head, "MM\0+", 4) == 0))
     return ImageFormat::Tiff;  // BigTIFF
-  Fail(error, path + ": not a PNG, JPEG or TIFF file");
+  Fail(error, name + (n == 0 ? ": the file is empty" : ": not a PNG, JPEG or TIFF file"));
   return ImageFormat::Unknown;
 }
 
-// --- PNG -------------------------------------------------------------------------
-
-void PngError(png_structp png, png_const_charp message) {
-  auto* text = static_cast<std::string*>(png_get_error_ptr(png));
-  if (text) *text = message;
-  png_longjmp(png, 1);
+IoResult ReadStream(const InputStream& in, const ReadOptions& options, ImageFile* out, std::string* error) {
+  switch (SniffFormat(in.file, in.name, error)) {
+    case ImageFormat::Png: return ReadPng(in, options, out, error);
+    case ImageFormat::Jpeg: return ReadJpeg(in, options, out, error);
+    case ImageFormat::Tiff: return ReadTiff(in, options, out, error);
+    default: return IoResult::Failed;
+  }
 }
-void PngWarning(png_structp, png_const_charp) {}
 
-bool ReadPng(const std::string& path, ImageFile* out, std::string* error) {
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) return Fail(error, path + ": cannot open: " + std::strerror(errno));
-  std::string message;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, PngError, PngWarning);
-  if (!png) return Fail(error, "out of memory");
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_bytep> rows;
-  ImageFile image;
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return Fail(error, path + ": bad PNG: " + message);
+// Reads a pipe to its end.
+bool ReadWhole(int fd, int64_t limit, const std::string& path, PixelBytes* bytes, std::string* error) {
+  size_t used = 0;
+  for (;;) {
+    if (bytes->size() - used < 65536) bytes->resize(std::max<size_t>(bytes->size() * 2, 1 << 20));
+    const ssize_t n = read(fd, bytes->data() + used, bytes->size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(error, path + ": cannot read: " + std::strerror(errno));
+    if (n == 0) break;
+    used += size_t(n);
+    if (limit > 0 && int64_t(used) > limit)
+      return Fail(error, path + ": more than " + ByteSizeText(limit) + " came through the pipe (the memory budget)");
   }
-  png_init_io(png, f.get());
-  png_read_info(png, info);
-  png_uint_32 width = png_get_image_width(png, info);
-  png_uint_32 height = png_get_image_height(png, info);
-  int bitDepth = png_get_bit_depth(png, info);
-  int colorType = png_get_color_type(png, info);
-  // Expand palettes, low-bit grey and tRNS to plain grey or RGB with alpha.
-  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-  if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
-  if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
-  if (bitDepth == 16) png_set_swap(png);  // native little-endian samples
-  png_read_update_info(png, info);
-  image.width = int32_t(width);
-  image.height = int32_t(height);
-  image.channels = png_get_channels(png, info);
-  image.bitsPerChannel = png_get_bit_depth(png, info) == 16 ? 16 : 8;
-  if (!SizeIsSane(width, height, image.channels, image.bitsPerChannel, error, path)) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return false;
-  }
-  image.pixels.resize(size_t(RowBytes(image)) * height);
-  rows.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = image.pixels.data() + size_t(RowBytes(image)) * y;
-  png_read_image(png, rows.data());
-  png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  *out = std::move(image);
+  bytes->resize(used);
   return true;
 }
 
-bool WritePng(FILE* f, const ImageFile& source, std::string* error) {
-  const ImageFile image = source.bitsPerChannel == 32 ? ConvertDepth(source, 16) : source;
-  std::string message;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, PngError, PngWarning);
-  if (!png) return Fail(error, "out of memory");
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_bytep> rows(size_t(image.height));
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return Fail(error, "PNG writer: " + message);
-  }
-  static const int kColorTypes[5] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
-                                     PNG_COLOR_TYPE_RGB_ALPHA};
-  png_init_io(png, f);
-  png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), image.bitsPerChannel,
-               kColorTypes[image.channels], PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  if (image.bitsPerChannel == 16) png_set_swap(png);
-  for (int32_t y = 0; y < image.height; ++y)
-    rows[size_t(y)] = const_cast<png_bytep>(image.pixels.data()) + size_t(RowBytes(image)) * size_t(y);
-  png_write_image(png, rows.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
-// --- JPEG ------------------------------------------------------------------------
-
-struct JpegErrorManager {
-  jpeg_error_mgr base;
-  jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void JpegErrorExit(j_common_ptr cinfo) {
-  auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
-  (*cinfo->err->format_message)(cinfo, manager->message);
-  longjmp(manager->jump, 1);
-}
-void JpegSilence(j_common_ptr, int) {}
-
-bool ReadJpeg(const std::string& path, ImageFile* out, std::string* error) {
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) return Fail(error, path + ": cannot open: " + std::strerror(errno));
-  jpeg_decompress_struct cinfo;
-  JpegErrorManager jerr;
-  cinfo.err = jpeg_std_error(&jerr.base);
-  jerr.base.error_exit = JpegErrorExit;
-  jerr.base.emit_message = JpegSilence;
-  ImageFile image;
-  if (setjmp(jerr.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return Fail(error, path + ": bad JPEG: " + jerr.message);
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, f.get());
-  jpeg_read_header(&cinfo, TRUE);
-  if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
-    jpeg_destroy_decompress(&cinfo);
-    return Fail(error, path + ": CMYK JPEG files are not supported (grey and RGB only)");
-  }
-  cinfo.out_color_space = cinfo.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_start_decompress(&cinfo);
-  image.width = int32_t(cinfo.output_width);
-  image.height = int32_t(cinfo.output_height);
-  image.channels = cinfo.output_components;
-  image.bitsPerChannel = 8;
-  if (!SizeIsSane(image.width, image.height, image.channels, 8, error, path)) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  image.pixels.resize(size_t(RowBytes(image)) * size_t(image.height));
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = image.pixels.data() + size_t(RowBytes(image)) * cinfo.output_scanline;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  *out = std::move(image);
-  return true;
-}
-
-bool WriteJpeg(FILE* f, const ImageFile& source, std::string* error) {
-  // JPEG holds 8-bit grey or RGB: reduce the depth and drop alpha.
-  ImageFile image = source.bitsPerChannel == 8 ? source : ConvertDepth(source, 8);
-  int colourChannels = image.channels >= 3 ? 3 : 1;
-  std::vector<uint8_t> row(size_t(image.width) * size_t(colourChannels));
-  jpeg_compress_struct cinfo;
-  JpegErrorManager jerr;
-  cinfo.err = jpeg_std_error(&jerr.base);
-  jerr.base.error_exit = JpegErrorExit;
-  jerr.base.emit_message = JpegSilence;
-  if (setjmp(jerr.jump)) {
-    jpeg_destroy_compress(&cinfo);
-    return Fail(error, std::string("JPEG writer: ") + jerr.message);
-  }
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, f);
-  cinfo.image_width = JDIMENSION(image.width);
-  cinfo.image_height = JDIMENSION(image.height);
-  cinfo.input_components = colourChannels;
-  cinfo.in_color_space = colourChannels == 3 ? JCS_RGB : JCS_GRAYSCALE;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 92, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  for (int32_t y = 0; y < image.height; ++y) {
-    const uint8_t* src = image.pixels.data() + size_t(RowBytes(image)) * size_t(y);
-    for (int32_t x = 0; x < image.width; ++x)
-      for (int c = 0; c < colourChannels; ++c)
-        row[size_t(x) * size_t(colourChannels) + size_t(c)] = src[size_t(x) * size_t(image.channels) + size_t(c)];
-    JSAMPROW rowPointer = row.data();
-    jpeg_write_scanlines(&cinfo, &rowPointer, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  return true;
-}
-
-// --- TIFF ------------------------------------------------------------------------
-
-void TiffSilence(const char*, const char*, va_list) {}
-
-struct TiffCloser {
-  void operator()(TIFF* t) const {
-    if (t) TIFFClose(t);
-  }
-};
-using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
-
-bool ReadTiff(const std::string& path, ImageFile* out, std::string* error) {
-  TIFFSetErrorHandler(TiffSilence);
-  TIFFSetWarningHandler(TiffSilence);
-  TiffPtr tif(TIFFOpen(path.c_str(), "r"));
-  if (!tif) return Fail(error, path + ": bad TIFF file");
-  uint32_t width = 0, height = 0;
-  uint16_t samples = 1, bits = 1, format = SAMPLEFORMAT_UINT, planar = PLANARCONFIG_CONTIG, photometric = 0;
-  TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
-  TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
-  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
-  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
-  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLEFORMAT, &format);
-  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
-  TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
-  bool knownKind = (bits == 8 && format == SAMPLEFORMAT_UINT) || (bits == 16 && format == SAMPLEFORMAT_UINT) ||
-                   (bits == 32 && format == SAMPLEFORMAT_IEEEFP);
-  bool knownColour = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_RGB;
-  if (!knownKind || !knownColour || samples < 1 || samples > 4 ||
-      (photometric == PHOTOMETRIC_RGB && samples < 3)) {
-    if (photometric == PHOTOMETRIC_SEPARATED)
-      return Fail(error, path + ": CMYK and multichannel TIFF files are not supported (grey and RGB only)");
-    return Fail(error, path + ": unsupported TIFF kind (8 or 16-bit integer or 32-bit float grey or RGB only)");
-  }
-  ImageFile image;
-  image.width = int32_t(width);
-  image.height = int32_t(height);
-  image.channels = samples;
-  image.bitsPerChannel = bits;
-  if (width > 0x7fffffffu || height > 0x7fffffffu ||
-      !SizeIsSane(width, height, samples, bits, error, path))
-    return width > 0x7fffffffu || height > 0x7fffffffu ? Fail(error, path + ": image is too large") : false;
-  image.pixels.resize(size_t(RowBytes(image)) * height);
-  size_t bytesPerSample = bits / 8;
-  std::vector<uint8_t> line(size_t(TIFFScanlineSize(tif.get())));
-  if (planar == PLANARCONFIG_CONTIG) {
-    if (line.size() < size_t(RowBytes(image))) return Fail(error, path + ": bad TIFF scanline size");
-    for (uint32_t y = 0; y < height; ++y) {
-      if (TIFFReadScanline(tif.get(), line.data(), y, 0) < 0) return Fail(error, path + ": TIFF read failed");
-      std::memcpy(image.pixels.data() + size_t(RowBytes(image)) * y, line.data(), size_t(RowBytes(image)));
-    }
-  } else {
-    if (line.size() < size_t(width) * bytesPerSample) return Fail(error, path + ": bad TIFF scanline size");
-    for (uint16_t s = 0; s < samples; ++s)
-      for (uint32_t y = 0; y < height; ++y) {
-        if (TIFFReadScanline(tif.get(), line.data(), y, s) < 0) return Fail(error, path + ": TIFF read failed");
-        uint8_t* dst = image.pixels.data() + size_t(RowBytes(image)) * y;
-        for (uint32_t x = 0; x < width; ++x)
-          std::memcpy(dst + (size_t(x) * samples + s) * bytesPerSample, line.data() + size_t(x) * bytesPerSample,
-                      bytesPerSample);
-      }
-  }
-  *out = std::move(image);
-  return true;
-}
-
-bool WriteTiff(const std::string& path, const ImageFile& image, std::string* error) {
-  TIFFSetErrorHandler(TiffSilence);
-  TIFFSetWarningHandler(TiffSilence);
-  TiffPtr tif(TIFFOpen(path.c_str(), "w"));
-  if (!tif) return Fail(error, "cannot create " + path);
-  TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, uint32_t(image.width));
-  TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, uint32_t(image.height));
-  TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, uint16_t(image.channels));
-  TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, uint16_t(image.bitsPerChannel));
-  TIFFSetField(tif.get(), TIFFTAG_SAMPLEFORMAT,
-               uint16_t(image.bitsPerChannel == 32 ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
-  TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC,
-               uint16_t(image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
-  TIFFSetField(tif.get(), TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
-  TIFFSetField(tif.get(), TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_ADOBE_DEFLATE));
-  TIFFSetField(tif.get(), TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif.get(), 0));
-  if (image.channels == 2 || image.channels == 4) {
-    uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tif.get(), TIFFTAG_EXTRASAMPLES, uint16_t(1), &extra);
-  }
-  std::vector<uint8_t> row(size_t(RowBytes(image)));
-  for (int32_t y = 0; y < image.height; ++y) {
-    std::memcpy(row.data(), image.pixels.data() + row.size() * size_t(y), row.size());
-    if (TIFFWriteScanline(tif.get(), row.data(), uint32_t(y), 0) < 0) return Fail(error, "TIFF write failed");
-  }
-  if (!TIFFFlush(tif.get())) return Fail(error, "TIFF write failed");
-  return true;
-}
-
-// --- depth conversion ------------------------------------------------------------
-
-float SampleToUnit(const ImageFile& image, size_t index) {
-  const uint8_t* p = image.pixels.data();
-  switch (image.bitsPerChannel) {
+float SampleToUnit(const uint8_t* p, int32_t bits, size_t index) {
+  switch (bits) {
     case 8: return p[index] / 255.0f;
     case 16: {
       uint16_t v;
@@ -350,9 +85,8 @@ float SampleToUnit(const ImageFile& image, size_t index) {
   }
 }
 
-void StoreUnit(ImageFile* image, size_t index, float value) {
-  uint8_t* p = image->pixels.data();
-  switch (image->bitsPerChannel) {
+void StoreUnit(uint8_t* p, int32_t bits, size_t index, float value) {
+  switch (bits) {
     case 8: {
       float c = std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
       p[index] = uint8_t(std::lround(c * 255.0f));
@@ -369,6 +103,119 @@ void StoreUnit(ImageFile* image, size_t index, float value) {
 }
 
 }  // namespace
+
+void InputFile::Closer::operator()(FILE* f) const {
+  if (f) std::fclose(f);
+}
+
+std::string ByteSizeText(int64_t bytes) {
+  char text[32];
+  const double mib = double(bytes) / (1024.0 * 1024.0);
+  if (mib >= 1024.0) {
+    std::snprintf(text, sizeof text, "%.1f GiB", mib / 1024.0);
+  } else if (mib >= 1.0) {
+    std::snprintf(text, sizeof text, "%.0f MiB", mib);
+  } else {
+    std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+  }
+  return text;
+}
+
+bool AcceptImageHeader(const ImageHeader& header, const ReadOptions& options, const std::string& name,
+                       std::string* error) {
+  if (header.width <= 0 || header.height <= 0) return Fail(error, name + ": the image has no pixels");
+  // Whatever the budget, a row may hold at most 2^31 bytes and the image 2^40.
+  const int64_t row = header.width * header.channels * (header.bitsPerChannel / 8);
+  if (header.width > (int64_t(1) << 31) || header.height > (int64_t(1) << 31) || row > (int64_t(1) << 31) ||
+      double(row) * double(header.height) > double(int64_t(1) << 40))
+    return Fail(error, name + ": the image is " + std::to_string(header.width) + " x " +
+                           std::to_string(header.height) + " pixels, too large to hold in memory");
+  if (options.acceptHeader && !options.acceptHeader(header, error)) return false;
+  return true;
+}
+
+void SizeImage(const ImageHeader& header, ImageFile* image) {
+  image->width = int32_t(header.width);
+  image->height = int32_t(header.height);
+  image->channels = header.channels;
+  image->bitsPerChannel = header.bitsPerChannel;
+  image->pixels.resize(size_t(DecodedBytes(header)));
+}
+
+bool OpenInputFile(const std::string& path, int64_t pipeLimit, InputFile* input, std::string* error) {
+  *input = InputFile{};
+  input->path = path;
+  int fd;
+  do {
+    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return Fail(error, path + ": cannot open: " + std::strerror(errno));
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    const int saved = errno;
+    close(fd);
+    return Fail(error, path + ": cannot open: " + std::strerror(saved));
+  }
+  if (S_ISDIR(st.st_mode)) {
+    close(fd);
+    return Fail(error, path + ": cannot open: it is a folder");
+  }
+  // A plain file is read where it is; anything else (a pipe, a terminal, a
+  // process substitution) once, into memory.
+  if (S_ISREG(st.st_mode) && lseek(fd, 0, SEEK_CUR) >= 0) {
+    input->length = st.st_size;
+    input->file.reset(fdopen(fd, "rb"));
+    if (!input->file) {
+      close(fd);
+      return Fail(error, path + ": cannot open: " + std::strerror(errno));
+    }
+    return true;
+  }
+  const bool read = ReadWhole(fd, pipeLimit, path, &input->bytes, error);
+  close(fd);
+  if (!read) return false;
+  input->length = int64_t(input->bytes.size());
+  if (input->bytes.empty()) return Fail(error, path + ": the file is empty");
+  input->file.reset(fmemopen(input->bytes.data(), input->bytes.size(), "rb"));
+  if (!input->file) return Fail(error, path + ": cannot open: " + std::strerror(errno));
+  return true;
+}
+
+IoResult ReadImage(InputFile* input, const ReadOptions& options, ImageFile* out, std::string* error) {
+  if (!input->file) {
+    Fail(error, input->path + ": cannot open");
+    return IoResult::Failed;
+  }
+  InputStream in;
+  in.file = input->file.get();
+  in.length = input->length;
+  in.name = input->path;
+  return ReadStream(in, options, out, error);
+}
+
+IoResult ReadImageFromMemory(const uint8_t* data, size_t size, const std::string& name, const ReadOptions& options,
+                             ImageFile* out, std::string* error) {
+  if (size == 0) {
+    Fail(error, name + ": the file is empty");
+    return IoResult::Failed;
+  }
+  std::unique_ptr<FILE, InputFile::Closer> file(fmemopen(const_cast<uint8_t*>(data), size, "rb"));
+  if (!file) {
+    Fail(error, name + ": cannot open: " + std::strerror(errno));
+    return IoResult::Failed;
+  }
+  InputStream in;
+  in.file = file.get();
+  in.length = int64_t(size);
+  in.name = name;
+  return ReadStream(in, options, out, error);
+}
+
+bool ReadImageFile(const std::string& path, ImageFile* out, std::string* error) {
+  InputFile input;
+  if (!OpenInputFile(path, 0, &input, error)) return false;
+  return ReadImage(&input, ReadOptions{}, out, error) == IoResult::Ok;
+}
 
 ImageFormat FormatFromPath(const std::string& path) {
   std::string ext = LowerExtension(path);
@@ -387,85 +234,106 @@ const char* FormatName(ImageFormat format) {
   }
 }
 
-bool ReadImageSize(const std::string& path, int64_t* width, int64_t* height, std::string* error) {
-  const ImageFormat format = SniffFormat(path, error);
-  if (format == ImageFormat::Unknown) return false;
-  if (format == ImageFormat::Tiff) {
-    TIFFSetErrorHandler(TiffSilence);
-    TIFFSetWarningHandler(TiffSilence);
-    TiffPtr tif(TIFFOpen(path.c_str(), "r"));
-    if (!tif) return Fail(error, path + ": bad TIFF file");
-    uint32_t w = 0, h = 0;
-    TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &w);
-    TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &h);
-    *width = w;
-    *height = h;
-    return true;
-  }
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) return Fail(error, path + ": cannot open: " + std::strerror(errno));
-  if (format == ImageFormat::Png) {
-    // The first chunk is the header: signature, length, "IHDR", width, height.
-    unsigned char head[24] = {};
-    if (std::fread(head, 1, sizeof head, f.get()) != sizeof head || std::memcmp(head + 12, "IHDR", 4) != 0)
-      return Fail(error, path + ": bad PNG: no header");
-    auto be32 = [&](int at) {
-      return (uint32_t(head[at]) << 24) | (uint32_t(head[at + 1]) << 16) | (uint32_t(head[at + 2]) << 8) | head[at + 3];
-    };
-    *width = be32(16);
-    *height = be32(20);
-    return true;
-  }
-  jpeg_decompress_struct cinfo;
-  JpegErrorManager jerr;
-  cinfo.err = jpeg_std_error(&jerr.base);
-  jerr.base.error_exit = JpegErrorExit;
-  jerr.base.emit_message = JpegSilence;
-  if (setjmp(jerr.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return Fail(error, path + ": bad JPEG: " + jerr.message);
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, f.get());
-  jpeg_read_header(&cinfo, TRUE);
-  *width = cinfo.image_width;
-  *height = cinfo.image_height;
-  jpeg_destroy_decompress(&cinfo);
-  return true;
+// --- the output sink -------------------------------------------------------------
+
+void OpenSink(OutputSink* sink, int fd) {
+  sink->fd = fd;
+  sink->error = 0;
+  sink->buffer.resize(size_t(1) << 20);
+  sink->used = 0;
 }
 
-bool ReadImageFile(const std::string& path, ImageFile* out, std::string* error) {
-  switch (SniffFormat(path, error)) {
-    case ImageFormat::Png: return ReadPng(path, out, error);
-    case ImageFormat::Jpeg: return ReadJpeg(path, out, error);
-    case ImageFormat::Tiff: return ReadTiff(path, out, error);
-    default: return false;
+bool SinkFlush(OutputSink* sink) {
+  size_t done = 0;
+  while (sink->error == 0 && done < sink->used) {
+    const ssize_t n = write(sink->fd, sink->buffer.data() + done, sink->used - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      sink->error = n < 0 ? errno : EIO;
+      break;
+    }
+    done += size_t(n);
   }
+  sink->used = 0;
+  return sink->error == 0;
+}
+
+bool SinkWrite(OutputSink* sink, const void* data, size_t count) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  while (count > 0 && sink->error == 0) {
+    if (sink->used == sink->buffer.size() && !SinkFlush(sink)) break;
+    const size_t n = std::min(count, sink->buffer.size() - sink->used);
+    std::memcpy(sink->buffer.data() + sink->used, bytes, n);
+    sink->used += n;
+    bytes += n;
+    count -= n;
+  }
+  return sink->error == 0;
+}
+
+std::string WriteFailure(const std::string& name, int errorNumber, const std::string& detail) {
+  if (errorNumber != 0) return "cannot write " + name + ": " + std::strerror(errorNumber);
+  return "cannot write " + name + ": " + detail;
+}
+
+IoResult WriteImage(int fd, ImageFormat format, const std::string& name, const ImageFile& image,
+                    const WriteOptions& options, std::string* error) {
+  if (image.width <= 0 || image.height <= 0 || image.channels < 1 || image.channels > 4 ||
+      (image.bitsPerChannel != 8 && image.bitsPerChannel != 16 && image.bitsPerChannel != 32) ||
+      image.pixels.size() != size_t(RowBytes(image)) * size_t(image.height)) {
+    Fail(error, "internal error: malformed image");
+    return IoResult::Failed;
+  }
+  if (format == ImageFormat::Tiff) return WriteTiff(fd, image, options, name, error);
+  OutputSink sink;
+  OpenSink(&sink, fd);
+  IoResult result = IoResult::Failed;
+  if (format == ImageFormat::Png) {
+    result = WritePng(&sink, image, options, name, error);
+  } else if (format == ImageFormat::Jpeg) {
+    result = WriteJpeg(&sink, image, options, name, error);
+  } else {
+    Fail(error, name + ": unknown output format (use .png, .jpg, .jpeg, .tif or .tiff)");
+  }
+  if (result == IoResult::Ok && !SinkFlush(&sink)) {
+    Fail(error, WriteFailure(name, sink.error, "write failed"));
+    result = IoResult::Failed;
+  }
+  return result;
 }
 
 bool WriteImageFile(const std::string& path, const ImageFile& image, std::string* error) {
-  ImageFormat format = FormatFromPath(path);
+  const ImageFormat format = FormatFromPath(path);
   if (format == ImageFormat::Unknown)
     return Fail(error, path + ": unknown output format (use .png, .jpg, .jpeg, .tif or .tiff)");
-  if (image.width <= 0 || image.height <= 0 || image.channels < 1 || image.channels > 4 ||
-      image.pixels.size() != size_t(RowBytes(image)) * size_t(image.height))
-    return Fail(error, "internal error: malformed image");
-  // Write beside the target, then rename: a failure leaves no partial file.
-  std::string temp = path + ".part" + std::to_string(getpid());
-  bool ok = false;
-  if (format == ImageFormat::Tiff) {
-    ok = WriteTiff(temp, image, error);
-  } else {
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return Fail(error, "cannot create " + path + ": " + std::strerror(errno));
-    ok = format == ImageFormat::Png ? WritePng(f, image, error) : WriteJpeg(f, image, error);
-    if (std::fflush(f) != 0 || std::ferror(f)) ok = ok && Fail(error, "cannot write " + path + ": " + std::strerror(errno));
-    if (std::fclose(f) != 0) ok = ok && Fail(error, "cannot write " + path + ": " + std::strerror(errno));
+  std::vector<char> scratch(path.size() + 32);
+  const OsFile file = OsCreatePrivateScratchFile(path.c_str(), scratch.data(), scratch.size());
+  if (file == kInvalidOsFile) return Fail(error, "cannot create " + path + ": " + std::strerror(errno));
+  const int fd = int(file);
+  bool ok = WriteImage(fd, format, path, image, WriteOptions{}, error) == IoResult::Ok;
+  const mode_t mask = umask(0);
+  umask(mask);
+  if (ok && fchmod(fd, 0666 & ~mask) != 0) ok = Fail(error, WriteFailure(path, errno, ""));
+  if (close(fd) != 0 && ok) ok = Fail(error, WriteFailure(path, errno, ""));
+  if (!ok) {
+    unlink(scratch.data());
+    return false;
   }
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0)
-    ok = Fail(error, "cannot write " + path + ": " + std::strerror(errno));
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  if (!OsCommitPrivateScratchFile(scratch.data(), path.c_str()))
+    return Fail(error, "cannot write " + path + ": " + std::strerror(errno));
+  return true;
+}
+
+// --- depth conversion ------------------------------------------------------------
+
+void ConvertRowDepth(const ImageFile& image, int32_t row, int32_t bitsPerChannel, uint8_t* out) {
+  const size_t count = size_t(image.width) * size_t(image.channels);
+  const uint8_t* in = image.pixels.data() + size_t(RowBytes(image)) * size_t(row);
+  if (image.bitsPerChannel == bitsPerChannel) {
+    std::memcpy(out, in, count * size_t(bitsPerChannel / 8));
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) StoreUnit(out, bitsPerChannel, i, SampleToUnit(in, image.bitsPerChannel, i));
 }
 
 ImageFile ConvertDepth(const ImageFile& image, int32_t bitsPerChannel) {
@@ -475,11 +343,13 @@ ImageFile ConvertDepth(const ImageFile& image, int32_t bitsPerChannel) {
   out.height = image.height;
   out.channels = image.channels;
   out.bitsPerChannel = bitsPerChannel;
-  size_t count = size_t(image.width) * size_t(image.height) * size_t(image.channels);
-  out.pixels.resize(count * size_t(bitsPerChannel / 8));
-  for (size_t i = 0; i < count; ++i) StoreUnit(&out, i, SampleToUnit(image, i));
+  out.pixels.resize(size_t(RowBytes(out)) * size_t(out.height));
+  for (int32_t y = 0; y < image.height; ++y)
+    ConvertRowDepth(image, y, bitsPerChannel, out.pixels.data() + size_t(RowBytes(out)) * size_t(y));
   return out;
 }
+
+// --- resampling ------------------------------------------------------------------
 
 namespace {
 
@@ -516,45 +386,62 @@ Taps MakeTaps(int32_t from, int32_t to) {
 
 }  // namespace
 
-ImageFile ResampleImage(const ImageFile& image, int32_t width, int32_t height) {
-  if (width == image.width && height == image.height) return image;
+int64_t ResampleWorkingBytes(int64_t fromWidth, int64_t fromHeight, int64_t toWidth, int64_t toHeight,
+                             int32_t channels, int32_t bitsPerChannel) {
+  const int64_t source = fromWidth * fromHeight * channels * (bitsPerChannel / 8);
+  const int64_t middle = toWidth * fromHeight * channels * int64_t(sizeof(float));
+  const int64_t result = toWidth * toHeight * channels * (bitsPerChannel / 8);
+  return std::max(source, result) + middle;
+}
+
+namespace {
+
+// The horizontal pass: every source row, made float with premultiplied alpha
+// (so transparent pixels do not bleed colour), filtered across into `middle`.
+IoResult ResampleAcross(const ImageFile& image, const Taps& across, int32_t width, std::vector<float>* middle,
+                        const std::function<bool()>& stop) {
   const int32_t channels = image.channels;
   const bool hasAlpha = channels == 2 || channels == 4;
   const int32_t alphaIndex = channels - 1;
-  // Work in float with premultiplied alpha so transparent pixels do not bleed colour.
-  std::vector<float> source(size_t(image.width) * size_t(image.height) * size_t(channels));
-  for (size_t i = 0; i < source.size(); ++i) source[i] = SampleToUnit(image, i);
-  if (hasAlpha)
-    for (size_t p = 0; p < source.size(); p += size_t(channels))
-      for (int32_t c = 0; c < alphaIndex; ++c) source[p + size_t(c)] *= source[p + size_t(alphaIndex)];
-
-  Taps across = MakeTaps(image.width, width);
-  Taps down = MakeTaps(image.height, height);
-  std::vector<float> middle(size_t(width) * size_t(image.height) * size_t(channels));
-  for (int32_t y = 0; y < image.height; ++y)
+  std::vector<float> row(size_t(image.width) * size_t(channels));
+  middle->resize(size_t(width) * size_t(image.height) * size_t(channels));
+  for (int32_t y = 0; y < image.height; ++y) {
+    if (stop && stop()) return IoResult::Stopped;
+    const uint8_t* in = image.pixels.data() + size_t(RowBytes(image)) * size_t(y);
+    for (size_t i = 0; i < row.size(); ++i) row[i] = SampleToUnit(in, image.bitsPerChannel, i);
+    if (hasAlpha)
+      for (size_t p = 0; p < row.size(); p += size_t(channels))
+        for (int32_t c = 0; c < alphaIndex; ++c) row[p + size_t(c)] *= row[p + size_t(alphaIndex)];
     for (int32_t x = 0; x < width; ++x)
       for (int32_t c = 0; c < channels; ++c) {
         float sum = 0.0f;
         for (int32_t k = 0; k < across.count[size_t(x)]; ++k) {
           int32_t sx = std::clamp(across.first[size_t(x)] + k, 0, image.width - 1);
-          sum += across.weights[across.offset[size_t(x)] + size_t(k)] *
-                 source[(size_t(y) * size_t(image.width) + size_t(sx)) * size_t(channels) + size_t(c)];
+          sum += across.weights[across.offset[size_t(x)] + size_t(k)] * row[size_t(sx) * size_t(channels) + size_t(c)];
         }
-        middle[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels) + size_t(c)] = sum;
+        (*middle)[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels) + size_t(c)] = sum;
       }
-  ImageFile out;
-  out.width = width;
-  out.height = height;
-  out.channels = channels;
-  out.bitsPerChannel = image.bitsPerChannel;
-  out.pixels.resize(size_t(RowBytes(out)) * size_t(height));
+  }
+  return IoResult::Ok;
+}
+
+// The vertical pass from `middle` (sourceHeight rows) into `out`, whose size,
+// channels and depth are set.
+IoResult ResampleDown(const std::vector<float>& middle, int32_t sourceHeight, const Taps& down, ImageFile* out,
+                      const std::function<bool()>& stop) {
+  const int32_t channels = out->channels;
+  const int32_t width = out->width;
+  const bool hasAlpha = channels == 2 || channels == 4;
+  const int32_t alphaIndex = channels - 1;
+  out->pixels.resize(size_t(RowBytes(*out)) * size_t(out->height));
   std::vector<float> pixel(static_cast<size_t>(channels));
-  for (int32_t y = 0; y < height; ++y)
+  for (int32_t y = 0; y < out->height; ++y) {
+    if (stop && stop()) return IoResult::Stopped;
     for (int32_t x = 0; x < width; ++x) {
       for (int32_t c = 0; c < channels; ++c) {
         float sum = 0.0f;
         for (int32_t k = 0; k < down.count[size_t(y)]; ++k) {
-          int32_t sy = std::clamp(down.first[size_t(y)] + k, 0, image.height - 1);
+          int32_t sy = std::clamp(down.first[size_t(y)] + k, 0, sourceHeight - 1);
           sum += down.weights[down.offset[size_t(y)] + size_t(k)] *
                  middle[(size_t(sy) * size_t(width) + size_t(x)) * size_t(channels) + size_t(c)];
         }
@@ -565,7 +452,41 @@ ImageFile ResampleImage(const ImageFile& image, int32_t width, int32_t height) {
         for (int32_t c = 0; c < alphaIndex; ++c) pixel[size_t(c)] = a > 0.0f ? pixel[size_t(c)] / a : 0.0f;
       }
       size_t base = (size_t(y) * size_t(width) + size_t(x)) * size_t(channels);
-      for (int32_t c = 0; c < channels; ++c) StoreUnit(&out, base + size_t(c), pixel[size_t(c)]);
+      for (int32_t c = 0; c < channels; ++c)
+        StoreUnit(out->pixels.data(), out->bitsPerChannel, base + size_t(c), pixel[size_t(c)]);
     }
+  }
+  return IoResult::Ok;
+}
+
+}  // namespace
+
+IoResult ResampleImageInPlace(ImageFile* image, int32_t width, int32_t height, const std::function<bool()>& stop) {
+  if (width == image->width && height == image->height) return IoResult::Ok;
+  const int32_t sourceHeight = image->height;
+  const Taps across = MakeTaps(image->width, width);
+  const Taps down = MakeTaps(image->height, height);
+  std::vector<float> middle;
+  const IoResult result = ResampleAcross(*image, across, width, &middle, stop);
+  if (result != IoResult::Ok) return result;
+  PixelBytes().swap(image->pixels);  // the source is no longer needed
+  image->width = width;
+  image->height = height;
+  return ResampleDown(middle, sourceHeight, down, image, stop);
+}
+
+ImageFile ResampleImage(const ImageFile& image, int32_t width, int32_t height, const std::function<bool()>& stop) {
+  if (width == image.width && height == image.height) return image;
+  std::vector<float> middle;
+  ImageFile out;
+  out.width = width;
+  out.height = height;
+  out.channels = image.channels;
+  out.bitsPerChannel = image.bitsPerChannel;
+  if (ResampleAcross(image, MakeTaps(image.width, width), width, &middle, stop) != IoResult::Ok) {
+    out.pixels.resize(size_t(RowBytes(out)) * size_t(height));
+    return out;
+  }
+  ResampleDown(middle, image.height, MakeTaps(image.height, height), &out, stop);
   return out;
 }

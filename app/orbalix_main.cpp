@@ -4,12 +4,10 @@
 //   orbalix export psd|cube IN OUT [options]
 //   orbalix list inputs|outputs|glue
 //   orbalix --help
-#include <unistd.h>
-
 #include <csignal>
-#include <new>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,9 @@
 #include "app/export_command.h"
 #include "app/filter_run.h"
 #include "app/image_files.h"
+#include "app/memory_budget.h"
+#include "app/output_files.h"
+#include "app/run_signals.h"
 #include "app/settings_file_io.h"
 #include "app/terminal_progress.h"
 
@@ -24,7 +25,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitCancelled = 130;
 
 struct RenderCommand {
   std::string inPath;
@@ -34,6 +34,7 @@ struct RenderCommand {
   std::vector<SettingValue> settings;
   std::string settingsFile;      // --settings
   std::string saveSettingsFile;  // --save-settings
+  int64_t memoryBudget = 0;      // --memory-budget; 0: half of the machine's memory
 };
 
 int Fail(int code, const std::string& message) {
@@ -78,7 +79,9 @@ void PrintHelp() {
       "  --size WxH               resample IN to W x H pixels before the filter runs\n"
       "  --settings FILE.q2q      start from the settings of a settings file; the\n"
       "                           setting options below then replace single settings\n"
-      "  --save-settings FILE.q2q save the settings of the run, with a thumbnail\n");
+      "  --save-settings FILE.q2q save the settings of the run, with a thumbnail\n"
+      "  --memory-budget SIZE     the memory the run may take, such as 800M or 16G\n"
+      "                           (default: half of this machine's memory)\n");
   for (const SettingOption& option : SettingOptions()) {
     const std::string left = std::string("--") + option.name + " " + ValueHint(option.kind);
     std::printf("  %-24s %s\n", left.c_str(), option.help);
@@ -89,11 +92,13 @@ void PrintHelp() {
       "Projections and glue modes are given by name (case does not matter; quote\n"
       "names with spaces), by the name recorded actions show, or by number;\n"
       "'orbalix list inputs|outputs|glue' lists them.\n"
-      "A progress bar is drawn when stderr is a terminal; Ctrl-C stops the run and\n"
-      "leaves OUT unwritten.\n"
+      "A progress bar is drawn when stderr is a terminal. Ctrl-C or SIGTERM stops\n"
+      "the run within a moment and leaves OUT, the settings file and their folders\n"
+      "as they were; a second one stops it at once. OUT and the settings file are\n"
+      "replaced together and only when the whole run succeeded.\n"
       "\n"
       "Exit status: 0 on success, 1 when the run fails, 2 for a usage error,\n"
-      "130 when stopped by Ctrl-C.\n");
+      "130 when stopped by Ctrl-C, 143 by SIGTERM.\n");
   std::printf("\n%s", ExportCommandHelp());
 }
 
@@ -127,9 +132,13 @@ bool ParseSize(const std::string& text, int32_t* width, int32_t* height) {
   const std::string w = text.substr(0, x), h = text.substr(x + 1);
   if (w.find_first_not_of("0123456789") != std::string::npos || h.find_first_not_of("0123456789") != std::string::npos)
     return false;
-  if (w.size() > 9 || h.size() > 9) return false;
-  *width = int32_t(std::stol(w));
-  *height = int32_t(std::stol(h));
+  // Sides beyond the document's limit are refused later with that limit.
+  auto side = [](const std::string& digits) {
+    const size_t start = std::min(digits.find_first_not_of('0'), digits.size());
+    return digits.size() - start > 9 ? int32_t(1000000000) : int32_t(std::stol("0" + digits));
+  };
+  *width = side(w);
+  *height = side(h);
   return *width > 0 && *height > 0;
 }
 
@@ -155,7 +164,7 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
       name = name.substr(0, equals);
     }
     const SettingOption* option = FindSettingOption(name);
-    if (!option && name != "size" && name != "settings" && name != "save-settings")
+    if (!option && name != "size" && name != "settings" && name != "save-settings" && name != "memory-budget")
       return UsageError("unknown option '--" + name + "'");
     if (!hasValue) {
       if (i + 1 >= args.size()) return UsageError("option '--" + name + "' needs a value");
@@ -164,6 +173,11 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
     if (name == "settings" || name == "save-settings") {
       if (value.empty()) return UsageError("option '--" + name + "' needs a file name");
       (name == "settings" ? command->settingsFile : command->saveSettingsFile) = value;
+      continue;
+    }
+    if (name == "memory-budget") {
+      if (!ParseByteSize(value, &command->memoryBudget))
+        return UsageError("--memory-budget: expected a size such as 800M or 16G, not \"" + value + "\"");
       continue;
     }
     if (!option) {
@@ -182,35 +196,89 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
   return 0;
 }
 
-// The folder of the output must take a new file.
-bool OutputFolderWritable(const std::string& path, std::string* error) {
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    *error = "cannot write " + path + ": the folder " + folder + " is missing or not writable";
-    return false;
-  }
-  return true;
-}
-
-// A test hook: the environment can ask for a Ctrl-C just before the nth
-// abort test, so that the tests stop a run at a known point.
-int32_t gInterruptAtAbortTest = 0;
-int32_t gAbortTests = 0;
-
 void ProgressSinkOfProgram(int32_t done, int32_t total) { ShowProgress(done, total); }
 
-bool AbortTestOfProgram() {
-  if (gInterruptAtAbortTest > 0 && ++gAbortTests == gInterruptAtAbortTest) std::raise(SIGINT);
-  return Interrupted();
+bool AbortTestOfProgram() { return StopCheckpoint(RunPhase::Render); }
+
+std::string StoppedText(const RenderCommand& command) {
+  std::string what = command.outPath;
+  if (!command.saveSettingsFile.empty()) what += " and " + command.saveSettingsFile;
+  return "orbalix: cancelled; " + what + (command.saveSettingsFile.empty() ? " was" : " were") + " not written\n";
+}
+
+int Stopped(const RenderCommand& command) {
+  CancelStopDeadline();
+  std::fputs(StoppedText(command).c_str(), stderr);
+  return 128 + (StopSignal() != 0 ? StopSignal() : SIGINT);
+}
+
+// Refuses a header the run cannot take: a document side beyond the host's
+// limit (without --size), or more memory than the budget.
+bool AcceptSource(const RenderCommand& command, int64_t budget, const ImageHeader& header, std::string* error) {
+  if (command.width == 0 && (header.width > kLargestDocumentSide || header.height > kLargestDocumentSide)) {
+    *error = command.inPath + ": the document is " + std::to_string(header.width) + " x " +
+             std::to_string(header.height) + " pixels; a side may be at most " + std::to_string(kLargestDocumentSide) +
+             " (resample it with --size)";
+    return false;
+  }
+  const int64_t width = command.width > 0 ? command.width : header.width;
+  const int64_t height = command.height > 0 ? command.height : header.height;
+  const RunMemory need = EstimateRunMemory(header, width, height);
+  if (need.bytes <= budget) return true;
+  *error = command.inPath + ": the image is " + std::to_string(header.width) + " x " + std::to_string(header.height) +
+           " pixels (" + std::to_string(header.channels) + " channels of " + std::to_string(header.bitsPerChannel) +
+           " bits); " + need.phase + " would need about " + ByteSizeText(need.bytes) + ", more than the memory budget of " +
+           ByteSizeText(budget) + " (raise it with --memory-budget)";
+  return false;
+}
+
+// Writes the outputs to their scratch files and puts them in place together.
+int WriteOutputs(const RenderCommand& command, const ImageFile& image, const ParameterBlock& settingsUsed) {
+  std::string error;
+  PendingOutput imageOut, settingsOut;
+  std::vector<PendingOutput*> outputs = {&imageOut};
+  auto fail = [&](int code) {
+    DiscardOutput(&imageOut);
+    DiscardOutput(&settingsOut);
+    return code == 0 ? Stopped(command) : Fail(code, error);
+  };
+  if (!BeginOutput(command.outPath, &imageOut, &error)) return fail(kExitFailure);
+  WriteOptions options;
+  options.stop = [] { return StopCheckpoint(RunPhase::Write); };
+  const IoResult written = WriteImage(imageOut.fd, FormatFromPath(command.outPath), command.outPath, image, options, &error);
+  if (written == IoResult::Stopped) return fail(0);
+  if (written != IoResult::Ok || !FinishOutput(&imageOut, &error)) return fail(kExitFailure);
+  if (!command.saveSettingsFile.empty()) {
+    outputs.push_back(&settingsOut);
+    if (!BeginOutput(command.saveSettingsFile, &settingsOut, &error)) return fail(kExitFailure);
+    if (!WriteSettingsWithThumbnail(settingsOut.fd, command.saveSettingsFile, settingsUsed, image, &error,
+                                    options.stop))
+      return fail(StopRequested() ? 0 : kExitFailure);
+    if (!FinishOutput(&settingsOut, &error)) return fail(kExitFailure);
+  }
+  // From here the run is either stopped before the outputs move, or
+  // complete: the signals wait until the program ends.
+  HeldSignals held;
+  HoldStopSignals(&held);
+  if (StopRequested()) {
+    ReleaseStopSignals(held);
+    return fail(0);
+  }
+  if (!CommitOutputs(outputs, &error)) return Fail(kExitFailure, error);
+  return 0;
 }
 
 int RenderCommandRun(const RenderCommand& command) {
   if (FormatFromPath(command.outPath) == ImageFormat::Unknown)
     return Fail(kExitUsage, command.outPath + ": unknown output format (use .png, .jpg, .jpeg, .tif or .tiff)");
+  if (!command.saveSettingsFile.empty() &&
+      (SameFile(command.saveSettingsFile, command.outPath) || SameFile(command.saveSettingsFile, command.inPath)))
+    return UsageError("--save-settings: " + command.saveSettingsFile + " is the " +
+                      (SameFile(command.saveSettingsFile, command.inPath) ? "input" : "output") +
+                      " image; name another file for the settings");
   std::string error;
-  if (!OutputFolderWritable(command.outPath, &error)) return Fail(kExitFailure, error);
-  if (!command.saveSettingsFile.empty() && !OutputFolderWritable(command.saveSettingsFile, &error))
+  if (!CheckOutputTarget(command.outPath, &error)) return Fail(kExitFailure, error);
+  if (!command.saveSettingsFile.empty() && !CheckOutputTarget(command.saveSettingsFile, &error))
     return Fail(kExitFailure, error);
   if (!command.settingsFile.empty() && !CheckSettingsFile(command.settingsFile, &error))
     return Fail(kExitFailure, error);
@@ -218,20 +286,31 @@ int RenderCommandRun(const RenderCommand& command) {
     return Fail(kExitFailure, "--size " + std::to_string(command.width) + "x" + std::to_string(command.height) +
                                   ": a side of the document may be at most " + std::to_string(kLargestDocumentSide));
   }
-  // Without --size the source is the document: refuse an oversize one
-  // before decoding it.
-  int64_t sourceWidth = 0, sourceHeight = 0;
-  if (!ReadImageSize(command.inPath, &sourceWidth, &sourceHeight, &error)) return Fail(kExitFailure, error);
-  if (command.width == 0 && (sourceWidth > kLargestDocumentSide || sourceHeight > kLargestDocumentSide)) {
-    return Fail(kExitFailure, command.inPath + ": the document is " + std::to_string(sourceWidth) + " x " +
-                                  std::to_string(sourceHeight) + " pixels; a side may be at most " +
-                                  std::to_string(kLargestDocumentSide) + " (resample it with --size)");
-  }
-  CatchInterrupt();
+  SetStopReport(StoppedText(command));
+  CatchStopSignals();
+  LoadStopTestHook();
+  const int64_t budget = command.memoryBudget > 0 ? command.memoryBudget : DefaultMemoryBudget();
+
+  // IN is opened once (it may be a pipe); the header is checked before any
+  // pixel memory is taken.
   ImageFile image;
-  if (!ReadImageFile(command.inPath, &image, &error)) return Fail(kExitFailure, error);
+  {
+    InputFile input;
+    if (!OpenInputFile(command.inPath, budget, &input, &error)) return Fail(kExitFailure, error);
+    ReadOptions read;
+    read.acceptHeader = [&](const ImageHeader& header, std::string* refusal) {
+      return AcceptSource(command, budget, header, refusal);
+    };
+    read.decoderMemory = budget;
+    read.stop = [] { return StopCheckpoint(RunPhase::Decode); };
+    const IoResult result = ReadImage(&input, read, &image, &error);
+    if (result == IoResult::Stopped) return Stopped(command);
+    if (result != IoResult::Ok) return Fail(kExitFailure, error);
+  }
   if (command.width > 0 && (command.width != image.width || command.height != image.height)) {
-    image = ResampleImage(image, command.width, command.height);
+    const IoResult result = ResampleImageInPlace(&image, command.width, command.height,
+                                                 [] { return StopCheckpoint(RunPhase::Resample); });
+    if (result == IoResult::Stopped) return Stopped(command);
   }
   if (!ImageFitsDocument(image, &error)) return Fail(kExitFailure, command.inPath + ": " + error);
 
@@ -240,19 +319,14 @@ int RenderCommandRun(const RenderCommand& command) {
   settings.settingsFile = command.settingsFile;
   settings.progress = ProgressSinkOfProgram;
   settings.abortTest = AbortTestOfProgram;
-  if (const char* at = std::getenv("ORBALIX_TEST_INTERRUPT_AT_ABORT_TEST")) gInterruptAtAbortTest = std::atoi(at);
   FilterRunOutcome outcome;
   BeginProgressBar("orbalix");
   const bool ok = RunFilterOnImage(&image, settings, &outcome);
   EndProgressBar(ok);
-  if (outcome.cancelled) return Fail(kExitCancelled, "cancelled; " + command.outPath + " was not written");
+  if (outcome.cancelled || StopRequested()) return Stopped(command);
   if (!ok) return Fail(kExitFailure, command.inPath + ": " + outcome.message + "; " + command.outPath +
                                          " was not written");
-  if (!WriteImageFile(command.outPath, image, &error)) return Fail(kExitFailure, error);
-  if (!command.saveSettingsFile.empty() &&
-      !SaveSettingsWithThumbnail(command.saveSettingsFile, outcome.settingsUsed, image, &error))
-    return Fail(kExitFailure, error);
-  return 0;
+  return WriteOutputs(command, image, outcome.settingsUsed);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/settings_file_io.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -14,14 +15,17 @@ std::string ReadFailure(const std::string& path, int16_t code) {
     case kFileCannotOpen: return path + ": cannot open the settings file";
     case kFileReadFailed: return path + ": the settings file ends too early";
     case kThumbnailCorrupt: return path + ": the settings file holds a broken thumbnail";
+    case kSettingsVersionUnknown: return path + ": not a settings file of a known version";
     default: return path + ": cannot read the settings file (code " + std::to_string(code) + ")";
   }
 }
 
 // The result at 128 x 128, 8-bit RGBA.
-void FillThumbnail(const ImageFile& result, SettingsThumbnail* thumbnail) {
+void FillThumbnail(const ImageFile& result, SettingsThumbnail* thumbnail, const std::function<bool()>& stop) {
   if (result.width < 1 || result.height < 1) return;
-  const ImageFile small = ResampleImage(ConvertDepth(result, 8), kThumbnailSide, kThumbnailSide);
+  // Made small at the result's depth first: a copy of the whole result at
+  // 8 bits would cost as much memory as the result.
+  const ImageFile small = ConvertDepth(ResampleImage(result, kThumbnailSide, kThumbnailSide, stop), 8);
   for (int32_t i = 0; i < kThumbnailSide * kThumbnailSide; ++i) {
     const uint8_t* s = small.pixels.data() + size_t(i) * size_t(small.channels);
     uint8_t* d = thumbnail->rgba + size_t(i) * 4;
@@ -55,9 +59,22 @@ bool SaveSettingsWithThumbnail(const std::string& path, const ParameterBlock& se
   std::unique_ptr<ParameterBlock> block(new ParameterBlock(settings));
   std::unique_ptr<SettingsThumbnail> thumbnail(new SettingsThumbnail());
   InitSettingsThumbnail(thumbnail.get());
-  FillThumbnail(result, thumbnail.get());
+  FillThumbnail(result, thumbnail.get(), nullptr);
   const int16_t code = SaveSettingsFile(block.get(), thumbnail.get(), path.c_str());
   if (code == kFileOk) return true;
   *error = path + (code == kFileCannotOpen ? ": cannot create the settings file" : ": writing the settings file failed");
+  return false;
+}
+
+bool WriteSettingsWithThumbnail(int fd, const std::string& path, const ParameterBlock& settings,
+                                const ImageFile& result, std::string* error, const std::function<bool()>& stop) {
+  std::unique_ptr<ParameterBlock> block(new ParameterBlock(settings));
+  std::unique_ptr<SettingsThumbnail> thumbnail(new SettingsThumbnail());
+  InitSettingsThumbnail(thumbnail.get());
+  FillThumbnail(result, thumbnail.get(), stop);
+  if (stop && stop()) return false;
+  errno = 0;
+  if (WriteSettingsRecord(block.get(), thumbnail.get(), FileHandle(fd)) == kFileOk) return true;
+  *error = "cannot write " + path + ": " + (errno != 0 ? std::strerror(errno) : "writing the settings file failed");
   return false;
 }

@@ -3,6 +3,7 @@
 // run saved with a thumbnail of its result.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/image_files.h"
@@ -17,3 +18,9 @@ bool CheckSettingsFile(const std::string& path, std::string* error);
 // when the whole new one is written.
 bool SaveSettingsWithThumbnail(const std::string& path, const ParameterBlock& settings, const ImageFile& result,
                                std::string* error);
+// Writes the same stream to the open file `fd` (left open); `path` names it
+// in messages.
+// `stop` is asked while the thumbnail is made.
+bool WriteSettingsWithThumbnail(int fd, const std::string& path, const ParameterBlock& settings,
+                                const ImageFile& result, std::string* error,
+                                const std::function<bool()>& stop = nullptr);

@@ -1,6 +1,5 @@
 #include "app/terminal_progress.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,8 +8,6 @@
 
 namespace {
 
-volatile sig_atomic_t gInterrupted = 0;
-
 struct ProgressBar {
   bool active = false;
   bool drawn = false;
@@ -18,8 +15,6 @@ struct ProgressBar {
   std::string label;
 };
 ProgressBar gBar;
-
-void OnInterrupt(int) { gInterrupted = 1; }
 
 void Draw(int32_t percent) {
   constexpr int32_t kWidth = 40;
@@ -60,14 +55,3 @@ void EndProgressBar(bool completed) {
   }
   gBar = ProgressBar{};
 }
-
-void CatchInterrupt() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-}
-
-bool Interrupted() { return gInterrupted != 0; }

@@ -1,4 +1,4 @@
-// The program's progress bar on a terminal and its Ctrl-C handling.
+// The program's progress bar on a terminal.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,3 @@ void BeginProgressBar(const char* label);
 void ShowProgress(int32_t done, int32_t total);
 // A completed run shows the bar full before the line ends.
 void EndProgressBar(bool completed);
-
-// Ctrl-C sets a flag instead of ending the process; the filter's abort test
-// reads it. A second Ctrl-C ends the process as usual.
-void CatchInterrupt();
-bool Interrupted();

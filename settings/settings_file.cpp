@@ -271,6 +271,9 @@ int16_t ReadSettingsStream(ParameterBlock* block, SettingsThumbnail* thumbnail, 
   int32_t v = 0;
   int16_t status = ReadInt32BE(&v, handle);
   if (status != kFileOk) return status;
+  // Every version from the first to this writer's reads as the table says;
+  // any other first word means the file is something else.
+  if (v < 0 || v > kSettingsVersion) return kSettingsVersionUnknown;
   block->version = v;
   status = ReadFields(2, kLastFieldBeforeStop, v, block, thumbnail, handle, hasPicture);
   if (status != kFileOk) return status;

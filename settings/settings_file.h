@@ -13,6 +13,10 @@
 constexpr int16_t kReadAllFields = 0;
 constexpr int16_t kReadThumbnailOnly = 1;
 
+// The reader's answer for a file whose version is negative or newer than
+// this program writes: whatever it holds is not settings this reader knows.
+constexpr int16_t kSettingsVersionUnknown = 96;
+
 // Writes the settings to `path`: the stream goes into a new file next to it
 // that then replaces the old one, so no bytes of a longer old file remain and
 // a failed write leaves the old file as it was. Sets `version` to 47 and the
@@ -25,8 +29,9 @@ int16_t WriteSettingsRecord(ParameterBlock* block, const SettingsThumbnail* thum
 // Reads a settings file. Mode 0 loads every field present (with the version
 // fix-ups) and the thumbnail; mode 1 loads only the thumbnail and `version`.
 // A file that ends early or holds a broken thumbnail block is refused: the
-// block and the thumbnail are then left exactly as they were. Answers 0, 99
-// (cannot open), -19 (the file ends before its last field) or 97 (broken
+// block and the thumbnail are then left exactly as they were; so is a file
+// whose version is below 0 or above 47. Answers 0, 99 (cannot open), -19 (the
+// file ends before its last field), 96 (unknown version) or 97 (broken
 // thumbnail block). *hasPicture is 1 when a picture was read.
 int16_t ReadSettingsFile(ParameterBlock* block, SettingsThumbnail* thumbnail, const char* path, int16_t mode,
                          uint8_t* hasPicture);

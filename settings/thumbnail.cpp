@@ -207,8 +207,10 @@ int16_t ReadLegacyThumbnail(SettingsThumbnail* thumbnail, FileHandle handle, uin
   const int32_t clamped = Clamp(side, 0, kThumbnailSide);
   if (thumbnail != nullptr) thumbnail->pictureWidth = thumbnail->pictureHeight = clamped;
   if (side > kThumbnailSide) {
+    // No file holds a block of 2^31 bytes or more (a side above 26754); the
+    // side is checked before its bytes are worked out, which would overflow.
+    if (side > 26754) return kThumbnailCorrupt;
     const int64_t written = int64_t(side) * side * 3;
-    if (written > INT32_MAX) return kThumbnailCorrupt;  // no file holds such a block
     return SkipBytes(int32_t(written), handle);
   }
   side = clamped;

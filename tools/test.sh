@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build of the
-# suite under wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer (float-to-integer overflow
+# included), a short run of the fuzz targets built with clang, and the Windows
+# build of the suite under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -18,6 +19,9 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBALIX_SANITIZE=ON
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
+
+echo "== fuzz targets under clang's sanitizers, a short run of each"
+FUZZ_SEED=1 bash tools/fuzz/run_fuzz.sh 10
 
 echo "== Windows build under wine"
 bash tools/build-mingw-jpeg.sh build/mingw-jpeg

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host_records.h"
+#include "platform/pixel_bytes.h"
 
 struct TestDocument {
   int32_t width = 0;
@@ -15,7 +16,7 @@ struct TestDocument {
   int16_t colourPlanes = 3;       // 1 grey, 3 RGB
   bool hasTransparency = false;   // one more plane after the colour planes
   int32_t depth = 8;              // bits a channel: 8, 16 or 32 (float)
-  std::vector<uint8_t> pixels;    // width * height * planes * (depth / 8) bytes
+  PixelBytes pixels;              // width * height * planes * (depth / 8) bytes
   bool hasMask = false;           // a selection mask, one byte a pixel
   std::vector<uint8_t> mask;      // width * height bytes
   Rect filterRect{};              // the selection's bounds (or the whole image)

@@ -51,14 +51,23 @@ bool PlanesValid(const TestDocument& doc, int16_t lo, int16_t hi) {
 
 // Fills `buffer` with the rectangle; answers false when the padding mode
 // forbids a request past the image.
-bool DeliverPixels(TestHost* host, const Delivery& d, std::vector<uint8_t>* buffer, int32_t* rowBytes) {
+// A delivery buffer of `bytes`, marked when the host marks new memory.
+void SizeDeliveryBuffer(const TestHost* host, PixelBytes* buffer, size_t bytes) {
+  if (host->options.markMemory) {
+    buffer->assign(bytes, kTestHostFillByte);
+  } else {
+    buffer->resize(bytes);
+  }
+}
+
+bool DeliverPixels(TestHost* host, const Delivery& d, PixelBytes* buffer, int32_t* rowBytes) {
   TestDocument& doc = *host->document;
   const int32_t bpc = DocumentBytesPerChannel(doc);
   const int32_t planes = d.hiPlane - d.loPlane + 1;
   const int32_t width = d.rect.right - d.rect.left;
   const int32_t height = d.rect.bottom - d.rect.top;
   *rowBytes = width * planes * bpc + host->options.extraRowBytes;
-  buffer->assign(size_t(*rowBytes) * size_t(height) + 1, kTestHostFillByte);
+  SizeDeliveryBuffer(host, buffer, size_t(*rowBytes) * size_t(height) + 1);
   const size_t pixelBytes = size_t(DocumentPlanes(doc)) * size_t(bpc);
   // Unscaled rows inside the document with all of its planes are one run of
   // its bytes each.
@@ -95,12 +104,12 @@ bool DeliverPixels(TestHost* host, const Delivery& d, std::vector<uint8_t>* buff
   return true;
 }
 
-bool DeliverMask(TestHost* host, const Delivery& d, std::vector<uint8_t>* buffer, int32_t* rowBytes) {
+bool DeliverMask(TestHost* host, const Delivery& d, PixelBytes* buffer, int32_t* rowBytes) {
   TestDocument& doc = *host->document;
   const int32_t width = d.rect.right - d.rect.left;
   const int32_t height = d.rect.bottom - d.rect.top;
   *rowBytes = width + host->options.extraRowBytes;
-  buffer->assign(size_t(*rowBytes) * size_t(height) + 1, kTestHostFillByte);
+  SizeDeliveryBuffer(host, buffer, size_t(*rowBytes) * size_t(height) + 1);
   for (int32_t r = 0; r < height; ++r) {
     for (int32_t c = 0; c < width; ++c) {
       int64_t sy = ScaledCoordinate(d.rect.top + r, d.rate);
@@ -335,11 +344,17 @@ void TestHostCommitOutput(TestHost* host) {
 }
 
 void TestHostReleaseDelivery(TestHost* host) {
-  // Fresh vectors each time: a filter that keeps a pointer past its delivery
-  // reads freed memory, which the sanitizer build reports.
-  std::vector<uint8_t>().swap(host->inBuffer);
-  std::vector<uint8_t>().swap(host->outBuffer);
-  std::vector<uint8_t>().swap(host->maskBuffer);
+  if (host->options.markMemory) {
+    // Fresh vectors each time: a filter that keeps a pointer past its
+    // delivery reads freed memory, which the sanitizer build reports.
+    PixelBytes().swap(host->inBuffer);
+    PixelBytes().swap(host->outBuffer);
+    PixelBytes().swap(host->maskBuffer);
+  } else {
+    host->inBuffer.clear();
+    host->outBuffer.clear();
+    host->maskBuffer.clear();
+  }
   ClearDeliveryFields(host->record);
 }
 

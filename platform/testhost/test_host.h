@@ -79,6 +79,12 @@ struct TestHostOptions {
   int32_t maxSpace = 1 << 30;
   int32_t bufferSpace = 1 << 30;  // what the buffer space proc answers
   int32_t extraRowBytes = 0;      // added to every row of delivered data
+  // New handle, buffer and delivery memory is filled with kTestHostFillByte
+  // and memory given back with kTestHostFreedByte, so that the suite sees a
+  // filter read memory it never wrote. A host that only runs the filter (the
+  // orbalix program) turns the marking off and keeps delivery buffers for
+  // reuse.
+  bool markMemory = true;
 };
 
 struct TestHost {
@@ -129,7 +135,7 @@ struct TestHost {
   int32_t requestErrors = 0;  // requests answered with an error
 
   // The data handed to the filter, valid until the next delivery or the end of the call.
-  std::vector<uint8_t> inBuffer, outBuffer, maskBuffer;
+  PixelBytes inBuffer, outBuffer, maskBuffer;
   bool outPending = false;
   Rect pendingOutRect{};
   int16_t pendingOutLoPlane = 0, pendingOutHiPlane = 0;

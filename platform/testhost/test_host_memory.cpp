@@ -1,7 +1,8 @@
 // The test host's handle and buffer procs. Handles have a real master pointer;
 // in the moving mode every unlocked block is copied to a new address (and the
 // old one filled and freed) before each lock, so a filter that keeps a pointer
-// across an unlock reads freed memory. New memory is never zero.
+// across an unlock reads freed memory. New memory is never zero (unless the
+// host turned the marking off).
 #include <algorithm>
 #include <cstring>
 
@@ -9,15 +10,20 @@
 
 namespace {
 
+bool MarkingMemory() {
+  const TestHost* host = CurrentTestHost();
+  return host == nullptr || host->options.markMemory;
+}
+
 char* NewBlock(int32_t size) {
   char* block = new char[size_t(std::max(size, 1))];
-  std::memset(block, kTestHostFillByte, size_t(std::max(size, 1)));
+  if (MarkingMemory()) std::memset(block, kTestHostFillByte, size_t(std::max(size, 1)));
   return block;
 }
 
 void FreeBlock(char* block, int32_t size) {
   if (!block) return;
-  std::memset(block, kTestHostFreedByte, size_t(std::max(size, 1)));
+  if (MarkingMemory()) std::memset(block, kTestHostFreedByte, size_t(std::max(size, 1)));
   delete[] block;
 }
 

@@ -21,72 +21,21 @@
 #include "app/filter_run.h"
 #include "app/image_files.h"
 #include "app/settings_file_io.h"
+#include "tests/app/program_runner.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ProgramRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using program_runner::ProgramRun;
+using program_runner::ProgramTest;
+using program_runner::ReadText;
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "orbalix-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  // Runs the program with TMPDIR in the test's folder; `env` goes before it.
-  ProgramRun Run(const std::vector<std::string>& args, const std::string& env = "") {
-    std::string command = "TMPDIR=" + Quote((dir / "tmp").string()) + " " + env + " " + Quote(ORBALIX_PROGRAM);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " >" + Quote((dir / "stdout.txt").string()) + " 2>" + Quote((dir / "stderr.txt").string());
-    fs::create_directories(dir / "tmp");
-    ProgramRun run;
-    const int status = std::system(command.c_str());
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadText(dir / "stdout.txt");
-    run.err = ReadText(dir / "stderr.txt");
-    fs::remove(dir / "stdout.txt");
-    fs::remove(dir / "stderr.txt");
-    return run;
-  }
-
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-
-  // Files in the test folder other than those named (the temporary folder must be empty).
-  std::vector<std::string> Leftovers(const std::vector<std::string>& expected) const {
-    std::vector<std::string> extra;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-      const std::string name = fs::relative(entry.path(), dir).string();
-      if (name == "tmp") continue;
-      bool known = false;
-      for (const std::string& e : expected) known = known || e == name;
-      if (!known) extra.push_back(name);
-    }
-    return extra;
-  }
-
-  fs::path dir;
-};
 
 // A smooth image of the given kind: every channel a gentle ramp, alpha opaque
 // with a soft hole, so a faithful reprojection changes it little.
@@ -444,20 +393,6 @@ TEST_F(ProgramTest, ProgressBarOnlyOnATerminal) {
   const ProgramRun run = Run({"render", Path("in.png"), Path("o.png")});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "");
-}
-
-TEST_F(ProgramTest, InterruptStopsTheRunAndWritesNothing) {
-  // Tall enough for the filter to ask several times during the render.
-  WriteOrDie(Path("good.png"), SmoothImage(32, 256, 3, 8));
-  std::ofstream(Path("keep.png")) << "old contents";
-  for (const char* at : {"1", "3"}) {
-    const ProgramRun run =
-        Run({"render", Path("good.png"), Path("keep.png")}, std::string("ORBALIX_TEST_INTERRUPT_AT_ABORT_TEST=") + at);
-    EXPECT_EQ(run.exitCode, 130) << at << ": " << run.err;
-    EXPECT_NE(run.err.find("cancelled"), std::string::npos) << run.err;
-    EXPECT_TRUE(ReadText(Path("keep.png")) == "old contents");
-    EXPECT_EQ(Leftovers({"good.png", "keep.png"}), std::vector<std::string>{});
-  }
 }
 
 // In process: the settings of the command line are the filter's settings at

@@ -348,6 +348,33 @@ TEST(SettingsFile, FilesCutShortAreRefusedAndChangeNothing) {
   }
 }
 
+TEST(SettingsFile, VersionsBelowZeroOrAboveTheWritersAreRefused) {
+  ScratchFile file("version");
+  std::vector<uint8_t> good = ReadAllBytes(SourcePath("tests/settings/data/version_47.q2q"));
+  ASSERT_GE(good.size(), 8u);
+  auto b = DefaultBlock();
+  auto t = NewThumbnail();
+  const auto before = *b;
+  // The first word is the version; a file whose first byte sets the sign
+  // bit, one from a newer writer and four random bytes are no settings.
+  for (uint32_t version : {0x80000000u, 0xFFFFFFFFu, 0x93110270u, 48u, 1000u, 0x7FFFFFFFu}) {
+    std::vector<uint8_t> bytes = good;
+    for (int i = 0; i < 4; ++i) bytes[size_t(i)] = uint8_t(version >> (24 - 8 * i));
+    for (size_t size : {size_t(4), bytes.size()}) {
+      WriteAllBytes(file.path, std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(size)));
+      for (int16_t mode : {kReadAllFields, kReadThumbnailOnly}) {
+        Loaded r = Load(b.get(), t.get(), file.path, mode);
+        EXPECT_EQ(r.status, kSettingsVersionUnknown) << version << " " << size;
+        EXPECT_EQ(r.hasPicture, 0);
+        EXPECT_EQ(std::memcmp(&before, b.get(), sizeof before), 0) << version;
+      }
+    }
+  }
+  // Version 0 and the writer's own still read.
+  for (const char* name : {"tests/settings/data/version_00.q2q", "tests/settings/data/version_47.q2q"})
+    EXPECT_EQ(Load(b.get(), t.get(), SourcePath(name)).status, kFileOk) << name;
+}
+
 TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
   ScratchFile cut("corrupt");
   std::vector<uint8_t> good = ReadAllBytes(SourcePath("tests/settings/data/version_47.q2q"));
@@ -365,6 +392,8 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
       patched(block + 12, {0xFF, 0xFF, 0xFF, 0xF0}),  // negative byte count
       patched(block + 12, {0x00, 0x00, 0x7F, 0x00}),  // byte count beyond the end of the file
       patched(block, {0xFF, 0xFF, 0xFF, 0xFF}),       // negative flag
+      patched(65 * 4 + 4, {0x7F, 0xFF, 0xFF, 0xFF}),  // a legacy side whose bytes pass any size
+      patched(65 * 4 + 4, {0x00, 0x00, 0x68, 0x83}),  // 26755: its bytes just pass 2^31
   };
   auto b = DefaultBlock();
   auto t = NewThumbnail();

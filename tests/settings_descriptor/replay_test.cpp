@@ -75,7 +75,7 @@ class Replay : public ::testing::Test {
 
 TEST_F(Replay, ARecordedRunReplaysWithoutTheDialogToTheSameImage) {
   DescriptorList recorded;
-  std::vector<uint8_t> image;
+  PixelBytes image;
   ParameterBlock first{};
   {
     Session run(5);
@@ -117,7 +117,7 @@ TEST_F(Replay, AnUnknownOutputReplaysAsOutputZeroWithoutHarm) {
                         {DescriptorInteger(C("Vers"), 47), DescriptorEnumerated(C("Qoky"), kOutputEnumType,
                                                                                  MakeFourCC('<', 'N', 'O', '>'))},
                         0);
-  const std::vector<uint8_t> before = run.doc.pixels;
+  const PixelBytes before = run.doc.pixels;
   ASSERT_EQ(run.Run(), kNoErr);
   EXPECT_EQ(run.Block()->outputProjection, 0);
   const DescriptorList again = run.Recorded();
