@@ -11,6 +11,7 @@
 #include "nets/nets_services_stub.h"
 #include "projection/formula_helpers.h"
 #include "render/column_record.h"
+#include "render/row_pipeline.h"
 #include "render/row_renderer.h"
 
 namespace {
@@ -130,6 +131,9 @@ void StartRender(GlobalsRecord* globals) {
 }
 
 void PrepareRender(GlobalsRecord* globals) {
+  // Workers left by a run that never finished stop before anything they
+  // read is rebuilt.
+  StopRowPipeline();
   ParameterBlock* block = GetParameterBlock(globals);
   WorkRecord* work = globals->workRecord;
   EnsurePixelRecordBuffer(globals);
@@ -207,11 +211,13 @@ void RenderWholeImage(GlobalsRecord* globals) {
 }
 
 void FinishRender(GlobalsRecord* globals) {
+  StopRowPipeline();
   if (globals->workRecord) FreeMeshTables(&globals->workRecord->outputMesh, RunBufferProcs(globals));
   FreeInputMesh(globals);
 }
 
 void FreeRunBuffers(GlobalsRecord* globals) {
+  StopRowPipeline();
   const BufferProcs* procs = RunBufferProcs(globals);
   GlobalsRecord& g = *globals;
   if (g.workRecord) {
