@@ -17,12 +17,14 @@
 #include "app/image_files.h"
 #include "app/settings_file_io.h"
 #include "app/terminal_progress.h"
+#include "render/worker_pool.h"
 
 namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCancelled = 130;
+constexpr int kMaxThreads = 256;
 
 struct RenderCommand {
   std::string inPath;
@@ -32,6 +34,7 @@ struct RenderCommand {
   std::vector<SettingValue> settings;
   std::string settingsFile;      // --settings
   std::string saveSettingsFile;  // --save-settings
+  int32_t threads = 0;           // --threads; 0: every core
 };
 
 int Fail(int code, const std::string& message) {
@@ -74,7 +77,9 @@ void PrintHelp() {
       "  --size WxH               resample IN to W x H pixels before the filter runs\n"
       "  --settings FILE.q2q      start from the settings of a settings file; the\n"
       "                           setting options below then replace single settings\n"
-      "  --save-settings FILE.q2q save the settings of the run, with a thumbnail\n");
+      "  --save-settings FILE.q2q save the settings of the run, with a thumbnail\n"
+      "  --threads N              render on N threads (default: one per core; 1\n"
+      "                           renders on the program's own thread only)\n");
   for (const SettingOption& option : SettingOptions()) {
     const std::string left = std::string("--") + option.name + " " + ValueHint(option.kind);
     std::printf("  %-24s %s\n", left.c_str(), option.help);
@@ -141,7 +146,7 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
       name = name.substr(0, equals);
     }
     const SettingOption* option = FindSettingOption(name);
-    if (!option && name != "size" && name != "settings" && name != "save-settings")
+    if (!option && name != "size" && name != "settings" && name != "save-settings" && name != "threads")
       return UsageError("unknown option '--" + name + "'");
     if (!hasValue) {
       if (i + 1 >= args.size()) return UsageError("option '--" + name + "' needs a value");
@@ -150,6 +155,14 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
     if (name == "settings" || name == "save-settings") {
       if (value.empty()) return UsageError("option '--" + name + "' needs a file name");
       (name == "settings" ? command->settingsFile : command->saveSettingsFile) = value;
+      continue;
+    }
+    if (name == "threads") {
+      if (value.empty() || value.size() > 4 || value.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(value) < 1 || std::stoi(value) > kMaxThreads)
+        return UsageError("--threads: expected a whole number from 1 to " + std::to_string(kMaxThreads) + ", not \"" +
+                          value + "\"");
+      command->threads = std::stoi(value);
       continue;
     }
     if (!option) {
@@ -221,6 +234,7 @@ int RenderCommandRun(const RenderCommand& command) {
   }
   if (!ImageFitsDocument(image, &error)) return Fail(kExitFailure, command.inPath + ": " + error);
 
+  SetRenderThreadCount(command.threads);
   FilterRunSettings settings;
   settings.settings = command.settings;
   settings.settingsFile = command.settingsFile;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <vector>
 
@@ -18,9 +19,10 @@ namespace {
 constexpr int32_t kCustomNetOutput = 355;
 constexpr int32_t kMinBlockRows = 32;
 constexpr int32_t kMaxBlockRows = 64;
-// Wide images take the fewest rows a block may have, to keep the window of
-// blocks in memory small.
-constexpr int64_t kBlockPixels = 512 * 1024;
+// Very wide images take fewer rows a block, so that the window of blocks in
+// memory (16 bytes a pixel) stays small next to the document.
+constexpr int64_t kBlockPixels = 256 * 1024;
+constexpr int32_t kMinWideBlockRows = 8;
 
 struct RowBlock {
   int32_t first = 0;  // rows first..last-1
@@ -43,7 +45,9 @@ struct RowPipeline {
   std::vector<std::vector<float>> buffers;  // window buffers, block b uses b % window
   std::vector<RenderBand*> freeBands;       // bands not running a block
   std::vector<RenderBand*> allBands;
-  RenderBand* callerBand = nullptr;  // the one-thread band, and the band of blocks rendered again
+  // The one-thread band, and the band of blocks rendered again (made when
+  // the first one is).
+  RenderBand* callerBand = nullptr;
   std::vector<float> rowBuffer;      // the one-thread row
   WorkerPool pool;
   std::mutex mutex;
@@ -60,13 +64,14 @@ RowPipeline* gPipeline = nullptr;
 int32_t gLastRedone = 0;
 
 int32_t ChooseBlockRows(int32_t height, int32_t width, int32_t threads) {
-  if (const int32_t set = RenderBlockRowsSetting(); set > 0) return set;
+  // A block holds at least the rows a band renders before its first one.
+  if (const int32_t set = RenderBlockRowsSetting(); set > 0) return set < 2 ? 2 : set;
   int32_t rows = (height + 4 * threads - 1) / (4 * threads);
   if (rows < kMinBlockRows) rows = kMinBlockRows;
   if (rows > kMaxBlockRows) rows = kMaxBlockRows;
   if (width > 0 && int64_t(rows) * width > kBlockPixels) {
     rows = int32_t(kBlockPixels / width);
-    if (rows < kMinBlockRows) rows = kMinBlockRows;
+    if (rows < kMinWideBlockRows) rows = kMinWideBlockRows;
   }
   return rows;
 }
@@ -197,6 +202,7 @@ void TakeBlock(RowPipeline* p, int32_t b) {
   }
   RowBlock& block = p->blocks[size_t(b)];
   if (b > 0 && !BlockAgrees(block, p->entry, p->share.context.dotCount)) {
+    if (p->callerBand == nullptr) p->callerBand = NewRenderBand(&p->share);
     RenderBlock(p, p->callerBand, b, &p->entry);
     ++p->redone;
   }
@@ -216,27 +222,23 @@ void FreePipeline(RowPipeline* p) {
 
 }  // namespace
 
-bool StartRowPipeline(GlobalsRecord* globals) {
-  StopRowPipeline();
-  auto* p = new RowPipeline();
+namespace {
+
+bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
   BuildShare(globals, &p->share);
   const RenderSettings& s = p->share.settings;
-  if (s.width < 1 || s.height < 1) {
-    delete p;
-    return false;
-  }
+  if (s.width < 1 || s.height < 1) return false;
   p->threads = RenderThreadCount();
-  p->callerBand = NewRenderBand(&p->share);
   if (p->threads > 1) {
     p->blockRows = ChooseBlockRows(s.height, s.width, p->threads);
     const int32_t count = (s.height + p->blockRows - 1) / p->blockRows;
     if (count < 2) p->threads = 1;  // one block: nothing to share out
   }
   if (p->threads <= 1) {
+    p->callerBand = NewRenderBand(&p->share);
     p->rowBuffer.assign(size_t(s.width) * 4, 0.0f);
     const BandEntryState start{};
     BeginBandRows(p->callerBand, 0, 0, &start);
-    gPipeline = p;
     return true;
   }
   const int32_t count = (s.height + p->blockRows - 1) / p->blockRows;
@@ -254,8 +256,26 @@ bool StartRowPipeline(GlobalsRecord* globals) {
   p->freeBands = p->allBands;
   StartWorkerPool(&p->pool, workers);
   SubmitBlocks(p, p->window);
-  gPipeline = p;
   return true;
+}
+
+}  // namespace
+
+bool StartRowPipeline(GlobalsRecord* globals) {
+  StopRowPipeline();
+  RowPipeline* p = nullptr;
+  try {
+    p = new RowPipeline();
+    if (StartPipeline(p, globals)) {
+      gPipeline = p;
+      return true;
+    }
+  } catch (const std::exception&) {
+    // No memory for the bands or blocks, or no thread could be started:
+    // the row fails like any allocation of the run.
+  }
+  if (p != nullptr) FreePipeline(p);
+  return false;
 }
 
 const float* PipelineRow(int32_t row) {

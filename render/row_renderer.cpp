@@ -65,7 +65,10 @@ void RenderOutputRow(GlobalsRecord* globals) {
     SetResult(globals, kMemFullErr);
     return;
   }
-  if (r == 0 && !StartRowPipeline(globals)) return;
+  if (r == 0 && !StartRowPipeline(globals)) {
+    SetResult(globals, kMemFullErr);
+    return;
+  }
   const float* pixels = PipelineRow(r);
   if (pixels == nullptr) return;
 
