@@ -8,6 +8,7 @@
 
 #include "host/scripting_terms.h"
 #include "projection/names.h"
+#include "settings/enum_codes.h"
 
 namespace {
 
@@ -173,6 +174,67 @@ const SettingOption* FindSettingOption(const std::string& name) {
   return nullptr;
 }
 
+namespace {
+
+// A Windows-1252 text (the terminology's) as UTF-8.
+std::string Utf8FromWindows1252(const char* text) {
+  // 0x80..0x9F; 0 where the code page leaves the byte undefined.
+  static constexpr uint16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                         0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  std::string out;
+  for (const char* p = text; *p != 0; ++p) {
+    const uint8_t byte = uint8_t(*p);
+    uint32_t code = byte;
+    if (byte >= 0x80 && byte < 0xA0) code = kHigh[byte - 0x80] != 0 ? kHigh[byte - 0x80] : 0xFFFD;
+    if (code < 0x80) {
+      out += char(code);
+    } else if (code < 0x800) {
+      out += char(0xC0 | (code >> 6));
+      out += char(0x80 | (code & 0x3F));
+    } else {
+      out += char(0xE0 | (code >> 12));
+      out += char(0x80 | ((code >> 6) & 0x3F));
+      out += char(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+// The scripting terminology's names of the inputs, outputs and glue modes
+// are what recorded actions show; each is added to the choice its code
+// stands for, unless it is the own name of that or another choice (which
+// the name then stands for).
+void AddRecordedNames(SettingKind kind, std::vector<NamedChoice>* choices) {
+  FourCC type = 0;
+  switch (kind) {
+    case SettingKind::Input: type = kInputEnumType; break;
+    case SettingKind::Output: type = kOutputEnumType; break;
+    case SettingKind::Glue: type = kGlueEnumType; break;
+    default: return;
+  }
+  const ScriptingEnumeration* terms = FindScriptingEnumeration(type);
+  for (int32_t i = 0; terms != nullptr && i < terms->count; ++i) {
+    int32_t number = 0;
+    if (!EnumKeyToIndex(type, terms->entries[i].code, &number)) continue;
+    const std::string name = Trimmed(Utf8FromWindows1252(terms->entries[i].name ? terms->entries[i].name : ""));
+    if (name.empty()) continue;
+    bool known = false;
+    for (const NamedChoice& choice : *choices) {
+      known = known || Lower(choice.name) == Lower(name);
+      if (choice.number != number) continue;
+      for (const std::string& other : choice.recordedNames) known = known || Lower(other) == Lower(name);
+    }
+    if (known) continue;
+    for (NamedChoice& choice : *choices) {
+      if (choice.number == number) choice.recordedNames.push_back(name);
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<NamedChoice> NamedChoices(SettingKind kind) {
   std::vector<NamedChoice> choices;
   auto add = [&](int32_t number, const char* name) {
@@ -198,6 +260,7 @@ std::vector<NamedChoice> NamedChoices(SettingKind kind) {
     default:
       break;
   }
+  AddRecordedNames(kind, &choices);
   return choices;
 }
 
@@ -206,6 +269,11 @@ int32_t LookUpChoice(SettingKind kind, const std::string& text) {
   const std::string wanted = Lower(Trimmed(text));
   for (const NamedChoice& choice : choices) {
     if (Lower(choice.name) == wanted) return choice.number;
+  }
+  for (const NamedChoice& choice : choices) {
+    for (const std::string& name : choice.recordedNames) {
+      if (Lower(name) == wanted) return choice.number;
+    }
   }
   int64_t number = 0;
   if (!ParseInteger(wanted, &number)) return 0;
@@ -231,11 +299,15 @@ std::vector<std::string> NearestChoiceNames(SettingKind kind, const std::string&
   };
   std::vector<Scored> scored;
   for (const NamedChoice& choice : NamedChoices(kind)) {
-    const std::string name = Lower(choice.name);
-    // A name that holds the text, or is held by it, comes before the rest.
-    const bool contains = !wanted.empty() && (name.find(wanted) != std::string::npos ||
-                                              wanted.find(name) != std::string::npos);
-    scored.push_back(Scored{(contains ? 0 : 1000) + EditDistance(wanted, name), choice.name});
+    std::vector<std::string> names = {choice.name};
+    names.insert(names.end(), choice.recordedNames.begin(), choice.recordedNames.end());
+    for (const std::string& original : names) {
+      const std::string name = Lower(original);
+      // A name that holds the text, or is held by it, comes before the rest.
+      const bool contains = !wanted.empty() && (name.find(wanted) != std::string::npos ||
+                                                wanted.find(name) != std::string::npos);
+      scored.push_back(Scored{(contains ? 0 : 1000) + EditDistance(wanted, name), original});
+    }
   }
   std::stable_sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) { return a.score < b.score; });
   std::vector<std::string> names;

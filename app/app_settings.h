@@ -36,14 +36,18 @@ struct SettingValue {
 bool ParseSettingValue(const SettingOption& option, const std::string& text, SettingValue* value, std::string* error);
 void ApplySetting(const SettingValue& value, ParameterBlock* block);
 
-// The named choices of a kind (Input, Output, Glue, Grid): number and name.
+// The named choices of a kind (Input, Output, Glue, Grid): number and name,
+// and the other names under which recorded actions show the choice (the
+// scripting terminology's, where they differ from the name).
 struct NamedChoice {
   int32_t number;
   std::string name;
+  std::vector<std::string> recordedNames;
 };
 std::vector<NamedChoice> NamedChoices(SettingKind kind);
 
-// A choice by name (case-insensitive) or by number; 0 when neither is known.
+// A choice by name or recorded name (case-insensitive; a name before a
+// recorded name) or by number; 0 when none is known.
 int32_t LookUpChoice(SettingKind kind, const std::string& text);
 // Up to `count` names of the kind nearest to the text, nearest first.
 std::vector<std::string> NearestChoiceNames(SettingKind kind, const std::string& text, size_t count);

@@ -88,7 +88,8 @@ void PrintHelp() {
       "  -h, --help               show this help and exit\n"
       "\n"
       "Projections and glue modes are given by name (case does not matter; quote\n"
-      "names with spaces) or by number; 'orbalix list inputs|outputs|glue' lists them.\n"
+      "names with spaces), by the name recorded actions show, or by number;\n"
+      "'orbalix list inputs|outputs|glue' lists them.\n"
       "A progress bar is drawn when stderr is a terminal; Ctrl-C stops the run and\n"
       "leaves OUT unwritten.\n"
       "\n"
@@ -108,7 +109,15 @@ int ListCommand(const std::vector<std::string>& args) {
   } else {
     return UsageError("list takes one of: inputs, outputs, glue (not '" + args[0] + "')");
   }
-  for (const NamedChoice& choice : NamedChoices(kind)) std::printf("%5d  %s\n", int(choice.number), choice.name.c_str());
+  for (const NamedChoice& choice : NamedChoices(kind)) {
+    std::string line = choice.name;
+    // The names recorded actions show, where they differ.
+    for (size_t i = 0; i < choice.recordedNames.size(); ++i) {
+      line += (i == 0 ? "  (recorded as \"" : ", \"") + choice.recordedNames[i] + "\"";
+    }
+    if (!choice.recordedNames.empty()) line += ")";
+    std::printf("%5d  %s\n", int(choice.number), line.c_str());
+  }
   return 0;
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "geometry/plane_geometry.h"
-#include "nets/nets_services_stub.h"
+#include "nets/poly_mesh.h"
 #include "projection/mapping_context.h"
 
 namespace {
@@ -59,8 +59,8 @@ void FindFaceHitByRay(const Vec3* direction, const PolyMesh* mesh, uint8_t* miss
   for (int32_t k = 0; k < count; ++k) {
     const int32_t position = cursor + k;
     const int32_t f = list->entries[position];
-    if (f < 0 || f >= mesh->triangleCount) continue;
-    const Vec3* corners = mesh->triangles[f].corners;
+    if (f < 0 || f >= mesh->renderTriangleCount) continue;
+    const Vec3* corners = mesh->renderTriangles[f].corners;
     list->found = InSphericalTriangle(&corners[0], &corners[1], &corners[2], direction) ? 1 : 0;
     if (list->found == 0) continue;
     *miss = 0;

@@ -4,7 +4,7 @@
 #include "host/host_suites.h"
 #include "host/rect_path.h"
 #include "render/render_run.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 namespace {
 

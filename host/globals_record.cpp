@@ -2,7 +2,7 @@
 
 #include "host/host_memory.h"
 #include "render/render_run.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 const BufferProcs* RunBufferProcs(const GlobalsRecord* globals) {
   return globals->filterRecord ? globals->filterRecord->bufferProcs : nullptr;

@@ -10,7 +10,7 @@
 #include "host/plugin_main.h"
 #include "render/render_run.h"
 #include "settings/settings_services_stub.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 namespace {
 

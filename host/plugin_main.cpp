@@ -7,7 +7,7 @@
 #include "host/host_suites.h"
 #include "host/phase_handlers.h"
 #include "settings/settings_services_stub.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 extern "C" void PluginMain(int16_t selector, FilterRecord* filterRecord, intptr_t* data, int16_t* result) {
   DispatchSelector(selector, filterRecord, data, result);

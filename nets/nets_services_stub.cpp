@@ -14,61 +14,6 @@
 #include "projection/output_pixel.h"
 #include "projection/output_shapes.h"
 
-void ResetPolyMesh(PolyMesh* mesh) {
-  if (mesh == nullptr) return;
-  for (void*& table : mesh->tables) table = nullptr;
-  mesh->regionTable = nullptr;
-  mesh->faceCount = 0;
-  mesh->triangleCount = 0;
-  mesh->renderPointCount = 0;
-  mesh->faceCentreCount = 0;
-  std::memset(mesh->tableState, 0, sizeof mesh->tableState);
-  mesh->chosenFace = -1;
-  mesh->skipId = -1;
-}
-
-void FreeMeshTables(PolyMesh* mesh, const BufferProcs* bufferProcs) {
-  (void)bufferProcs;
-  if (mesh == nullptr) return;
-  // The stand-in builder owns no tables.
-  std::memset(mesh->tableState, 0, sizeof mesh->tableState);
-}
-
-void FitNetToOutput(PolyMesh* mesh, float aspect, float tabScale) {
-  if (mesh == nullptr) return;
-  mesh->layoutMinX = 0;
-  mesh->layoutMaxX = 1;
-  mesh->layoutMinY = 0;
-  mesh->layoutMaxY = aspect;
-  mesh->layoutCentreX = 0.5f;
-  mesh->layoutCentreY = aspect / 2;
-  mesh->tabScale = tabScale;
-  mesh->layoutScale = 1.0f;
-  mesh->scaleX = 1.0f;
-  mesh->scaleY = 1.0f;
-  mesh->renderPointCount = 0;
-  mesh->triangleCount = 0;
-  mesh->squareLayout = 0;
-  mesh->errorCode = 0;
-}
-
-void SetMeshBounds(PolyMesh* mesh, float xmin, float ymin, float xmax, float ymax) {
-  if (mesh == nullptr) return;
-  const float aspect = mesh->layoutMaxY - mesh->layoutMinY;
-  const float byWidth = 1 / (xmax - xmin);
-  const float byHeight = aspect / (ymax - ymin);
-  const float scale = byWidth < byHeight ? byWidth : byHeight;
-  const float cx = (xmin + xmax) / 2;
-  const float cy = (ymin + ymax) / 2;
-  mesh->renderPoints[0] = MeshPoint{(xmin - cx) * scale + mesh->layoutCentreX,
-                                    (ymin - cy) * scale + mesh->layoutCentreY, 1};
-  mesh->renderPoints[1] = MeshPoint{(xmax - cx) * scale + mesh->layoutCentreX,
-                                    (ymax - cy) * scale + mesh->layoutCentreY, 1};
-  mesh->renderPointCount = 2;
-  mesh->tabScale = 0;
-  mesh->layoutScale = scale;
-}
-
 void NetDescriptorForOutput(int32_t output, NetDescriptor* descriptor) {
   *descriptor = NetDescriptor{-1, 0, 0, 0.0f, 0};
   OutputShape shape;
@@ -90,6 +35,27 @@ bool IsSphericonOutput(int32_t output) {
   return descriptor.netNumber >= 102 && descriptor.netNumber <= 149;
 }
 
+bool IsNetOfSolid(int32_t output) {
+  switch (output) {
+    case 21: case 41: case 42: case 64: case 86: case 97: case 98:
+    case 100: case 101: case 102: case 103: case 104: case 105: case 106: case 107:
+    case 113: case 114: case 115: case 116: case 117:
+    case 122: case 123: case 124: case 125: case 126: case 127: case 128: case 129:
+    case 137: case 144: case 150: case 167:
+      return false;  // flat layouts
+    default:
+      break;
+  }
+  if (OutputShapeHasNet(output)) return false;
+  return IsNetOutput(output);
+}
+
+bool IsCurveNetOutput(int32_t output) {
+  NetDescriptor descriptor;
+  NetDescriptorForOutput(output, &descriptor);
+  return descriptor.netNumber >= 151 && descriptor.netNumber <= 161;
+}
+
 void BuildNetForOutput(int32_t output, PolyMesh* mesh, float aspect, float tabScale, int32_t intParam,
                        float floatParam, int32_t mode, uint8_t flag, const BufferProcs* bufferProcs,
                        uint8_t notPreview) {
@@ -103,7 +69,7 @@ void BuildNetForOutput(int32_t output, PolyMesh* mesh, float aspect, float tabSc
     floatParam = descriptor.floatParam;
   }
   if (mesh == nullptr) return;
-  mesh->directionOffset[0] = mesh->directionOffset[1] = mesh->directionOffset[2] = 0;
+  mesh->viewCentre = Vec3{0, 0, 0};
   FitNetToOutput(mesh, aspect, tabScale);
   BuildNet(mesh, descriptor.netNumber, mode, intParam, floatParam, flag, bufferProcs, notPreview);
 }
@@ -120,15 +86,15 @@ void BuildNet(PolyMesh* mesh, int32_t netNumber, int32_t mode, int32_t intParam,
   mesh->netNumber = netNumber;
   // No catalogue yet: the net has no faces.
   mesh->faceCount = 0;
-  mesh->triangleCount = 0;
+  mesh->renderTriangleCount = 0;
 }
 
 bool NetTriangleBarycentric(int32_t triangle, float x, float y, float* b0, float* b1, float* b2,
                             const PolyMesh* mesh) {
-  const RenderTriangle& t = mesh->triangles[triangle];
-  const MeshPoint& p0 = mesh->renderPoints[t.points[0]];
-  const MeshPoint& p1 = mesh->renderPoints[t.points[1]];
-  const MeshPoint& p2 = mesh->renderPoints[t.points[2]];
+  const RenderTriangle& t = mesh->renderTriangles[triangle];
+  const RenderPoint& p0 = mesh->renderPoints[t.points[0]];
+  const RenderPoint& p1 = mesh->renderPoints[t.points[1]];
+  const RenderPoint& p2 = mesh->renderPoints[t.points[2]];
   *b0 = ((p1.x - x) * (p2.y - y) - (p2.x - x) * (p1.y - y)) * t.inverseDoubleArea;
   if (*b0 < -1e-6f) return false;
   *b1 = ((p2.x - x) * (p0.y - y) - (p0.x - x) * (p2.y - y)) * t.inverseDoubleArea;
@@ -139,16 +105,7 @@ bool NetTriangleBarycentric(int32_t triangle, float x, float y, float* b0, float
 
 bool TriangleIdDiffers(const PolyMesh* mesh, int32_t triangle, int32_t id) {
   if (id == -1) return false;
-  return mesh->triangles[triangle].secondId != id;
-}
-
-int32_t FaceRegion(int32_t face, const PolyMesh* mesh) {
-  if (mesh == nullptr) return 0;
-  if (face < 0) return -1;
-  if (face > mesh->faceCount - 1) face = mesh->faceCount - 1;
-  if (face < 0) return -1;
-  if (mesh->regionTable != nullptr) return mesh->regionTable[face];
-  return face;
+  return mesh->renderTriangles[triangle].id != id;
 }
 
 void QuadFaceMap(int32_t triangle, float u, float v, Vec3f* d, const PolyMesh* mesh) {
@@ -160,7 +117,7 @@ void QuadFaceMap(int32_t triangle, float u, float v, Vec3f* d, const PolyMesh* m
 }
 
 void InterpolateFaceCornersF(int32_t triangle, float b0, float b1, float b2, Vec3f* d, const PolyMesh* mesh) {
-  const RenderTriangle& t = mesh->triangles[triangle];
+  const RenderTriangle& t = mesh->renderTriangles[triangle];
   const double w[3] = {b0, b1, b2};
   double r[3] = {0, 0, 0};
   for (int i = 0; i < 3; ++i) {
@@ -172,10 +129,10 @@ void InterpolateFaceCornersF(int32_t triangle, float b0, float b1, float b2, Vec
 }
 
 void InterpolateTrianglePoint(int32_t triangle, float b0, float b1, float b2, double out[3], const PolyMesh* mesh) {
-  const RenderTriangle& t = mesh->triangles[triangle];
-  const MeshPoint& p0 = mesh->renderPoints[t.points[0]];
-  const MeshPoint& p1 = mesh->renderPoints[t.points[1]];
-  const MeshPoint& p2 = mesh->renderPoints[t.points[2]];
+  const RenderTriangle& t = mesh->renderTriangles[triangle];
+  const RenderPoint& p0 = mesh->renderPoints[t.points[0]];
+  const RenderPoint& p1 = mesh->renderPoints[t.points[1]];
+  const RenderPoint& p2 = mesh->renderPoints[t.points[2]];
   out[0] = double(b0) * p0.x + double(b1) * p1.x + double(b2) * p2.x;
   out[1] = double(b0) * p0.y + double(b1) * p1.y + double(b2) * p2.y;
   out[2] = 0;
@@ -214,10 +171,10 @@ bool TriangleLeftOut(const PolyMesh* mesh, int32_t t, float rowY, int32_t skipId
                      float xRight, uint8_t clip) {
   if (TriangleIdDiffers(mesh, t, skipId)) return true;
   if (!clip) return false;
-  const RenderTriangle& tri = mesh->triangles[t];
+  const RenderTriangle& tri = mesh->renderTriangles[t];
   bool above = true, below = true, left = true, right = true;
   for (int32_t corner = 0; corner < 3; ++corner) {
-    const MeshPoint& p = mesh->renderPoints[tri.points[corner]];
+    const RenderPoint& p = mesh->renderPoints[tri.points[corner]];
     above = above && p.y + margin < rowY;
     below = below && p.y - margin > rowY;
     left = left && p.x + margin < xLeft;
@@ -228,7 +185,7 @@ bool TriangleLeftOut(const PolyMesh* mesh, int32_t t, float rowY, int32_t skipId
 
 void TakeInX(const PolyMesh* mesh, int32_t t, NetFaceList* list) {
   for (int32_t corner = 0; corner < 3; ++corner) {
-    const float x = mesh->renderPoints[mesh->triangles[t].points[corner]].x;
+    const float x = mesh->renderPoints[mesh->renderTriangles[t].points[corner]].x;
     if (x < list->minX) list->minX = x;
     if (x > list->maxX) list->maxX = x;
   }
@@ -243,10 +200,10 @@ void BuildRowFaceList(PolyMesh* mesh, float rowY, int32_t skipId, float margin, 
   list->minX = 100;
   list->maxX = -100;
   list->faceCount = 0;
-  const int32_t triangles = mesh != nullptr ? mesh->triangleCount : 0;
+  const int32_t triangles = mesh != nullptr ? mesh->renderTriangleCount : 0;
   for (int32_t t = 0; t < triangles; ++t) {
     list->slots[t] = -1;
-    if (mesh->triangles[t].tab || TriangleLeftOut(mesh, t, rowY, skipId, margin, xLeft, xRight, clip)) continue;
+    if (mesh->renderTriangles[t].extraTriangle || TriangleLeftOut(mesh, t, rowY, skipId, margin, xLeft, xRight, clip)) continue;
     list->entries[list->faceCount++] = t;
     list->slots[t] = list->faceCount;
     TakeInX(mesh, t, list);
@@ -256,7 +213,7 @@ void BuildRowFaceList(PolyMesh* mesh, float rowY, int32_t skipId, float margin, 
   list->tabOffset = 2 * n;
   list->tabCount = 0;
   for (int32_t t = 0; t < triangles; ++t) {
-    if (!mesh->triangles[t].tab || TriangleLeftOut(mesh, t, rowY, skipId, margin, xLeft, xRight, clip)) continue;
+    if (!mesh->renderTriangles[t].extraTriangle || TriangleLeftOut(mesh, t, rowY, skipId, margin, xLeft, xRight, clip)) continue;
     list->entries[list->tabOffset + list->tabCount++] = t;
     list->slots[t] = n;
     TakeInX(mesh, t, list);
@@ -308,7 +265,7 @@ void MapNetPoint(Vec3f* d, PolyMesh* mesh, GlobalsRecord* globals, float x, floa
       *d = Vec3f{1, 1, 0};
       *outside = 1;
       list->onTab = 1;
-      list->tabFace = mesh->triangles[t].face;
+      list->tabFace = mesh->renderTriangles[t].netFace;
       list->tabCursor = Wrapped(list->tabCursor + k, list->tabCount);
       break;
     }
@@ -318,7 +275,7 @@ void MapNetPoint(Vec3f* d, PolyMesh* mesh, GlobalsRecord* globals, float x, floa
     MapSpherePower(&v, mesh->spherePower, outside, 0);
     *d = Vec3f{float(v.x), float(v.y), float(v.z)};
   }
-  if (hit >= 0 && mesh->triangles[hit].hidden) {
+  if (hit >= 0 && mesh->renderTriangles[hit].skip) {
     *outside = 1;
     list->found = 0;
     list->tabFace = -1;
@@ -333,12 +290,12 @@ void MapNetFace(PolyMesh* mesh, float b0, float b1, float b2, int32_t triangle, 
   list->hitPoint[0] = 1;
   list->hitPoint[1] = 0;
   list->hitPoint[2] = 0;
-  if (mesh == nullptr || triangle < 0 || triangle >= mesh->triangleCount) return;
-  if (mesh->layoutStyle == 1) {
+  if (mesh == nullptr || triangle < 0 || triangle >= mesh->renderTriangleCount) return;
+  if (mesh->regionFromTriangle == 1) {
     list->region = 0;  // the per-face maps come with the net catalogue
     return;
   }
-  if (!mesh->triangles[triangle].quad) {
+  if (!mesh->renderTriangles[triangle].hasOpposite) {
     InterpolateFaceCornersF(triangle, b0, b1, b2, d, mesh);
   } else {
     QuadFaceMap(triangle, u, v, d, mesh);
@@ -348,9 +305,9 @@ void MapNetFace(PolyMesh* mesh, float b0, float b1, float b2, int32_t triangle, 
   list->hitPoint[2] = d->z;
   if (mesh->normalise == 1) {
     if (list->halfAngleOrder == 3) {
-      d->x = float(d->x - mesh->directionOffset[0]);
-      d->y = float(d->y - mesh->directionOffset[1]);
-      d->z = float(d->z - mesh->directionOffset[2]);
+      d->x = float(d->x - mesh->viewCentre.x);
+      d->y = float(d->y - mesh->viewCentre.y);
+      d->z = float(d->z - mesh->viewCentre.z);
     }
     NormalizeVec3fDouble(d);
   } else {

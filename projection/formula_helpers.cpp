@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "geometry/vector.h"
-#include "nets/nets_services_stub.h"
+#include "nets/poly_mesh.h"
 #include "projection/mapping_context.h"
 
 const float kRobinsonPlen[20] = {1.0000f, 0.9986f, 0.9954f, 0.9900f, 0.9822f, 0.9730f, 0.9600f,

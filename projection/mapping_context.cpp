@@ -166,16 +166,16 @@ void PrepareMappingContextFrom(const MappingContextSources* sources, MappingCont
   const uint8_t notPreview = settings->runMode != RunModePreview ? 1 : 0;
   PolyMesh* mesh = context->outputMesh;
   if (context->isNet) {
-    if (mesh->chosenFace == -1) {
+    if (mesh->selectedFace == -1) {
       BuildNetForOutput(netOutput, mesh, context->outputAspect, tabScale, 0, 0.0f, 1, 0, sources->bufferProcs,
                         notPreview);
     } else {
-      mesh->chosenFace = std::min(std::max(mesh->chosenFace, 0), kMaxChosenFace);
+      mesh->selectedFace = std::min(std::max(mesh->selectedFace, 0), kMaxChosenFace);
       if (sources->chosenFaceValues != nullptr) {
-        for (int32_t i = 0; i < 3; ++i) mesh->chosenFaceValues[i] = sources->chosenFaceValues[3 * mesh->chosenFace + i];
+        for (int32_t i = 0; i < 3; ++i) mesh->selectedFaceValues[i] = sources->chosenFaceValues[3 * mesh->selectedFace + i];
       }
-      mesh->chosenFaceShared = sources->chosenFaceShared;
-      BuildNetForOutput(netOutput, mesh, context->outputAspect, tabScale, 2, mesh->chosenFaceValues[2], 3, 0,
+      mesh->selectedFaceShared = sources->chosenFaceShared;
+      BuildNetForOutput(netOutput, mesh, context->outputAspect, tabScale, 2, mesh->selectedFaceValues[2], 3, 0,
                         sources->bufferProcs, notPreview);
     }
   }
@@ -219,7 +219,7 @@ void PrepareMappingContextFrom(const MappingContextSources* sources, MappingCont
   context->fov = settings->fov;
   context->keepRegions = uint8_t(settings->edges);
   context->dotOverlay = uint8_t(settings->indicatrix);
-  context->faceCentreOverlay = mesh != nullptr && mesh->faceCentreCount > 0 ? 1 : 0;
+  context->faceCentreOverlay = mesh != nullptr && mesh->foldStepCount > 0 ? 1 : 0;
   if (context->dotOverlay) BuildDotList(context);
 
   GetOutputShape(output, &context->outputShape);

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "geometry/rotation.h"
-#include "nets/nets_services_stub.h"
+#include "nets/poly_mesh.h"
 #include "projection/lookup_grid.h"
 #include "projection/mapping_context.h"
 #include "projection/output_families.h"

@@ -24,20 +24,22 @@ constexpr float kNoFaceCentre = 99999.0f;
 // later rule overwriting an earlier one.
 int32_t NetFaceStatus(const PolyMesh* mesh, int32_t face, const NetFaceList* list) {
   int32_t status = face;
-  if (mesh->layoutStyle == 1) status = list->region;
-  if (mesh->markRegions) status = mesh->faces[face].markId;
-  if (mesh->pieceRegions) {
-    const int32_t piece = mesh->faces[face].pieceIndex;
-    if (piece >= 0 && piece < mesh->faceCount) status = int32_t(mesh->faces[piece].groupId) + 1;
+  if (mesh->regionFromTriangle == 1) status = list->region;
+  // A corner triangle has no face to read the face rules from.
+  const bool hasFace = face >= 0 && face < mesh->faceCount && face < kMaxMeshFaces;
+  if (mesh->regionFromNetGroup && hasFace) status = mesh->faces[face].netGroup;
+  if (mesh->regionFromGroup && hasFace) {
+    const int32_t piece = mesh->faces[face].piece;
+    if (piece >= 0 && piece < mesh->faceCount) status = int32_t(mesh->faces[piece].group) + 1;
   }
-  if (mesh->tableRegions) status = FaceRegion(face, mesh);
+  if (mesh->regionFromTable) status = FaceRegion(face, mesh);
   return status;
 }
 
 void MapBrickPreviewPoint(float nx, float ny, MappingContext* context, PixelMapping* out) {
   const PolyMesh* mesh = context->outputMesh;
   const float s = mesh->layoutScale;
-  const float x = 2 * s * (nx - mesh->layoutCentreX);
+  const float x = 2 * s * (nx - mesh->centreX);
   const float y = 2 * s * (ny - 0.5f) * context->outputAspect;
   const int32_t quadrant = (x > 0 ? 1 : 0) + (y > 0 ? 2 : 0);
   const float a = x > 0 ? x : x + 1;
@@ -82,7 +84,7 @@ void MapViewsGridPoint(float planeX, float planeY, const MappingContext* context
     *outside = 1;
     return;
   }
-  const Vec3& face = mesh->faces[k].direction;
+  const Vec3& face = mesh->faces[k].centre;
   const Vec3f forward{0, 0, 1};
   const Vec3f target{float(face.x), float(face.y), float(face.z)};
   Matrix4f view{};
@@ -171,19 +173,20 @@ void FindNearestDotFromCursor(const MappingContext* context, const Vec3f* dir, P
 
 void FindNearestFaceCentre(MappingContext* context, const Vec3* point, PixelMapping* out) {
   const PolyMesh* mesh = context->outputMesh;
-  if (mesh == nullptr || mesh->faceCentreCount <= 0) return;
+  if (mesh == nullptr || mesh->foldStepCount <= 0) return;
   out->faceCentreDist = kNoFaceCentre;
   out->faceCentreInside = 1;
   if (out->face < 0 || out->face >= mesh->faceCount) return;
-  const int32_t mark = mesh->faces[out->face].markId;
+  const int32_t mark = mesh->faces[out->face].netGroup;
   double best = kNoFaceCentre;
-  const FaceCentreRecord* winner = nullptr;
-  for (int32_t i = 0; i < mesh->faceCentreCount; ++i) {
-    const FaceCentreRecord& centre = mesh->faceCentres[i];
+  const FoldStep* winner = nullptr;
+  const int32_t count = mesh->foldStepCount < kMaxFoldSteps ? mesh->foldStepCount : kMaxFoldSteps;
+  for (int32_t i = 0; i < count; ++i) {
+    const FoldStep& centre = mesh->foldSteps[i];
     if (centre.markId != mark) continue;
-    const double dx = point->x - centre.centre.x;
-    const double dy = point->y - centre.centre.y;
-    const double dz = point->z - centre.centre.z;
+    const double dx = point->x - centre.direction.x;
+    const double dy = point->y - centre.direction.y;
+    const double dz = point->z - centre.direction.z;
     const double distance = dx * dx + dy * dy + dz * dz;
     if (distance < best) {
       best = distance;
@@ -251,9 +254,9 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
   int32_t face = -1;
   const bool hit = outputFaces->found != 0;
   const int32_t triangle = outputFaces->hitTriangle;
-  const bool netHit = context->isNet && hit && mesh != nullptr && triangle >= 0 && triangle < mesh->triangleCount;
+  const bool netHit = context->isNet && hit && mesh != nullptr && triangle >= 0 && triangle < mesh->renderTriangleCount;
   if (netHit) {
-    face = mesh->triangles[triangle].face;
+    face = mesh->renderTriangles[triangle].netFace;
     out->status = NetFaceStatus(mesh, face, outputFaces);
   }
   if (context->faceColouring && hit) {
@@ -312,7 +315,7 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
 void WarmLookupGridsFor(MappingContext* context, NetFaceList* outputFaces) {
   PolyMesh* mesh = context->outputMesh;
   GlobalsRecord* globals = mesh != nullptr ? mesh->owner : nullptr;
-  if (context->isNet && mesh != nullptr && mesh->triangleCount > 0) {
+  if (context->isNet && mesh != nullptr && mesh->renderTriangleCount > 0) {
     Vec3f d{0, 0, 1};
     uint8_t outside = 0;
     MapNetFace(mesh, 0.3f, 0.3f, 0.4f, 0, 0, 0, globals, &d, &outside, outputFaces);

@@ -78,8 +78,8 @@ void PrepareRowFaceListsForBands(MappingContext* context, int32_t row, int32_t z
         float wrappedX;
         WrapTilePosition(OutputFaces(band)->tileScale, mesh, 0, rowY, &wrappedX, &bandRowY, OutputFaces(band));
       }
-      const uint8_t clip = context->outputProjection == 355 ? 0 : mesh->clip;
-      BuildRowFaceList(mesh, bandRowY, mesh->skipId, margin, OutputFaces(band), xLeft, xRight, clip);
+      const uint8_t clip = context->outputProjection == 355 ? 0 : mesh->plainLayout;
+      BuildRowFaceList(mesh, bandRowY, mesh->selectedFaceCopy, margin, OutputFaces(band), xLeft, xRight, clip);
     }
     if (soccer) BuildRowFaceList(context->inputMesh, 0, -1, margin, InputFaces(band), xLeft, xRight, 0);
   }

@@ -1,7 +1,7 @@
 // The dispatch of the output inverses by output number.
 #include "projection/output_projections.h"
 
-#include "nets/nets_services_stub.h"
+#include "nets/poly_mesh.h"
 #include "projection/mapping_context.h"
 #include "projection/output_families.h"
 
@@ -21,7 +21,7 @@ void PlaneToSphereForOutput(float nx, float ny, MappingContext* context, PixelMa
                             Vec3f* d, uint8_t* outside, int32_t* region) {
   const PolyMesh* mesh = context->outputMesh;
   const float s = mesh->layoutScale;
-  const OutputPoint p{nx, ny, (nx - mesh->layoutCentreX) * s, (ny - 0.5f) * s * context->outputAspect, s};
+  const OutputPoint p{nx, ny, (nx - mesh->centreX) * s, (ny - 0.5f) * s * context->outputAspect, s};
   const OutputResult r{d, outside, region, out, faceList};
   const int32_t output = context->outputProjection;
   switch (output) {

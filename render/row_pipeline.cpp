@@ -9,6 +9,7 @@
 
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
+#include "nets/poly_mesh.h"
 #include "render/pixel_renderer.h"
 #include "render/render_band.h"
 #include "render/source_acquisition.h"
@@ -102,9 +103,8 @@ void BuildShare(GlobalsRecord* globals, RenderShare* share) {
   s.grid2 = block->grid2;
   s.grid = block->grid2 != 1;
   s.marks = context.dotOverlay != 0 || context.faceCentreOverlay != 0;
-  // Face-centre marks need a mesh with fold steps; the mesh record holds no
-  // fold-step count until the nets are built.
-  s.faceCentres = false;
+  // Face-centre marks need a mesh with fold steps.
+  s.faceCentres = context.outputMesh != nullptr && context.outputMesh->foldStepCount >= 1;
   s.edges = context.keepRegions != 0;
   s.customNet = context.outputProjection == kCustomNetOutput;
   s.flatten = context.keepAlpha == 0;

@@ -7,7 +7,7 @@
 #include "image/image_record.h"
 #include "image/level_building.h"
 #include "render/band_scheduler.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
 
 namespace {
 

@@ -1,5 +1,12 @@
 #include "settings/thumbnail.h"
 
+#include "image/filter_tables.h"
+#include "image/image_copy.h"
+#include "image/image_record.h"
+#include "image/level_building.h"
+#include "image/pixel_access.h"
+
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -11,26 +18,62 @@ PixelRaster ThumbnailRaster(SettingsThumbnail* thumbnail) {
   return {kThumbnailSide, kThumbnailSide, 4, thumbnail->rgba};
 }
 
-// Nearest-pixel scaling between two rasters; an exact copy at equal sizes.
-// TODO(settings): use the image module's filtered CopyImageScaled once the
-// thumbnail is an image record.
-void ScaleRaster(const PixelRaster* from, PixelRaster* to) {
-  for (int32_t y = 0; y < to->height; ++y) {
-    int32_t sy = int32_t(int64_t(y) * from->height / to->height);
-    for (int32_t x = 0; x < to->width; ++x) {
-      int32_t sx = int32_t(int64_t(x) * from->width / to->width);
-      const uint8_t* s = from->pixels + (size_t(sy) * size_t(from->width) + size_t(sx)) * size_t(from->channels);
-      uint8_t* d = to->pixels + (size_t(y) * size_t(to->width) + size_t(x)) * size_t(to->channels);
-      if (to->channels == 4) {
-        d[0] = s[0];
-        d[1] = from->channels == 4 ? s[1] : s[0];
-        d[2] = from->channels == 4 ? s[2] : s[0];
-        d[3] = from->channels == 4 ? s[3] : 255;
+// The Lanczos tables of the thumbnail's image records, built once.
+const FilterTables* ThumbnailFilterTables() {
+  static const FilterTables* tables = [] {
+    static FilterTables built;
+    BuildLanczosFilterTable(&built);
+    return &built;
+  }();
+  return tables;
+}
+
+// An 8-bit RGBA image record holding a raster (grey rasters as grey RGB).
+bool RasterToImage(const PixelRaster* raster, ImageRecord* image) {
+  InitImageRecord(image, nullptr, ThumbnailFilterTables());
+  if (!CreateImage(image, raster->width, raster->height, PixelRgba8, FetchClamp)) return false;
+  for (int32_t y = 0; y < raster->height; ++y) {
+    for (int32_t x = 0; x < raster->width; ++x) {
+      const uint8_t* s = raster->pixels + (size_t(y) * size_t(raster->width) + size_t(x)) * size_t(raster->channels);
+      if (raster->channels == 4) {
+        PutPixelRgba8(x, y, image, 0, s[0], s[1], s[2], s[3]);
       } else {
-        d[0] = from->channels == 4 ? uint8_t((77 * s[0] + 150 * s[1] + 28 * s[2]) >> 8) : s[0];
+        PutPixelRgba8(x, y, image, 0, s[0], s[0], s[0], 255);
       }
     }
   }
+  BuildAllLevels(image);
+  return true;
+}
+
+// A filtered scaled copy of one raster into another (CopyImageScaled of the
+// image module); an exact copy at equal sizes. Grey targets take the
+// luminance.
+void ScaleRaster(const PixelRaster* from, PixelRaster* to) {
+  ImageRecord source;
+  ImageRecord target;
+  const bool made = RasterToImage(from, &source);
+  InitImageRecord(&target, nullptr, ThumbnailFilterTables());
+  if (made && CreateImage(&target, to->width, to->height, PixelRgba8, FetchClamp)) {
+    CopyImageScaled(&source, &target);
+    for (int32_t y = 0; y < to->height; ++y) {
+      for (int32_t x = 0; x < to->width; ++x) {
+        uint32_t r = 0, g = 0, b = 0, a = 0;
+        GetPixelRgba(x, y, &target, 0, &r, &g, &b, &a);
+        uint8_t* d = to->pixels + (size_t(y) * size_t(to->width) + size_t(x)) * size_t(to->channels);
+        if (to->channels == 4) {
+          d[0] = uint8_t(r);
+          d[1] = uint8_t(g);
+          d[2] = uint8_t(b);
+          d[3] = uint8_t(a);
+        } else {
+          d[0] = uint8_t((77 * r + 150 * g + 28 * b) >> 8);
+        }
+      }
+    }
+  }
+  FreeImageRecord(&target);
+  if (made) FreeImageRecord(&source);
 }
 
 bool RasterHasPixels(const PixelRaster* image) {
@@ -142,7 +185,10 @@ int16_t ReadSettingsThumbnail(SettingsThumbnail* thumbnail, FileHandle handle, u
   if (count > 0 && (status = ReadBlock(handle, &moved, block.data())) != kFileOk) return status;
   std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4, 0);
   PixelRaster picture = {width, height, 4, pixels.data()};
-  if (DecodeJpegBlock(&picture, block.data(), count) != kJpegOk) return kThumbnailCorrupt;
+  // A stream that does not decode into its picture (damaged, or wider than
+  // the block says) costs only the picture: the block has been read through
+  // and the settings after it are read as usual.
+  if (DecodeJpegBlock(&picture, block.data(), count) != kJpegOk) return kFileOk;
   CopyImageToThumbnail(thumbnail, &picture);
   *hasPicture = 1;
   return kFileOk;
@@ -156,10 +202,16 @@ int16_t ReadLegacyThumbnail(SettingsThumbnail* thumbnail, FileHandle handle, uin
   if (status != kFileOk || flag == 0) return status;
   if ((status = ReadInt32BE(&side, handle)) != kFileOk) return status;
   if ((status = ReadInt32BE(&count, handle)) != kFileOk) return status;
-  // The pixels follow at the side given; a side the picture cannot hold
-  // leaves no way to find the end of the block.
-  if (side < 0 || side > kThumbnailSide) return kThumbnailCorrupt;
-  if (thumbnail != nullptr) thumbnail->pictureWidth = thumbnail->pictureHeight = side;
+  // The pixels follow at the side given. A side above 128 is more than the
+  // picture holds: its pixels are passed over and only the picture is lost.
+  const int32_t clamped = Clamp(side, 0, kThumbnailSide);
+  if (thumbnail != nullptr) thumbnail->pictureWidth = thumbnail->pictureHeight = clamped;
+  if (side > kThumbnailSide) {
+    const int64_t written = int64_t(side) * side * 3;
+    if (written > INT32_MAX) return kThumbnailCorrupt;  // no file holds such a block
+    return SkipBytes(int32_t(written), handle);
+  }
+  side = clamped;
   int32_t bytes = side * side * 3;
   if (thumbnail == nullptr || !thumbnail->exists || side == 0) return SkipBytes(bytes, handle);
   std::vector<uint8_t> triples(static_cast<size_t>(bytes));

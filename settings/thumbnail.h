@@ -14,8 +14,8 @@ constexpr int32_t kThumbnailBlockBytes = 49152;
 constexpr int32_t kThumbnailQuality = 80;
 
 // Results of the block readers beyond the file primitives' codes: the block
-// cannot be a thumbnail block (negative sizes or flag, a stream that does
-// not decode into its picture).
+// cannot be a thumbnail block (negative sizes or flag, a legacy side whose
+// pixels no file could hold), so the bytes after it cannot be found.
 constexpr int16_t kThumbnailCorrupt = 97;
 
 // The thumbnail picture (8-bit red, green, blue, alpha bytes) with the size
@@ -54,7 +54,10 @@ int16_t WriteNoThumbnail(FileHandle handle);
 
 // Reads a thumbnail block into `thumbnail` (which may be null: the block is
 // then read through). Answers 0, a read failure (-19, the file ended) or
-// kThumbnailCorrupt; *hasPicture is 1 when a picture was decoded.
+// kThumbnailCorrupt; *hasPicture is 1 when a picture was decoded. A stream
+// that does not decode into its picture is passed over (answer 0, no
+// picture, the thumbnail as it was): the file's settings do not depend on it.
 int16_t ReadSettingsThumbnail(SettingsThumbnail* thumbnail, FileHandle handle, uint8_t* hasPicture);
-// The legacy block of raw pixels, with the same answers.
+// The legacy block of raw pixels, with the same answers. A side above 128
+// is stored as 128 and its pixels are passed over without a picture.
 int16_t ReadLegacyThumbnail(SettingsThumbnail* thumbnail, FileHandle handle, uint8_t* hasPicture);

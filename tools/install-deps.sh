@@ -6,7 +6,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libjpeg62-turbo-dev libtiff-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
-  proj-bin libjpeg-turbo-progs xplanet-images
+  proj-bin libjpeg-turbo-progs xplanet-images imagemagick locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -17,4 +17,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# The dialog's number tests also run under a locale with a decimal comma.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
 fi

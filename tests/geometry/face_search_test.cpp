@@ -19,12 +19,12 @@ class FaceSearch : public ::testing::Test {
   void SetUp() override {
     mesh_ = std::make_unique<PolyMesh>();
     list_ = std::make_unique<NetFaceList>();
-    mesh_->triangleCount = 8;
+    mesh_->renderTriangleCount = 8;
     for (int i = 0; i < 8; ++i) {
       const double sx = (i & 1) ? -1 : 1, sy = (i & 2) ? -1 : 1, sz = (i & 4) ? -1 : 1;
       const Vec3 X{sx, 0, 0}, Y{0, sy, 0}, Z{0, 0, sz};
       const Vec3 centre = Unit({sx, sy, sz});
-      Vec3* c = mesh_->triangles[i].corners;
+      Vec3* c = mesh_->renderTriangles[i].corners;
       if (InSphericalTriangle(&X, &Z, &Y, &centre)) {
         c[0] = X, c[1] = Z, c[2] = Y;
       } else {
@@ -66,7 +66,7 @@ TEST_F(FaceSearch, FindsTheOctantWithItsWeights) {
     EXPECT_NEAR(w0 + w1 + w2, 1.0, 1e-15);
     // The weights place the crossing of the flat face, which lies on the ray
     // at hitPoint: |x| + |y| + |z| = 1 there.
-    const Vec3* c = mesh_->triangles[i].corners;
+    const Vec3* c = mesh_->renderTriangles[i].corners;
     const Vec3 crossing{w0 * c[0].x + w1 * c[1].x + w2 * c[2].x, w0 * c[0].y + w1 * c[1].y + w2 * c[2].y,
                         w0 * c[0].z + w1 * c[1].z + w2 * c[2].z};
     const Vec3 hit{list_->hitPoint[0], list_->hitPoint[1], list_->hitPoint[2]};
@@ -129,7 +129,7 @@ TEST_F(FaceSearch, StaleCursorAndBadEntriesAreSafe) {
 TEST_F(FaceSearch, TinyFaceStillGivesWeightsInside) {
   // Far below the flat test's determinant tolerance.
   const double e = 1e-5;
-  Vec3* c = mesh_->triangles[0].corners;
+  Vec3* c = mesh_->renderTriangles[0].corners;
   c[0] = Unit({0, 0, 1});
   c[1] = Unit({e, 0, 1});
   c[2] = Unit({0, e, 1});

@@ -236,15 +236,15 @@ TEST(MappingContextSetUp, ShapedNetOutputsGetTheirPlaneBox) {
 TEST(MappingContextSetUp, ChosenFaceIsClamped) {
   ContextSetUp s;
   s.settings->outputProjection = 161;
-  s.mesh->chosenFace = 4000;
+  s.mesh->selectedFace = 4000;
   float values[3 * 1510] = {};
   values[3 * 1509 + 2] = 0.75f;
   s.sources.chosenFaceValues = values;
   s.sources.chosenFaceShared = 2.5f;
   s.Prepare();
-  EXPECT_EQ(s.mesh->chosenFace, 1509);
-  EXPECT_EQ(s.mesh->chosenFaceValues[2], 0.75f);
-  EXPECT_EQ(s.mesh->chosenFaceShared, 2.5f);
+  EXPECT_EQ(s.mesh->selectedFace, 1509);
+  EXPECT_EQ(s.mesh->selectedFaceValues[2], 0.75f);
+  EXPECT_EQ(s.mesh->selectedFaceShared, 2.5f);
 }
 
 TEST(MappingContextSetUp, ShiftedContextSpinsAQuarterTurn) {

@@ -16,6 +16,18 @@ struct ImageRecord;
 ImageRecord* NewTargetImage(int32_t width, int32_t height);
 void DeleteTargetImage(ImageRecord* image);
 
+// A render triangle of the small hand-made nets of these tests: the three
+// render points, face 0, and the tab flag.
+inline RenderTriangle TinyNetTriangle(int32_t a, int32_t b, int32_t c, uint8_t tab) {
+  RenderTriangle t{};
+  t.points[0] = a;
+  t.points[1] = b;
+  t.points[2] = c;
+  t.extraTriangle = tab;
+  t.inverseDoubleArea = 6.25f;
+  return t;
+}
+
 struct MappingFixture {
   std::unique_ptr<MappingContext> context = std::make_unique<MappingContext>();
   std::unique_ptr<PolyMesh> mesh = std::make_unique<PolyMesh>();

@@ -71,7 +71,7 @@ TEST(PixelConvention, PixelToNormalisedToPlane) {
     EXPECT_FLOAT_EQ(cx, (nx - 0.5f) * target.aspectX);
     EXPECT_FLOAT_EQ(cy, (ny - 0.5f) * target.aspectY);
     // The plane point of the equirectangular output: X across [-0.5, 0.5].
-    const float planeX = (nx - f.mesh->layoutCentreX) * f.mesh->layoutScale;
+    const float planeX = (nx - f.mesh->centreX) * f.mesh->layoutScale;
     EXPECT_NEAR(planeX, c.nx - 0.5f, 1e-6f);
   }
   float nx, ny, cx, cy;
@@ -154,18 +154,22 @@ TEST(PixelRoad, LatitudeLongitudeAndSpinMoveAMarkedDirection) {
 void BuildTinyNet(MappingFixture& f) {
   PolyMesh* m = f.mesh.get();
   FitNetToOutput(m, 1.0f, 0);
-  const MeshPoint points[] = {{0.1f, 0.1f, 1}, {0.5f, 0.1f, 1}, {0.1f, 0.5f, 1}, {0.9f, 0.1f, 1}, {0.5f, 0.5f, 1}};
-  for (int32_t i = 0; i < 5; ++i) m->renderPoints[i] = points[i];
+  const RenderPoint points[] = {{0.1f, 0.1f, 0, 0, 0}, {0.5f, 0.1f, 0, 0, 0}, {0.1f, 0.5f, 0, 0, 0},
+                                 {0.9f, 0.1f, 0, 0, 0}, {0.5f, 0.5f, 0, 0, 0}};
+  for (int32_t i = 0; i < 5; ++i) {
+    m->renderPoints[i] = points[i];
+    m->netPointUsed[i] = 1;
+  }
   m->renderPointCount = 5;
-  m->triangleCount = 2;
-  RenderTriangle& face = m->triangles[0];
-  face = RenderTriangle{{0, 1, 2}, 0, 0, 0, 0, 0, 6.25f, {}};
+  m->renderTriangleCount = 2;
+  RenderTriangle& face = m->renderTriangles[0];
+  face = TinyNetTriangle(0, 1, 2, 0);
   face.corners[0] = Vec3{0, 0, 1};
   face.corners[1] = Vec3{-0.2, 0, 1};
   face.corners[2] = Vec3{0, -0.2, 1};
-  m->triangles[1] = RenderTriangle{{1, 3, 4}, 0, 0, 1, 0, 0, 6.25f, {}};
+  m->renderTriangles[1] = TinyNetTriangle(1, 3, 4, 1);
   m->faceCount = 1;
-  m->faces[0].markId = 5;
+  m->faces[0].netGroup = 5;
   f.context->isNet = 1;
   f.context->outputAspect = 1;
   BuildRowFaceList(m, 0.3f, -1, 0.01f, f.outputFaces.get(), 0, 1, 0);
@@ -201,20 +205,20 @@ TEST(PixelRoad, StatusCodes) {
        [](MappingFixture& f) {
          BuildTinyNet(f);
          f.context->keepRegions = 1;
-         f.mesh->markRegions = 1;
+         f.mesh->regionFromNetGroup = 1;
        },
        200, 1, 1.0f, 0.2f, 0.2f, 5, 1},
       {"face colouring paints without sampling",
        [](MappingFixture& f) {
          BuildTinyNet(f);
          f.context->faceColouring = 1;
-         f.mesh->markRegions = 1;
+         f.mesh->regionFromNetGroup = 1;
        },
        200, 1, 1.0f, 0.2f, 0.2f, 5, 0},
       {"hidden triangle",
        [](MappingFixture& f) {
          BuildTinyNet(f);
-         f.mesh->triangles[0].hidden = 1;
+         f.mesh->renderTriangles[0].skip = 1;
        },
        200, 1, 1.0f, 0.2f, 0.2f, kPixelOffMap, 0},
   };
@@ -266,7 +270,7 @@ TEST(ViewsGrid, CellIndexingAndViewDirections) {
   for (const Case& c : cases) {
     MappingFixture f(75, 1, 1.0f);
     f.mesh->faceCount = 4;
-    for (int32_t k = 0; k < 4; ++k) f.mesh->faces[k].direction = faces[k];
+    for (int32_t k = 0; k < 4; ++k) f.mesh->faces[k].centre = faces[k];
     f.Extents();
     f.mesh->faceCount = c.faceCount;
     ASSERT_EQ(f.context->viewColumns, 2);
@@ -288,7 +292,7 @@ TEST(ViewsGrid, CellSpansTheFieldOfView) {
   f.context->fov = 90;  // fovTan 2: the cell edge is 45 degrees off its centre
   ComputeFovTangents(90, &f.context->fovTan, &f.context->halfFovTan);
   f.mesh->faceCount = 4;
-  for (int32_t k = 0; k < 4; ++k) f.mesh->faces[k].direction = Vec3{0, 0, 1};
+  for (int32_t k = 0; k < 4; ++k) f.mesh->faces[k].centre = Vec3{0, 0, 1};
   f.Extents();
   const PixelMapping out = MapPoint(f, 0.0001f, 0.25f);  // left edge of the upper left cell
   const double angle = std::acos(out.direction.z) * 180 / kPi;
@@ -351,24 +355,24 @@ TEST(FaceCentres, NearestCentreOfTheFaceMark) {
   MappingFixture f(200, 1, 1.0f);
   PolyMesh* m = f.mesh.get();
   m->faceCount = 3;
-  m->faces[0].markId = 2;
-  m->faces[1].markId = 3;
-  m->faces[2].markId = 7;
+  m->faces[0].netGroup = 2;
+  m->faces[1].netGroup = 3;
+  m->faces[2].netGroup = 7;
   const Vec3 zAxis{0, 0, 1};
   const Vec3 xAxis{1, 0, 0};
-  m->faceCentreCount = 3;
-  m->faceCentres[0].centre = zAxis;
-  m->faceCentres[0].markId = 2;
-  m->faceCentres[0].radius = 0.1;
-  MakePlaneFromPointNormal(&zAxis, &zAxis, &m->faceCentres[0].plane);
-  m->faceCentres[1].centre = xAxis;
-  m->faceCentres[1].markId = 2;
-  m->faceCentres[1].radius = 0.2;
-  MakePlaneFromPointNormal(&xAxis, &xAxis, &m->faceCentres[1].plane);
-  m->faceCentres[2].centre = Vec3{0, 0, 0.9};
-  m->faceCentres[2].markId = 3;
-  m->faceCentres[2].radius = 0;
-  MakePlaneFromPointNormal(&zAxis, &zAxis, &m->faceCentres[2].plane);
+  m->foldStepCount = 3;
+  m->foldSteps[0].direction = zAxis;
+  m->foldSteps[0].markId = 2;
+  m->foldSteps[0].radius = 0.1;
+  MakePlaneFromPointNormal(&zAxis, &zAxis, &m->foldSteps[0].plane);
+  m->foldSteps[1].direction = xAxis;
+  m->foldSteps[1].markId = 2;
+  m->foldSteps[1].radius = 0.2;
+  MakePlaneFromPointNormal(&xAxis, &xAxis, &m->foldSteps[1].plane);
+  m->foldSteps[2].direction = Vec3{0, 0, 0.9};
+  m->foldSteps[2].markId = 3;
+  m->foldSteps[2].radius = 0;
+  MakePlaneFromPointNormal(&zAxis, &zAxis, &m->foldSteps[2].plane);
   struct Case {
     int32_t face;
     Vec3 point;
@@ -391,7 +395,7 @@ TEST(FaceCentres, NearestCentreOfTheFaceMark) {
     EXPECT_NEAR(out.faceCentreDist, c.dist, 1e-6f) << c.face;
     EXPECT_EQ(out.faceCentreInside, c.inside) << c.face;
   }
-  m->faceCentreCount = 0;
+  m->foldStepCount = 0;
   PixelMapping untouched{};
   untouched.faceCentreDist = 1;
   untouched.faceCentreInside = 4;
@@ -480,7 +484,7 @@ TEST(DotList, DotsStayOnTheSphereThroughTheRoad) {
 TEST(PixelRoad, NetRegionRules) {
   struct Case {
     const char* what;
-    int32_t layoutStyle;
+    int32_t regionFromTriangle;
     uint8_t mark, piece, table;
     int32_t status;
   };
@@ -492,20 +496,20 @@ TEST(PixelRoad, NetRegionRules) {
       {"piece overrides mark", 0, 1, 1, 0, 12},
       {"table overrides every other", 0, 1, 1, 1, 42},
   };
-  static int32_t regions[1] = {42};
+  static const uint16_t regions[1] = {42};
   for (const Case& c : cases) {
     MappingFixture f(200, 1, 1.0f);
     f.Extents();
     BuildTinyNet(f);
     f.context->keepRegions = 1;
     PolyMesh* m = f.mesh.get();
-    m->faces[0].pieceIndex = 0;
-    m->faces[0].groupId = 11;
+    m->faces[0].piece = 0;
+    m->faces[0].group = 11;
     m->regionTable = regions;
-    m->layoutStyle = c.layoutStyle;
-    m->markRegions = c.mark;
-    m->pieceRegions = c.piece;
-    m->tableRegions = c.table;
+    m->regionFromTriangle = c.regionFromTriangle;
+    m->regionFromNetGroup = c.mark;
+    m->regionFromGroup = c.piece;
+    m->regionFromTable = c.table;
     const PixelMapping out = MapPoint(f, 0.2f, 0.2f);
     EXPECT_EQ(out.status, c.status) << c.what;
     EXPECT_EQ(out.face, 0) << c.what;

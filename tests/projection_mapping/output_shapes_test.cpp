@@ -38,7 +38,7 @@ TEST(OutputExtents, EveryOutputHasAFinitePlaneExtent) {
         SCOPED_TRACE(::testing::Message() << "output " << output << " aspect " << aspect << " views " << views);
         EXPECT_TRUE(std::isfinite(f.mesh->layoutScale));
         EXPECT_GT(f.mesh->layoutScale, 0.0f);
-        EXPECT_FLOAT_EQ(f.mesh->layoutCentreX, 0.5f);
+        EXPECT_FLOAT_EQ(f.mesh->centreX, 0.5f);
         EXPECT_TRUE(std::isfinite(f.context->goreCount));
         EXPECT_TRUE(std::isfinite(f.context->goreShift));
         EXPECT_TRUE(std::isfinite(f.context->tunableShape));
@@ -91,7 +91,7 @@ TEST(OutputExtents, EquirectangularBoxRunsAcrossTheWindow) {
   EXPECT_FLOAT_EQ(f.mesh->renderPoints[0].y, 0.0f);
   EXPECT_FLOAT_EQ(f.mesh->renderPoints[1].x, 1.0f);
   EXPECT_FLOAT_EQ(f.mesh->renderPoints[1].y, 0.5f);
-  EXPECT_EQ(f.mesh->tabScale, 0.0f);
+  EXPECT_EQ(f.mesh->tabWidth, 0.0f);
 }
 
 TEST(OutputExtents, ViewsGridOfEachSheet) {

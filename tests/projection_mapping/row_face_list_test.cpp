@@ -16,15 +16,19 @@ struct RowListNet : MappingFixture {
   RowListNet() : MappingFixture(200, 1, 1.0f) {
     PolyMesh* m = mesh.get();
     FitNetToOutput(m, 1.0f, 0);
-    const MeshPoint points[] = {{0.1f, 0.1f, 1}, {0.5f, 0.1f, 1}, {0.1f, 0.5f, 1}, {0.9f, 0.1f, 1}, {0.5f, 0.5f, 1}};
-    for (int32_t i = 0; i < 5; ++i) m->renderPoints[i] = points[i];
+    const RenderPoint points[] = {{0.1f, 0.1f, 0, 0, 0}, {0.5f, 0.1f, 0, 0, 0}, {0.1f, 0.5f, 0, 0, 0},
+                                 {0.9f, 0.1f, 0, 0, 0}, {0.5f, 0.5f, 0, 0, 0}};
+    for (int32_t i = 0; i < 5; ++i) {
+      m->renderPoints[i] = points[i];
+      m->netPointUsed[i] = 1;
+    }
     m->renderPointCount = 5;
-    m->triangleCount = 2;
-    m->triangles[0] = RenderTriangle{{0, 1, 2}, 0, 0, 0, 0, 0, 6.25f, {}};
-    m->triangles[0].corners[0] = m->triangles[0].corners[1] = m->triangles[0].corners[2] = Vec3{0, 0, 1};
-    m->triangles[1] = RenderTriangle{{1, 3, 4}, 0, 0, 1, 0, 0, 6.25f, {}};
+    m->renderTriangleCount = 2;
+    m->renderTriangles[0] = TinyNetTriangle(0, 1, 2, 0);
+    m->renderTriangles[0].corners[0] = m->renderTriangles[0].corners[1] = m->renderTriangles[0].corners[2] = Vec3{0, 0, 1};
+    m->renderTriangles[1] = TinyNetTriangle(1, 3, 4, 1);
     m->faceCount = 1;
-    m->clip = 1;
+    m->plainLayout = 1;
     context->isNet = 1;
     context->inverseOutputHeight = 0.01f;
     context->inverseOutputWidth = 0.01f;
@@ -55,7 +59,7 @@ TEST(RowFaceLists, TrianglesNearTheRowAndBand) {
   };
   for (const Case& c : cases) {
     RowListNet f;
-    f.mesh->clip = c.clip;
+    f.mesh->plainLayout = c.clip;
     f.band.lastColumn = c.lastColumn;
     PrepareRowFaceListsForBands(f.context.get(), c.row, 1, 0, 0, &f.band, 1);
     const NetFaceList& list = *f.outputFaces;

@@ -139,7 +139,7 @@ TEST(OutputCases, DirectOutputsIgnoreTheLayout) {
     OutputRig rig(output, 1, 200, 150);
     const OutputHit before = rig.At(0.3f, 0.6f);
     rig.mesh->layoutScale *= 3;
-    rig.mesh->layoutCentreX = 0.2f;
+    rig.mesh->centreX = 0.2f;
     const OutputHit after = rig.At(0.3f, 0.6f);
     ASSERT_FALSE(before.outside) << output;
     EXPECT_EQ(before.d.x, after.d.x) << output;

@@ -106,7 +106,7 @@ struct OutputRig {
   }
 
   // The normalised point of a plane point (X, Y).
-  float NxOf(double planeX) const { return float(planeX / mesh->layoutScale + mesh->layoutCentreX); }
+  float NxOf(double planeX) const { return float(planeX / mesh->layoutScale + mesh->centreX); }
   float NyOf(double planeY) const { return float(planeY / (mesh->layoutScale * context->outputAspect) + 0.5); }
   OutputHit AtPlane(double planeX, double planeY) { return At(NxOf(planeX), NyOf(planeY)); }
 

@@ -22,6 +22,11 @@ TEST(PixelWrap, AveragesAndDeltasTable) {
       {"both wrap", 0.98f, 0.02f, FetchWrapXY, 0.0f, 1.0f},
       {"first missing", -1.0f, 0.7f, FetchWrapXY, 0.7f, 0.7f},
       {"second missing", 0.25f, -1.0f, FetchClamp, 0.25f, 0.25f},
+      // Half a turn apart is still the plain middle; a step more is the
+      // middle of the short way round, across the seam.
+      {"half a turn apart", 0.25f, 0.75f, FetchWrapX, 0.5f, 0.5f},
+      {"past half a turn", 0.75f, 0.2499f, FetchWrapX, 0.99995f, 0.49995f},
+      {"past half a turn, v wraps", 0.75f, 0.2499f, FetchWrapXY, 0.99995f, 0.99995f},
   };
   for (const Case& c : cases) {
     EXPECT_NEAR(WrapAverageU(c.a, c.b, c.mode), c.averageU, 1e-6f) << c.what;

@@ -15,7 +15,8 @@
 #include "image/pixel_access.h"
 #include "platform/global_heap.h"
 #include "platform/testhost/test_host.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/dialog_services.h"
+#include "ui/standin/dialog_standin.h"
 
 class RunFixture : public ::testing::Test {
  protected:
@@ -35,7 +36,7 @@ class RunFixture : public ::testing::Test {
     host = TestHost();
     InitTestHost(&host, &doc, options);
     host.moveUnlockedHandles = true;
-    ResetDialogStubRecord();
+    ResetStandIn();
     heapBlocksBefore = GlobalHeapLiveBlocks();
   }
   void TearDown() override { ShutdownTestHost(&host); }

@@ -157,7 +157,7 @@ TEST_F(SourceRead, AnUnknownDocumentKindIsRefusedWithAnAlert) {
     host.record.depth = c.depth;
     const TestDocument before = doc;
     EXPECT_EQ(PrepareAndStart(), kRefusedByAlert) << c.label;
-    EXPECT_EQ(GetDialogStubRecord().shown, std::vector<std::string>{"REFUSAL3"}) << c.label;
+    EXPECT_EQ(GetStandInWorld().shown, std::vector<std::string>{"REFUSAL3"}) << c.label;
     EXPECT_TRUE(TileRequests(host).empty()) << c.label;
     EXPECT_EQ(ContinueToEnd(), kNoErr) << c.label;
     EXPECT_EQ(doc.pixels, before.pixels) << c.label;

@@ -217,6 +217,69 @@ TEST(SettingsFile, OlderVersionsReadWithTheirFixUps) {
   EXPECT_EQ(b->tabRed, 0x2345);
 }
 
+// Each fix-up of older files applies below its version and not from it on:
+// a file one version older than the change gets it, a file of that version
+// keeps what it stores. The version_NN files store the same values at every
+// version (those of version_47, where no fix-up applies).
+TEST(SettingsFile, FixUpsStopExactlyAtTheirVersion) {
+  auto LoadFixture = [](const std::string& name) {
+    auto b = DefaultBlock();
+    auto t = NewThumbnail();
+    EXPECT_EQ(Load(b.get(), t.get(), SourcePath("tests/settings/data/" + name)).status, kFileOk) << name;
+    return b;
+  };
+  auto Version = [&](int32_t v) {
+    char name[32];
+    std::snprintf(name, sizeof name, "version_%02d.q2q", v);
+    return LoadFixture(name);
+  };
+  const auto stored = Version(47);
+  ASSERT_EQ(stored->faces, 1);
+  ASSERT_EQ(stored->inputProjection, 7);
+  ASSERT_EQ(stored->outputProjection, 30);
+  ASSERT_NE(stored->legacyIntsE[3], 0);
+  struct Boundary {
+    const char* what;
+    int32_t version;  // the first version without the fix-up
+    int32_t ParameterBlock::*field;
+    int32_t below;  // the value a file one version older loads with
+    int32_t at;     // and a file of the version itself
+  };
+  const int32_t longitude = stored->longitudeInteger;
+  const Boundary boundaries[] = {
+      {"longitude mirrored", 15, &ParameterBlock::longitudeInteger, 100 - longitude, longitude},
+      {"grid renumbered", 11, &ParameterBlock::grid, stored->grid + 1, stored->grid},
+      {"faces off", 27, &ParameterBlock::faces, 0, 1},
+      {"spin reset", 19, &ParameterBlock::spinInteger, 57, stored->spinInteger},
+      {"tabs reset", 20, &ParameterBlock::tabsInteger, 0, stored->tabsInteger},
+      {"field of view reset", 21, &ParameterBlock::fovInteger, 50, stored->fovInteger},
+      {"inputs renumbered", 24, &ParameterBlock::inputProjection, 23, 7},  // trunc(7 / 0.3)
+      // Output 30: +1 before 40 (from 16 on); +1 more before 29 (from 25 on).
+      {"outputs from 16 renumbered", 40, &ParameterBlock::outputProjection, 31, 30},
+      {"outputs from 25 renumbered", 29, &ParameterBlock::outputProjection, 32, 31},
+      {"all outputs renumbered", 28, &ParameterBlock::outputProjection, 33, 32},
+  };
+  for (const Boundary& c : boundaries) {
+    EXPECT_EQ(Version(c.version - 1).get()->*c.field, c.below) << c.what << " at " << c.version - 1;
+    EXPECT_EQ(Version(c.version).get()->*c.field, c.at) << c.what << " at " << c.version;
+  }
+  // Fields in arrays.
+  EXPECT_EQ(Version(12)->legacyIntsF[1], 100 - stored->legacyIntsF[1]);
+  EXPECT_EQ(Version(13)->legacyIntsF[1], stored->legacyIntsF[1]);
+  EXPECT_EQ(Version(6)->legacyIntsF[0], 100);
+  EXPECT_EQ(Version(7)->legacyIntsF[0], stored->legacyIntsF[0]);
+  EXPECT_EQ(Version(23)->legacyIntsE[3], 0);
+  EXPECT_EQ(Version(24)->legacyIntsE[3], stored->legacyIntsE[3]);
+  // Output 40: +1 before 32 (from 34 on), then +1 before 40.
+  EXPECT_EQ(LoadFixture("edge_v31_output40.q2q")->outputProjection, 42);
+  EXPECT_EQ(LoadFixture("edge_v32_output40.q2q")->outputProjection, 41);
+  // The rectilinear field of view before 34, and Winkel Tripel before 45.
+  EXPECT_EQ(LoadFixture("edge_v33_fov.q2q")->fovInteger, 53);
+  EXPECT_EQ(LoadFixture("edge_v34_fov.q2q")->fovInteger, 90);
+  EXPECT_EQ(LoadFixture("edge_v44_output35.q2q")->outputProjection, 38);
+  EXPECT_EQ(LoadFixture("edge_v45_output35.q2q")->outputProjection, 35);
+}
+
 TEST(SettingsFile, TheThumbnailOnlyModeChangesNoFieldButTheVersion) {
   auto b = DefaultBlock();
   b->version = 12;
@@ -303,10 +366,6 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
       patched(block + 12, {0x00, 0x00, 0x7F, 0x00}),  // byte count beyond the end of the file
       patched(block, {0xFF, 0xFF, 0xFF, 0xFF}),       // negative flag
   };
-  if (JpegCodecAvailable()) {
-    corrupt.push_back(patched(block + 16, {0x12, 0x34}));      // not a JPEG stream
-    corrupt.push_back(patched(block + 4, {0, 0, 0, 8}));       // stream wider than its picture
-  }
   auto b = DefaultBlock();
   auto t = NewThumbnail();
   auto before = *b;
@@ -324,6 +383,65 @@ TEST(SettingsFile, CorruptThumbnailBlocksAreRefused) {
     EXPECT_EQ(r.status, kFileOk) << name;
     EXPECT_EQ(r.hasPicture, 0) << name;
     EXPECT_EQ(b->indicatrix, 1090) << name;  // a field after the block
+  }
+}
+
+// A damaged picture costs the picture, not the settings: the file's fields
+// load as they stand, and the damaged picture is not drawn into the
+// thumbnail.
+TEST(SettingsFile, DamagedPicturesAreDroppedAndTheSettingsKept) {
+  ScratchFile damaged("damaged");
+  const std::vector<uint8_t> good = ReadAllBytes(SourcePath("tests/settings/data/version_47.q2q"));
+  auto reference = DefaultBlock();
+  auto t = NewThumbnail();
+  ASSERT_EQ(Load(reference.get(), t.get(), SourcePath("tests/settings/data/version_47.q2q")).status, kFileOk);
+  // The legacy picture (flag 1, side 4, count 48, 48 bytes) after fields
+  // 1-65; the JPEG block after fields 1-84 and the legacy picture.
+  const size_t legacy = 65 * 4;
+  const size_t block = 83 * 4 + 60;
+  ASSERT_EQ(std::vector<uint8_t>(good.begin() + legacy, good.begin() + legacy + 12),
+            (std::vector<uint8_t>{0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 48}));
+  auto patched = [&](size_t at, std::vector<uint8_t> bytes) {
+    std::vector<uint8_t> out = good;
+    for (size_t k = 0; k < bytes.size(); ++k) out[at + k] = bytes[k];
+    return out;
+  };
+  // A legacy side of 200 with its 120000 bytes of pixels, as a writer of
+  // larger pictures would have stored them.
+  std::vector<uint8_t> wideLegacy(good.begin(), good.begin() + long(legacy));
+  for (const uint8_t b : {0, 0, 0, 1, 0, 0, 0, 200, 0, 1, 0xD4, 0xC0}) wideLegacy.push_back(b);
+  wideLegacy.insert(wideLegacy.end(), 200 * 200 * 3, 0x5A);
+  wideLegacy.insert(wideLegacy.end(), good.begin() + long(legacy + 60), good.end());
+  struct DamagedCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool jpegOnly;
+  };
+  const DamagedCase cases[] = {
+      {"not a JPEG stream", patched(block + 16, {0x12, 0x34}), true},
+      {"stream wider than its picture", patched(block + 4, {0, 0, 0, 8}), true},
+      {"legacy side above 128", wideLegacy, false},
+  };
+  // What the thumbnail holds when the JPEG block is passed over whole (flag
+  // 2, a picture of another kind): the file's legacy picture.
+  auto legacyOnly = NewThumbnail();
+  WriteAllBytes(damaged.path, patched(block, {0, 0, 0, 2}));
+  {
+    auto b = DefaultBlock();
+    ASSERT_EQ(Load(b.get(), legacyOnly.get(), damaged.path).status, kFileOk);
+  }
+  for (const DamagedCase& c : cases) {
+    if (c.jpegOnly && !JpegCodecAvailable()) continue;
+    WriteAllBytes(damaged.path, c.bytes);
+    auto b = DefaultBlock();
+    auto picture = NewThumbnail();
+    Loaded r = Load(b.get(), picture.get(), damaged.path);
+    ASSERT_EQ(r.status, kFileOk) << c.what;
+    EXPECT_EQ(std::memcmp(reference.get(), b.get(), sizeof *b), 0) << c.what;
+    if (c.jpegOnly) {
+      EXPECT_EQ(r.hasPicture, 0) << c.what;
+      EXPECT_EQ(std::memcmp(legacyOnly->rgba, picture->rgba, sizeof picture->rgba), 0) << c.what;
+    }
   }
 }
 

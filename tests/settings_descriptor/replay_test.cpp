@@ -11,7 +11,9 @@
 #include "settings/memory_dots.h"
 #include "settings/temp_settings_files.h"
 #include "settings_fixture.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/control_table.h"
+#include "ui/dialog_services.h"
+#include "ui/standin/dialog_standin.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ struct Session {
     FillDocumentPattern(doc, int32_t(pattern));
     InitTestHost(&host, &doc, TestHostOptions{});
     host.moveUnlockedHandles = true;
-    ResetDialogStubRecord();
+    ResetStandIn();
   }
   ~Session() { ShutdownTestHost(&host); }
   Session(const Session&) = delete;
@@ -79,7 +81,7 @@ TEST_F(Replay, ARecordedRunReplaysWithoutTheDialogToTheSameImage) {
     Session run(5);
     SetTestHostDescriptor(&run.host, ChosenSettings(), 1);  // interactive: the dialog opens
     ASSERT_EQ(run.Run(), kNoErr);
-    EXPECT_EQ(GetDialogStubRecord().shown, std::vector<std::string>{"RIVADARORIREVODER"});
+    EXPECT_EQ(GetStandInWorld().shown, std::vector<std::string>{"RIVADARORIREVODER"});
     recorded = run.Recorded();
     image = run.doc.pixels;
     first = *run.Block();
@@ -91,7 +93,7 @@ TEST_F(Replay, ARecordedRunReplaysWithoutTheDialogToTheSameImage) {
     Session replay(5);
     SetTestHostDescriptor(&replay.host, recorded, 0);
     ASSERT_EQ(replay.Run(), kNoErr);
-    EXPECT_TRUE(GetDialogStubRecord().shown.empty());
+    EXPECT_TRUE(GetStandInWorld().shown.empty());
     EXPECT_EQ(replay.doc.pixels, image);
     const ParameterBlock* b = replay.Block();
     EXPECT_EQ(b->inputProjection, first.inputProjection);
@@ -149,7 +151,7 @@ TEST_F(Replay, ADialogRunKeepsItsFilesInTheTemporaryFolder) {
 
 TEST_F(Replay, ACancelledDialogCachesNothing) {
   Session run(1);
-  GetDialogStubRecord().scriptedMainOutcome = kDialogOutcomeCancel;
+  SetStandInAnswer(kMainDialogTemplate, kIdCancel);
   SetTestHostDescriptor(&run.host, ChosenSettings(), 1);
   EXPECT_EQ(run.Run(), kUserCanceledErr);
   EXPECT_FALSE(temp.Exists(kCachedSettingsName));

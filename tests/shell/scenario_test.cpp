@@ -12,7 +12,9 @@
 #include "host/scripting_terms.h"
 #include "platform/global_heap.h"
 #include "platform/testhost/test_host.h"
-#include "ui/dialog_services_stub.h"
+#include "ui/control_table.h"
+#include "ui/dialog_services.h"
+#include "ui/standin/dialog_standin.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ class ShellRun : public ::testing::Test {
     FillDocumentPattern(doc, 7);
     InitTestHost(&host, &doc, options);
     host.moveUnlockedHandles = true;
-    ResetDialogStubRecord();
+    ResetStandIn();
     heapBlocksBefore = GlobalHeapLiveBlocks();
   }
   void TearDown() override { ShutdownTestHost(&host); }
@@ -58,7 +60,7 @@ class ShellRun : public ::testing::Test {
     EXPECT_TRUE(RectIsEmpty(host.record.outRect)) << label;
     EXPECT_TRUE(RectIsEmpty(host.record.maskRect)) << label;
   }
-  const std::vector<std::string>& Shown() { return GetDialogStubRecord().shown; }
+  const std::vector<std::string>& Shown() { return GetStandInWorld().shown; }
 };
 
 TEST_F(ShellRun, AboutOnAHostThatNeverCalledCreatesNothing) {
@@ -183,7 +185,7 @@ TEST_F(ShellRun, TheWidestDocumentRunsToTheEnd) {
 
 TEST_F(ShellRun, CancelledDialogEndsTheRunWithoutRendering) {
   Start(8, 5);
-  GetDialogStubRecord().scriptedMainOutcome = kDialogOutcomeCancel;
+  SetStandInAnswer(kMainDialogTemplate, kIdCancel);
   host.descriptorParameters.playInfo = 1;
   TestRunReport report;
   EXPECT_EQ(Run(true, true, &report), kUserCanceledErr);

@@ -66,6 +66,12 @@ def main():
     fov30 = dict(values, outputProjection=14, fovInt=90)
     save("edge_v30_fov.q2q", q.write(fov30, 30))
     save("edge_v44_output35.q2q", q.write(dict(values, outputProjection=35), 44))
+    # The same files one version later, where the fix-up no longer applies,
+    # and both sides of the renumbering of outputs from 34 on (before 32).
+    save("edge_v34_fov.q2q", q.write(fov, 34))
+    save("edge_v45_output35.q2q", q.write(dict(values, outputProjection=35), 45))
+    save("edge_v31_output40.q2q", q.write(dict(values, outputProjection=40), 31))
+    save("edge_v32_output40.q2q", q.write(dict(values, outputProjection=40), 32))
     # A picture of another kind is passed over; a thumbnail too large for the
     # block is passed over.
     save("edge_flag2_skipped.q2q", q.write(values, 47, thumbnail=(2, 128, 128, bytes(1000))))

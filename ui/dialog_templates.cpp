@@ -1,0 +1,98 @@
+#include "ui/dialog_templates.h"
+
+#include <cstring>
+
+#include "ui/control_table.h"
+#include "ui/dialog_geometry.h"
+
+namespace {
+
+constexpr TemplateItem kRefusalNoAdvanceState[] = {
+    {kStaticItemId, ItemClass::Picture, "", 148},
+    {99, ItemClass::Static,
+     "The filter cannot run because your paint program does not support enough of the Photoshop 3.0 plug-in "
+     "standard.",
+     -1},
+    {1, ItemClass::DefaultButton, "Cancel", -1},
+};
+
+constexpr TemplateItem kRefusalMultichannel[] = {
+    {kStaticItemId, ItemClass::Picture, "", 148},
+    {99, ItemClass::Static, "The filter cannot handle multichannel images, only greyscale and RGB.", -1},
+    {1, ItemClass::DefaultButton, "Cancel", -1},
+};
+
+constexpr TemplateItem kAboutBox[] = {
+    {kStaticItemId, ItemClass::Picture, "", 127},
+    {kStaticItemId, ItemClass::Picture, "", 192},
+    {kStaticItemId, ItemClass::Picture, "", 136},
+    {5, ItemClass::Button, "Visit Quarrelstone's website...", -1},
+};
+
+constexpr TemplateItem kInfoBox[] = {
+    {kStaticItemId, ItemClass::Picture, "", 219},
+};
+
+// The main dialog's items follow from its control table and layout.
+TemplateItem gMainItems[kLayoutIdCount];
+int32_t gMainItemCount = 0;
+
+const TemplateItem* MainItems() {
+  if (gMainItemCount == 0) {
+    for (int32_t id = 1; id < kLayoutIdCount; ++id) {
+      ItemRect r;
+      if (!GetLayoutEntry(id, &r)) continue;
+      const char* text = id == kIdZoomText ? "100%" : ControlTemplateText(id);
+      gMainItems[gMainItemCount++] = TemplateItem{id, MainDialogItemClass(id), text, -1};
+    }
+  }
+  return gMainItems;
+}
+
+#define ORBALIX_ITEMS(a) a, int32_t(sizeof(a) / sizeof((a)[0]))
+
+DialogTemplate gTemplates[] = {
+    {kMainDialogTemplate, "Orbalix 2", 546, 391, 1, nullptr, 0},
+    {"REFUSAL2", "Plug-in error", 260, 70, 1, ORBALIX_ITEMS(kRefusalNoAdvanceState)},
+    {"REFUSAL3", "Plug-in error", 260, 70, 1, ORBALIX_ITEMS(kRefusalMultichannel)},
+    {"ABOUTBOX", "About", 300, 200, 1, ORBALIX_ITEMS(kAboutBox)},
+    {"KELMO_INFO_BOX", "Info", 400, 300, 1, ORBALIX_ITEMS(kInfoBox)},
+};
+
+#undef ORBALIX_ITEMS
+
+}  // namespace
+
+ItemClass MainDialogItemClass(int32_t id) {
+  switch (GetControlKind(id)) {
+    case kKindSliderEdit:
+      return ItemClass::Edit;
+    case kKindCheckbox:
+      return ItemClass::CheckBox;
+    case kKindPushButton:
+      return id == kIdOk ? ItemClass::DefaultButton : ItemClass::Button;
+    case kKindBitmapButton:
+      return ItemClass::Button;
+    case kKindColour:
+      return ItemClass::OwnerDrawButton;
+    case 11:
+    case 12:
+    case kKindCombo:
+      return ItemClass::ComboBox;
+    default:
+      return ItemClass::Static;
+  }
+}
+
+const DialogTemplate* FindDialogTemplate(const char* name) {
+  if (!name) return nullptr;
+  for (DialogTemplate& t : gTemplates) {
+    if (std::strcmp(t.name, name) != 0) continue;
+    if (!t.items) {
+      t.items = MainItems();
+      t.itemCount = gMainItemCount;
+    }
+    return &t;
+  }
+  return nullptr;
+}
