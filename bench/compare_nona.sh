@@ -28,9 +28,13 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${need[@]}"
 fi
-bash tools/install-deps.sh >/dev/null
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release --target orbalix >/dev/null
+# ORBALIX names another build of the program to time (none is built then);
+# ORBALIX_OLD adds an older build, timed side by side with the same settings.
+if [ -z "${ORBALIX:-}" ]; then
+  bash tools/install-deps.sh >/dev/null
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/release --target orbalix >/dev/null
+fi
 orbalix=${ORBALIX:-$PWD/build/release/app/orbalix}
 cores=$(nproc)
 
@@ -76,11 +80,17 @@ compare() {
   t_nona=$(best_time $pin env OMP_NUM_THREADS="$omp" nona -o "$work/nona" "$work/sinusoidal.pto")
   t_bilinear=$(best_time $pin $(v360 linear "$ff_threads"))
   t_lanczos=$(best_time $pin $(v360 lanczos "$ff_threads"))
+  local t_old=""
+  if [ -n "${ORBALIX_OLD:-}" ]; then
+    t_old=$(best_time $pin "$ORBALIX_OLD" render "$work/source.tif" "$work/old.tif" --output sinusoidal)
+    cmp -s "$work/old.tif" "$work/orbalix.tif" || echo "note: the two orbalix builds wrote different files"
+  fi
   [ -s "$work/orbalix.tif" ] || { echo "orbalix wrote no output" >&2; exit 1; }
   ls "$work"/nona*.tif >/dev/null 2>&1 || { echo "nona wrote no output" >&2; exit 1; }
   [ -s "$work/ffmpeg.tif" ] || { echo "ffmpeg wrote no output" >&2; exit 1; }
   echo "4096 x 2048 equirectangular -> 4096 x 2048 sinusoidal, $label, best of $runs"
   echo "  orbalix:                 ${t_orbalix} s"
+  [ -z "$t_old" ] || echo "  orbalix (ORBALIX_OLD):   ${t_old} s   new / old: $(ratio "$t_orbalix" "$t_old")"
   echo "  nona:                    ${t_nona} s   orbalix / nona:    $(ratio "$t_orbalix" "$t_nona")"
   echo "  ffmpeg v360 bilinear:    ${t_bilinear} s   orbalix / bilinear: $(ratio "$t_orbalix" "$t_bilinear")"
   echo "  ffmpeg v360 lanczos:     ${t_lanczos} s   orbalix / lanczos:  $(ratio "$t_orbalix" "$t_lanczos")"
