@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "host/scripting_terms.h"
+#include "nets/brick_grid.h"
+#include "nets/brick_palette.h"
 #include "projection/names.h"
 #include "settings/enum_codes.h"
 
@@ -22,6 +24,9 @@ SettingOption Angle(const char* name, float PB::*real, int32_t PB::*integer, con
 }
 SettingOption Integer(const char* name, int32_t PB::*field, const char* help) {
   return SettingOption{name, SettingKind::Integer, help, nullptr, field, {}};
+}
+SettingOption IntegerIn(const char* name, int32_t PB::*field, int32_t minimum, int32_t maximum, const char* help) {
+  return SettingOption{name, SettingKind::Integer, help, nullptr, field, {}, minimum, maximum};
 }
 SettingOption Boolean(const char* name, int32_t PB::*field, const char* help) {
   return SettingOption{name, SettingKind::Boolean, help, nullptr, field, {}};
@@ -125,6 +130,52 @@ const char* KindNoun(SettingKind kind) {
   }
 }
 
+// Brick colour names compare without case, "gray" as "grey".
+std::string BrickColourKey(const std::string& name) {
+  std::string key = Lower(Trimmed(name));
+  for (size_t at = key.find("gray"); at != std::string::npos; at = key.find("gray", at)) key.replace(at, 4, "grey");
+  return key;
+}
+
+// A colour mask 0..4095, "all", or a comma list of brick colour names.
+bool ParseBrickColours(const std::string& text, const std::string& prefix, int32_t* mask, std::string* error) {
+  int64_t number = 0;
+  if (ParseInteger(Trimmed(text), &number)) {
+    if (number >= 0 && number <= int64_t(kBrickAllColours)) {
+      *mask = int32_t(number);
+      return true;
+    }
+    *error = prefix + "a colour mask is a whole number from 0 to " + std::to_string(kBrickAllColours) + ", not \"" +
+             text + "\"";
+    return false;
+  }
+  if (BrickColourKey(text) == "all") {
+    *mask = int32_t(kBrickAllColours);
+    return true;
+  }
+  uint32_t bits = 0;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    int32_t found = 0;
+    for (int32_t k = 1; k <= kBrickColourCount && found == 0; ++k) {
+      if (BrickColourKey(name) == BrickColourKey(BrickColourName(k))) found = k;
+    }
+    if (found == 0) {
+      std::string message = prefix + "unknown brick colour \"" + Trimmed(name) + "\"; the colours are";
+      for (int32_t k = 1; k <= kBrickColourCount; ++k) message += std::string(k > 1 ? ", " : " ") + BrickColourName(k);
+      *error = message;
+      return false;
+    }
+    bits |= 1u << (found - 1);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  *mask = int32_t(bits);
+  return true;
+}
+
 // Degrees of the grid spacings 2..7; 1 is "none".
 constexpr int32_t kGridDegrees[8] = {0, 0, 5, 6, 10, 15, 30, 45};
 
@@ -155,10 +206,12 @@ const std::vector<SettingOption>& SettingOptions() {
       Boolean("faces", &PB::faces, "faces"),
       Integer("face-size", &PB::faceSize, "face size"),
       Integer("cube-side", &PB::cubeSide, "cube side"),
-      Integer("brick-layers", &PB::brickLayers, "brick layers"),
-      Integer("brick-colorset", &PB::brickColorset, "brick colour set"),
-      Boolean("brick-diffusion", &PB::brickDiffusion, "brick diffusion"),
-      Boolean("brick-plates", &PB::brickPlates, "brick plates"),
+      IntegerIn("brick-layers", &PB::brickLayers, kBrickLayersMin, kBrickLayersMax,
+                "layers of the brick sphere (3 to 150)"),
+      Choice("brick-colorset", SettingKind::BrickColours, &PB::brickColorset,
+             "brick colours allowed: names (black,white,red ...) or a mask 0-4095"),
+      Boolean("brick-diffusion", &PB::brickDiffusion, "colour the bricks by error diffusion"),
+      Boolean("brick-plates", &PB::brickPlates, "build the sphere of plates instead of bricks"),
       Boolean("sphere-plan", &PB::spherePlan, "sphere plan"),
       Boolean("sphere-stats", &PB::sphereStats, "sphere statistics"),
       Boolean("ldraw", &PB::ldraw, "LDraw model"),
@@ -337,13 +390,16 @@ bool ParseSettingValue(const SettingOption& option, const std::string& text, Set
       return false;
     case SettingKind::Integer: {
       int64_t v = 0;
-      if (ParseInteger(text, &v) && v >= 0 && v <= 1000000) {
+      if (ParseInteger(text, &v) && v >= option.minimum && v <= option.maximum) {
         value->integer = int32_t(v);
         return true;
       }
-      *error = prefix + "not a whole number from 0 to 1000000: \"" + text + "\"";
+      *error = prefix + "not a whole number from " + std::to_string(option.minimum) + " to " +
+               std::to_string(option.maximum) + ": \"" + text + "\"";
       return false;
     }
+    case SettingKind::BrickColours:
+      return ParseBrickColours(text, prefix, &value->integer, error);
     case SettingKind::Boolean:
       if (ParseBoolean(text, &value->integer)) return true;
       *error = prefix + "expected on or off, not \"" + text + "\"";

@@ -9,7 +9,7 @@
 
 #include "host/parameter_block.h"
 
-enum class SettingKind { Input, Output, Glue, Grid, Angle, Integer, Boolean, Colour };
+enum class SettingKind { Input, Output, Glue, Grid, Angle, Integer, Boolean, Colour, BrickColours };
 
 struct SettingOption {
   const char* name;  // the option without its leading "--"
@@ -18,6 +18,8 @@ struct SettingOption {
   float ParameterBlock::*realField;       // Angle: the float setting
   int32_t ParameterBlock::*integerField;  // Angle: its integer twin; Integer, Boolean, choices: the field
   uint16_t ParameterBlock::*colourFields[3];  // Colour: red, green, blue
+  int32_t minimum = 0;  // Integer: the range it takes
+  int32_t maximum = 1000000;
 };
 
 const std::vector<SettingOption>& SettingOptions();

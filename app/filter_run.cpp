@@ -33,6 +33,23 @@ ProgressSink gProgress = nullptr;
 AbortTest gAbortTest = nullptr;
 bool gCancelled = false;
 
+// The render-start hook: the host's advanceState is wrapped, and the first
+// call made once the source has been read runs the hook and tells the
+// filter to stop.
+TestHost* gHookHost = nullptr;
+const FilterRunSettings* gHookSettings = nullptr;
+AdvanceStateProc gHostAdvanceState = nullptr;
+bool gHookRan = false;
+
+HostError AdvanceStateWithHook() {
+  const ParameterBlock* block = GetParameterBlock(&gHookHost->record);
+  GlobalsRecord* globals = gHookHost->data ? *reinterpret_cast<GlobalsRecord**>(gHookHost->data) : nullptr;
+  if (gHookRan || block == nullptr || !block->sourceLoaded || globals == nullptr) return gHostAdvanceState();
+  gHookRan = true;
+  gHookSettings->atRenderStart(globals, gHookSettings->atRenderStartContext);
+  return kUserCanceledErr;
+}
+
 void ProgressCallback(int32_t done, int32_t total) {
   if (gProgress) gProgress(done, total);
 }
@@ -160,6 +177,13 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
   gProgress = settings.progress;
   gAbortTest = settings.abortTest;
   gCancelled = false;
+  gHookRan = false;
+  if (settings.atRenderStart) {
+    gHookHost = &host;
+    gHookSettings = &settings;
+    gHostAdvanceState = host.record.advanceState;
+    host.record.advanceState = AdvanceStateWithHook;
+  }
 
   HostError result = CallFilterSelector(&host, PluginMain, kSelectorParameters);
   ParameterBlock* block = GetParameterBlock(&host.record);
@@ -188,7 +212,11 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
   ShutdownTestHost(&host);
   gProgress = nullptr;
   gAbortTest = nullptr;
+  gHookHost = nullptr;
+  gHookSettings = nullptr;
   LeavePrivateTempFolder(&temp);
+  // The filter stopped where the hook ran; that is no failure of the run.
+  if (gHookRan && result == kUserCanceledErr) result = kNoErr;
 
   outcome->result = result;
   outcome->cancelled = gCancelled || result == kUserCanceledErr;
@@ -200,6 +228,6 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
     if (outcome->message.empty()) outcome->message = ResultText(result);
     return false;
   }
-  ImageFromDocument(doc, image);
+  if (!gHookRan) ImageFromDocument(doc, image);
   return true;
 }

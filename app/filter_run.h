@@ -19,11 +19,21 @@ using ProgressSink = void (*)(int32_t done, int32_t total);
 // Answers true when the run is to stop.
 using AbortTest = bool (*)();
 
+struct GlobalsRecord;
+
+// Called where the filter's render would begin: the source has been read and
+// the settings are final, as when a command of the filter's dialog runs.
+using RenderStartHook = void (*)(GlobalsRecord* globals, void* context);
+
 struct FilterRunSettings {
   std::string settingsFile;                       // a settings file to start from, or empty
   std::vector<SettingValue> settings;            // then these, in order
   ProgressSink progress = nullptr;
   AbortTest abortTest = nullptr;
+  // When set, the hook runs instead of the render: the filter stops there
+  // and the image is left as it was.
+  RenderStartHook atRenderStart = nullptr;
+  void* atRenderStartContext = nullptr;
 };
 
 struct FilterRunOutcome {

@@ -1,6 +1,7 @@
 // The orbalix program: runs the filter on image files.
 //
 //   orbalix render IN OUT [options]
+//   orbalix export psd|cube IN OUT [options]
 //   orbalix list inputs|outputs|glue
 //   orbalix --help
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/app_settings.h"
+#include "app/export_command.h"
 #include "app/filter_run.h"
 #include "app/image_files.h"
 #include "app/settings_file_io.h"
@@ -57,6 +59,7 @@ const char* ValueHint(SettingKind kind) {
     case SettingKind::Integer: return "N";
     case SettingKind::Boolean: return "on|off";
     case SettingKind::Colour: return "R,G,B";
+    case SettingKind::BrickColours: return "NAMES";
   }
   return "VALUE";
 }
@@ -64,6 +67,7 @@ const char* ValueHint(SettingKind kind) {
 void PrintHelp() {
   std::printf(
       "Usage: orbalix render IN OUT [OPTION]...\n"
+      "  or:  orbalix export psd|cube IN OUT [OPTION]...\n"
       "  or:  orbalix list inputs|outputs|glue\n"
       "Reproject the spherical panorama in the image file IN and write it to OUT.\n"
       "\n"
@@ -95,6 +99,7 @@ void PrintHelp() {
       "\n"
       "Exit status: 0 on success, 1 when the run fails, 2 for a usage error,\n"
       "130 when stopped by Ctrl-C.\n");
+  std::printf("\n%s", ExportCommandHelp());
 }
 
 int ListCommand(const std::vector<std::string>& args) {
@@ -279,6 +284,7 @@ int main(int argc, char** argv) {
   const std::string command = args[0];
   args.erase(args.begin());
   if (command == "list") return ListCommand(args);
+  if (command == "export") return ExportCommandMain(args);
   if (command == "render") {
     RenderCommand render;
     if (const int code = ParseRender(args, &render)) return code;
@@ -292,5 +298,5 @@ int main(int argc, char** argv) {
     PrintHelp();
     return 0;
   }
-  return UsageError("unknown command '" + command + "' (render, list or --help)");
+  return UsageError("unknown command '" + command + "' (render, export, list or --help)");
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "host/parameter_block.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "projection/formula_helpers.h"
 #include "projection/mapping_context.h"
@@ -60,6 +61,7 @@ struct OutputSetUp {
     PrepareMappingContextFrom(&s, context.get());
     WarmLookupGridsFor(context.get(), outputFaces.get());
   }
+  ~OutputSetUp() { FreeBrickGrid(&brickGrid, nullptr); }
 };
 
 void RunOutput(benchmark::State& state, int32_t output) {

@@ -8,6 +8,7 @@
 #include "host/parameter_block.h"
 #include "image/filter_tables.h"
 #include "image/image_record.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "settings/settings_services_stub.h"
 
@@ -40,8 +41,8 @@ struct GlobalsRecord {
   // Run counters, owned by the render.
   int32_t rowTotal;
   int32_t rowsDone;
-  int32_t passCount;
-  int32_t passIndex;
+  int32_t exportLayerTotal;  // layers of the running export job
+  int32_t exportLayersDone;  // layers that job has rendered
   int32_t rowStep;
   int32_t currentRow;  // the row of the next band
   // Rows of the current maskRect and inRect relative to the top of filterRect.
@@ -117,6 +118,10 @@ struct WorkRecord {
   uint32_t progressTick;
   int32_t lastProgress;
   PolyMesh outputMesh;
+  // The one brick grid, shared by the brick preview and the plan export,
+  // behind the counts of its last plan.
+  BrickStatistics brickStatistics;
+  BrickGrid brickGrid;
   ImageRecord* offscreenTarget;  // what an export render draws into
   ImageRecord workImage;
   FilterTables filterTables;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "export/export_services_stub.h"
+#include "export/export_plan.h"
 #include "host/band_rects.h"
 #include "host/globals_record.h"
 #include "host/host_memory.h"
@@ -151,7 +151,7 @@ void InitStartState(GlobalsRecord* globals) {
   LoadMemoryDotMap(globals);
   CreateImageRecord(&globals->images[1], 50, 50, PixelRgbaFloat, 0, 0);
   ResetFirstBand(globals);
-  GetParameterBlock(globals)->exportKind = ExportPlainImage;
+  GetParameterBlock(globals)->exportKind = ExportPlain;
 }
 
 void ReleaseRunResources(GlobalsRecord* globals) {

@@ -1,7 +1,6 @@
-// Stand-ins for the net and brick services: each does the least its contract
-// allows. No catalogue exists yet, so no output has a net of its own beyond
-// the nets named by the shaped outputs, and building a net leaves the mesh
-// empty; the brick grid is never allocated, so every brick ray misses.
+// Stand-ins for the net services: each does the least its contract allows.
+// No catalogue exists yet, so no output has a net of its own beyond the nets
+// named by the shaped outputs, and building a net leaves the mesh empty.
 #include "nets/nets_services_stub.h"
 
 #include <cstring>
@@ -136,32 +135,6 @@ void InterpolateTrianglePoint(int32_t triangle, float b0, float b1, float b2, do
   out[0] = double(b0) * p0.x + double(b1) * p1.x + double(b2) * p2.x;
   out[1] = double(b0) * p0.y + double(b1) * p1.y + double(b2) * p2.y;
   out[2] = 0;
-}
-
-void InitBrickGrid(BrickGrid* grid, GlobalsRecord* globals, int32_t layers, uint8_t plates, uint8_t diffusion,
-                   int32_t colourMask) {
-  (void)globals;
-  if (grid == nullptr) return;
-  grid->height = layers;
-  grid->width = grid->depth = int32_t(float(layers) * (plates ? 0.4f : 1.2f));
-  grid->cellHeight = plates ? 8 : 24;
-  grid->diffusion = diffusion;
-  grid->colourMask = colourMask;
-  grid->cells = nullptr;  // the stand-in allocates no cells
-  grid->cellsSlot = 0;
-}
-
-void BuildBrickGrid(BrickGrid* grid, GlobalsRecord* globals, const RotationRecord* rotation) {
-  (void)grid;
-  (void)globals;
-  (void)rotation;  // no cells to fill
-}
-
-bool RayMarchBrickGrid(BrickGrid* grid, BrickRay ray, PixelMapping* out) {
-  (void)ray;
-  out->status = kPixelOffMap;
-  if (grid == nullptr || grid->cells == nullptr) return true;
-  return true;
 }
 
 namespace {

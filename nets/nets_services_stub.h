@@ -1,7 +1,7 @@
-// Stand-ins for the services of the polyhedral nets and the brick sphere that
-// the mapping code calls, with the records they share. Each does the least its
-// contract allows (no net is built, the brick grid stays empty); the real nets
-// replace this file when they land.
+// Stand-ins for the services of the polyhedral nets that the mapping code
+// calls, with the records they share. Each does the least its contract allows
+// (no net is built); the real nets replace this file when they land. The
+// brick sphere lives in nets/brick_grid.h and nets/brick_preview.h.
 #pragma once
 
 #include <cstdint>
@@ -24,18 +24,6 @@ struct NetDescriptor {
   int32_t paramSource;  // 0 the caller's, 1 the descriptor's own, 2 the caller's mode and integer
 };
 
-// The voxel grid of the brick sphere.
-struct BrickGrid {
-  int32_t width;
-  int32_t height;
-  int32_t depth;
-  int32_t cellHeight;
-  uint8_t diffusion;
-  int32_t colourMask;
-  uint64_t* cells;  // null when not allocated
-  BufferId cellsSlot;
-};
-
 void NetDescriptorForOutput(int32_t output, NetDescriptor* descriptor);
 bool IsNetOutput(int32_t output);
 bool IsSphericonOutput(int32_t output);
@@ -54,15 +42,6 @@ bool TriangleIdDiffers(const PolyMesh* mesh, int32_t triangle, int32_t id);
 void QuadFaceMap(int32_t triangle, float u, float v, Vec3f* d, const PolyMesh* mesh);
 void InterpolateFaceCornersF(int32_t triangle, float b0, float b1, float b2, Vec3f* d, const PolyMesh* mesh);
 void InterpolateTrianglePoint(int32_t triangle, float b0, float b1, float b2, double out[3], const PolyMesh* mesh);
-void InitBrickGrid(BrickGrid* grid, GlobalsRecord* globals, int32_t layers, uint8_t plates, uint8_t diffusion,
-                   int32_t colourMask);
-void BuildBrickGrid(BrickGrid* grid, GlobalsRecord* globals, const RotationRecord* rotation);
-struct BrickRay {
-  int32_t quadrant;
-  float a;
-  float b;
-};
-bool RayMarchBrickGrid(BrickGrid* grid, BrickRay ray, PixelMapping* out);
 
 // The per-pixel face queries of net outputs: the row list and the triangle
 // search over render triangles; the per-face maps of the catalogue's nets and

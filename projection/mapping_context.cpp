@@ -8,6 +8,7 @@
 #include "geometry/rotation.h"
 #include "host/host_records.h"
 #include "host/parameter_block.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "projection/output_pixel.h"
 #include "projection/output_shapes.h"

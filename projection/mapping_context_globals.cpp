@@ -4,6 +4,7 @@
 
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
@@ -70,7 +71,7 @@ void AttachContextGeometry(GlobalsRecord* globals, MappingContext* context) {
   if (context->outputMesh != nullptr) context->outputMesh->owner = globals;
   context->inputMesh = globals->inputMesh;
   if (context->inputMesh != nullptr) context->inputMesh->owner = globals;
-  context->brickGrid = nullptr;  // the work record keeps no brick grid yet
+  context->brickGrid = globals->workRecord != nullptr ? &globals->workRecord->brickGrid : nullptr;
 }
 
 void PrepareMappingContext(GlobalsRecord* globals, MappingContext* context) {
@@ -98,7 +99,7 @@ void PrepareMappingContext(GlobalsRecord* globals, MappingContext* context) {
   sources.globals = globals;
   sources.outputMesh = &work->outputMesh;
   sources.inputMesh = globals->inputMesh;
-  sources.brickGrid = nullptr;
+  sources.brickGrid = &work->brickGrid;
   sources.outputCache = work->outputCache;
   sources.mollweideCache = work->mollweideCache;
   sources.lookupGrid = &globals->images[1];
@@ -109,6 +110,9 @@ void PrepareMappingContext(GlobalsRecord* globals, MappingContext* context) {
   sources.bands = bands;
   sources.bandCount = bandCount;
   PrepareMappingContextFrom(&sources, context);
+  // A brick preview without the memory for its grid would show only the
+  // backdrop: the run fails for want of memory instead.
+  if (context->contextMode == 1 && BrickGridRefused(context->brickGrid)) SetResult(globals, kMemFullErr);
 }
 
 void MakeShiftedMappingContext(const MappingContext* source, MappingContext* target, int32_t index) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "nets/brick_preview.h"
 #include "nets/nets_services_stub.h"
 #include "projection/mapping_context.h"
 #include "projection/output_projections.h"

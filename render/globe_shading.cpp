@@ -4,7 +4,7 @@
 
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
-#include "render/brick_display_colour_stub.h"
+#include "nets/brick_preview.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "image/filter_tables.h"
 #include "image/image_record.h"
 #include "image/level_building.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "projection/formula_helpers.h"
 #include "render/column_record.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr int32_t kHorizontalCrossInput = 27;
 constexpr int32_t kVerticalCrossInput = 28;
 constexpr int32_t kSoccerNetOutput = 30;
+constexpr int32_t kBrickPreviewOutput = 45;
 constexpr int32_t kSoccerBuildMode = 6;
 constexpr int32_t kFaceImageCount = 6;
 constexpr float kEmptyCacheKey = 999.0f;
@@ -166,7 +168,7 @@ void PrepareRender(GlobalsRecord* globals) {
 }
 
 void StepRenderRow(GlobalsRecord* globals) {
-  ReportProgress(globals, globals->rowsDone, globals->rowTotal, globals->passCount);
+  ReportProgress(globals, globals->rowsDone, globals->rowTotal, globals->exportLayerTotal);
   globals->rowsDone += 1;
   if (globals->rowStep == 1) {
     const int32_t row = globals->currentRow;
@@ -212,6 +214,10 @@ void RenderWholeImage(GlobalsRecord* globals) {
 
 void FinishRender(GlobalsRecord* globals) {
   StopRowPipeline();
+  const ParameterBlock* block = GetParameterBlock(globals);
+  if (globals->workRecord && block && block->outputProjection == kBrickPreviewOutput) {
+    FreeBrickGrid(&globals->workRecord->brickGrid, globals);
+  }
   if (globals->workRecord) FreeMeshTables(&globals->workRecord->outputMesh, RunBufferProcs(globals));
   FreeInputMesh(globals);
 }
@@ -221,6 +227,8 @@ void FreeRunBuffers(GlobalsRecord* globals) {
   const BufferProcs* procs = RunBufferProcs(globals);
   GlobalsRecord& g = *globals;
   if (g.workRecord) {
+    // The brick grid of a run that ended before FinishRender.
+    FreeBrickGrid(&g.workRecord->brickGrid, globals);
     FreeMeshTables(&g.workRecord->outputMesh, procs);
     FreeImageRecord(&g.workRecord->workImage);
   }

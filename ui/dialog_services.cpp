@@ -39,12 +39,18 @@ void UpdateProgressPercent(GlobalsRecord* globals, int32_t done, int32_t total, 
   const DialogPort* progress = gDialogModuleState.progressWindow;
   const int64_t whole = int64_t(passes) * total;
   if (!progress || whole == 0 || !globals) return;
-  const int64_t percent = (int64_t(globals->passIndex) * total + done) * 100 / whole;
+  const int64_t percent = (int64_t(globals->exportLayersDone) * total + done) * 100 / whole;
   char text[32];
   FormatInteger(percent, text, sizeof(text) - 1);
   AppendText(text, "%");
   PortSetItemText(progress, kProgressTextItem, text);
   PortBringToTop(progress);
+}
+
+void ShowCancelling(GlobalsRecord* /*globals*/) {
+  const DialogPort* progress = gDialogModuleState.progressWindow;
+  if (!progress) return;
+  PortSetItemText(progress, kProgressTextItem, "Cancelling...");
 }
 
 void ClearMemoryDotThumbnail(GlobalsRecord* globals, void* dialog) {

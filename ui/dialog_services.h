@@ -47,6 +47,9 @@ void RestoreArrowCursor();
 // While a progress dialog is open and passes x total is not 0, its item 2
 // shows (pass index x total + done) x 100 / (passes x total) followed by "%".
 void UpdateProgressPercent(GlobalsRecord* globals, int32_t done, int32_t total, int32_t passes);
+// While a progress dialog is open, its item 2 says "Cancelling..."; the
+// export pass that saw the abort stops on its own cancel byte.
+void ShowCancelling(GlobalsRecord* globals);
 
 // With a dialog (the main dialog's record): frees the memory-dot thumbnail,
 // redraws the thumbnail control and forgets the shown and last-used dots.

@@ -109,6 +109,7 @@ struct TestHost {
   int32_t bufferAllocations = 0;
   int32_t failBufferAllocationAt = 0;  // the nth allocation fails (0: never)
   bool failBufferAllocationsAfter = false;  // ... and so does every one after it
+  int32_t failBufferAllocationsAbove = 0;  // requests of more bytes than this fail (0: none)
   int32_t bufferLockCalls = 0;
   int32_t failBufferLockAt = 0;  // the nth lock answers null (0: never)
   int64_t bufferLocks = 0, bufferUnlocks = 0;

@@ -104,6 +104,7 @@ HostError TestAllocateBuffer(int32_t size, BufferId* bufferId) {
     return kMemFullErr;
   }
   if (size < 0) return kMemFullErr;
+  if (host->failBufferAllocationsAbove > 0 && size > host->failBufferAllocationsAbove) return kMemFullErr;
   auto entry = std::make_unique<TestBufferEntry>();
   entry->id = host->nextBufferId;
   host->nextBufferId += 0x10;

@@ -275,6 +275,61 @@ TEST_F(ProgramTest, SettingsShapeThePicture) {
   EXPECT_NE(oval.pixels[centre + 1], 0);
 }
 
+// The --brick-* options reach the brick preview: the colour set decides the
+// bricks' colours, and layers, plates and diffusion each change the picture.
+TEST_F(ProgramTest, BrickOptionsShapeTheBrickPreview) {
+  WriteOrDie(Path("in.png"), SmoothImage(64, 64, 3, 8));
+  const std::vector<std::string> base = {"render", Path("in.png"), "", "--output", "brick preview", "--backdrop", "0,0,0"};
+  auto render = [&](const std::string& name, const std::vector<std::string>& extra) {
+    std::vector<std::string> args = base;
+    args[2] = Path(name);
+    args.insert(args.end(), extra.begin(), extra.end());
+    const ProgramRun run = Run(args);
+    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.err;
+    ImageFile image;
+    std::string error;
+    EXPECT_TRUE(ReadImageFile(Path(name), &image, &error)) << error;
+    return image;
+  };
+  // Red bricks only: no green or blue anywhere, and red bricks in every view.
+  const ImageFile red = render("red.png", {"--brick-colorset", "red"});
+  ASSERT_EQ(red.pixels.size(), size_t(64 * 64 * 3));
+  int32_t redPixels = 0;
+  for (size_t i = 0; i < red.pixels.size(); i += 3) {
+    EXPECT_EQ(red.pixels[i + 1], 0);
+    EXPECT_EQ(red.pixels[i + 2], 0);
+    redPixels += red.pixels[i] > 0;
+  }
+  EXPECT_GT(redPixels, 64 * 64 / 2);
+  const ImageFile plain = render("plain.png", {});
+  const ImageFile mask = render("mask.png", {"--brick-colorset", "8"});  // bit 3: red
+  EXPECT_EQ(mask.pixels, red.pixels);
+  EXPECT_NE(plain.pixels, red.pixels);
+  EXPECT_NE(render("layers.png", {"--brick-layers", "9"}).pixels, plain.pixels);
+  EXPECT_NE(render("plates.png", {"--brick-plates", "on"}).pixels, plain.pixels);
+  EXPECT_NE(render("diffused.png", {"--brick-diffusion", "on"}).pixels, plain.pixels);
+  EXPECT_EQ(render("default.png", {"--brick-layers", "20", "--brick-colorset", "63", "--brick-plates", "off"}).pixels,
+            plain.pixels);
+
+  // Bad values are usage errors that say what is allowed.
+  struct Bad {
+    const char* option;
+    const char* value;
+    const char* says;
+  };
+  const Bad bads[] = {{"--brick-layers", "2", "from 3 to 150"},
+                      {"--brick-layers", "151", "from 3 to 150"},
+                      {"--brick-colorset", "4096", "0 to 4095"},
+                      {"--brick-colorset", "red,pink", "unknown brick colour \"pink\"; the colours are black, blue"},
+                      {"--brick-plates", "maybe", "on or off"}};
+  for (const Bad& bad : bads) {
+    const ProgramRun run = Run({"render", Path("in.png"), Path("bad.png"), bad.option, bad.value});
+    EXPECT_EQ(run.exitCode, 2) << bad.option << " " << bad.value;
+    EXPECT_NE(run.err.find(bad.says), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(Path("bad.png")));
+}
+
 TEST_F(ProgramTest, ListsNamesWithNumbers) {
   ProgramRun run = Run({"list", "outputs"});
   ASSERT_EQ(run.exitCode, 0);
@@ -454,6 +509,10 @@ TEST(FilterRun, SettingsReachTheFilter) {
   add("edges", "on");
   add("transparent-gaps", "off");
   add("face-size", "321");
+  add("brick-layers", "40");
+  add("brick-colorset", "black, White,light gray");
+  add("brick-plates", "on");
+  add("brick-diffusion", "yes");
 
   ImageFile image = SmoothImage(24, 12, 3, 8);
   FilterRunSettings settings;
@@ -480,6 +539,10 @@ TEST(FilterRun, SettingsReachTheFilter) {
   EXPECT_EQ(b.edges, 1);
   EXPECT_EQ(b.transparentGaps, 0);
   EXPECT_EQ(b.faceSize, 321);
+  EXPECT_EQ(b.brickLayers, 40);
+  EXPECT_EQ(b.brickColorset, 1 | 16 | 64);
+  EXPECT_EQ(b.brickPlates, 1);
+  EXPECT_EQ(b.brickDiffusion, 1);
   EXPECT_EQ(b.showDialog, 0u);
 }
 

@@ -71,6 +71,7 @@ struct ContextSetUp {
     PrepareMappingContextFrom(&sources, context.get());
     return *context;
   }
+  ~ContextSetUp() { FreeBrickGrid(&brickGrid, nullptr); }
 };
 
 TEST(MappingContextSetUp, SizesRotationAndBandLists) {
@@ -215,8 +216,9 @@ TEST(MappingContextSetUp, ModesOfTheSpecialOutputs) {
   brick.settings->outputProjection = 45;
   brick.settings->brickLayers = 30;
   brick.Prepare();
-  EXPECT_EQ(brick.brickGrid.height, 30);
-  EXPECT_EQ(brick.brickGrid.width, 36);
+  EXPECT_EQ(brick.brickGrid.sizeZ, 30);
+  EXPECT_EQ(brick.brickGrid.sizeX, 36);
+  EXPECT_NE(brick.brickGrid.cells, nullptr);
 }
 
 TEST(MappingContextSetUp, ShapedNetOutputsGetTheirPlaneBox) {

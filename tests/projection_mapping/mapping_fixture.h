@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "geometry/rotation.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "projection/mapping_context.h"
 #include "projection/output_shapes.h"

@@ -12,6 +12,7 @@
 #include "geometry/vector.h"
 #include "host/parameter_block.h"
 #include "image/image_record.h"
+#include "nets/brick_grid.h"
 #include "nets/nets_services_stub.h"
 #include "projection/formula_helpers.h"
 #include "projection/mapping_context.h"
@@ -86,6 +87,7 @@ struct OutputRig {
     WarmLookupGridsFor(context.get(), outputFaces.get());
   }
   ~OutputRig() {
+    FreeBrickGrid(&brickGrid, nullptr);
     if (gridMade) FreeImageRecord(&grid);
   }
   OutputRig(const OutputRig&) = delete;

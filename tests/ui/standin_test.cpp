@@ -271,7 +271,7 @@ TEST_F(StandIn, BusyCursorAndArrow) {
 
 TEST_F(StandIn, ProgressShowsItsPercentageOnlyWhileOpen) {
   GlobalsRecord globals{};
-  globals.passIndex = 1;
+  globals.exportLayersDone = 1;
   UpdateProgressPercent(&globals, 2, 4, 3);  // no progress dialog: nothing
   StandInDialog* d = OpenStandInDialog("VASTO_PROGRESS", RecordingHandler, &recorder);
   GetDialogModuleState().progressWindow = &d->port;
@@ -281,7 +281,7 @@ TEST_F(StandIn, ProgressShowsItsPercentageOnlyWhileOpen) {
   UpdateProgressPercent(&globals, 2, 0, 3);  // nothing to count: nothing
   UpdateProgressPercent(&globals, 2, 4, 0);
   EXPECT_EQ(FindStandInItem(d, 2)->textWrites, 1);
-  globals.passIndex = 999;  // counts whose product passes 32 bits
+  globals.exportLayersDone = 999;  // counts whose product passes 32 bits
   UpdateProgressPercent(&globals, 30000, 32767, 1000);
   EXPECT_EQ(FindStandInItem(d, 2)->text, "99%");
   GetDialogModuleState().progressWindow = nullptr;
