@@ -20,11 +20,13 @@
 #include "app/run_signals.h"
 #include "app/settings_file_io.h"
 #include "app/terminal_progress.h"
+#include "render/worker_pool.h"
 
 namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kMaxThreads = 256;
 
 struct RenderCommand {
   std::string inPath;
@@ -35,6 +37,7 @@ struct RenderCommand {
   std::string settingsFile;      // --settings
   std::string saveSettingsFile;  // --save-settings
   int64_t memoryBudget = 0;      // --memory-budget; 0: half of the machine's memory
+  int32_t threads = 0;           // --threads; 0: every core
 };
 
 int Fail(int code, const std::string& message) {
@@ -81,7 +84,9 @@ void PrintHelp() {
       "                           setting options below then replace single settings\n"
       "  --save-settings FILE.q2q save the settings of the run, with a thumbnail\n"
       "  --memory-budget SIZE     the memory the run may take, such as 800M or 16G\n"
-      "                           (default: half of this machine's memory)\n");
+      "                           (default: half of this machine's memory)\n"
+      "  --threads N              render on N threads (default: one per core; 1\n"
+      "                           renders on the program's own thread only)\n");
   for (const SettingOption& option : SettingOptions()) {
     const std::string left = std::string("--") + option.name + " " + ValueHint(option.kind);
     std::printf("  %-24s %s\n", left.c_str(), option.help);
@@ -164,7 +169,8 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
       name = name.substr(0, equals);
     }
     const SettingOption* option = FindSettingOption(name);
-    if (!option && name != "size" && name != "settings" && name != "save-settings" && name != "memory-budget")
+    if (!option && name != "size" && name != "settings" && name != "save-settings" && name != "memory-budget" &&
+        name != "threads")
       return UsageError("unknown option '--" + name + "'");
     if (!hasValue) {
       if (i + 1 >= args.size()) return UsageError("option '--" + name + "' needs a value");
@@ -178,6 +184,14 @@ int ParseRender(const std::vector<std::string>& args, RenderCommand* command) {
     if (name == "memory-budget") {
       if (!ParseByteSize(value, &command->memoryBudget))
         return UsageError("--memory-budget: expected a size such as 800M or 16G, not \"" + value + "\"");
+      continue;
+    }
+    if (name == "threads") {
+      if (value.empty() || value.size() > 4 || value.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(value) < 1 || std::stoi(value) > kMaxThreads)
+        return UsageError("--threads: expected a whole number from 1 to " + std::to_string(kMaxThreads) + ", not \"" +
+                          value + "\"");
+      command->threads = std::stoi(value);
       continue;
     }
     if (!option) {
@@ -314,6 +328,7 @@ int RenderCommandRun(const RenderCommand& command) {
   }
   if (!ImageFitsDocument(image, &error)) return Fail(kExitFailure, command.inPath + ": " + error);
 
+  SetRenderThreadCount(command.threads);
   FilterRunSettings settings;
   settings.settings = command.settings;
   settings.settingsFile = command.settingsFile;

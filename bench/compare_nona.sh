@@ -1,22 +1,42 @@
 #!/usr/bin/env bash
-# Times the orbalix program against hugin-tools' nona, each on one thread, on
-# the same 4096 x 2048 equirectangular image rendered into a same-size
-# sinusoidal output (a projection both have). Prints the best of a few runs
-# of each, whole process (read, render, write), and their ratio.
+# Times the orbalix program against hugin-tools' nona and against ffmpeg's
+# v360 filter (bilinear and lanczos) on the same reprojection: a 4096 x 2048
+# equirectangular image rendered into a same-size sinusoidal output (a
+# projection all three have). Every figure is the best of a few runs of the
+# whole process (read, render, write); all programs run side by side in one
+# go so that the load of the machine is the same for each.
 #
-#   bash bench/compare_nona.sh [runs]
+#   bash bench/compare_nona.sh [runs] [mode]
+#
+# mode one      every program on one thread (one core), the default
+# mode all      every program on all cores (nona through OMP_NUM_THREADS,
+#               ffmpeg with its own thread options, orbalix by default)
+# mode scaling  orbalix on 1, 2, 4 and 8 threads
+# mode memory   peak memory of orbalix rendering 16384 x 8192 on 1 thread and
+#               on all cores, against the size of the document
+# mode every    one, all and scaling
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
-if ! command -v nona >/dev/null; then
+mode=${2:-one}
+need=()
+command -v nona >/dev/null || need+=(hugin-tools)
+command -v ffmpeg >/dev/null || need+=(ffmpeg)
+[ -x /usr/bin/time ] || need+=(time)
+if [ ${#need[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
-  apt-get install -y -q --no-install-recommends hugin-tools
+  apt-get install -y -q --no-install-recommends "${need[@]}"
 fi
-bash tools/install-deps.sh >/dev/null
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release --target orbalix >/dev/null
-orbalix=$PWD/build/release/app/orbalix
+# ORBALIX names another build of the program to time (none is built then);
+# ORBALIX_OLD adds an older build, timed side by side with the same settings.
+if [ -z "${ORBALIX:-}" ]; then
+  bash tools/install-deps.sh >/dev/null
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/release --target orbalix >/dev/null
+fi
+orbalix=${ORBALIX:-$PWD/build/release/app/orbalix}
+cores=$(nproc)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -42,18 +62,72 @@ best_time() {
   done
   printf '%.3f' "$best"
 }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-export OMP_NUM_THREADS=1
-one_cpu="taskset -c 0"
-t_orbalix=$(best_time $one_cpu "$orbalix" render "$work/source.tif" "$work/orbalix.tif" --output sinusoidal)
-t_nona=$(best_time $one_cpu nona -o "$work/nona" "$work/sinusoidal.pto")
-[ -s "$work/orbalix.tif" ] || { echo "orbalix wrote no output" >&2; exit 1; }
-ls "$work"/nona*.tif >/dev/null 2>&1 || { echo "nona wrote no output" >&2; exit 1; }
+# ffmpeg's command for an interpolation and its thread options.
+v360() {
+  echo ffmpeg -nostdin -loglevel error -y $2 -i "$work/source.tif" \
+    -vf "v360=input=e:output=sinusoidal:interp=$1" -frames:v 1 -compression_algo raw "$work/ffmpeg.tif"
+}
 
-if cmp -s "$work/source.tif" "$work/orbalix.tif"; then
-  echo "note: orbalix gave back its source unchanged, so the ratio times no reprojection"
-fi
-echo "4096 x 2048 equirectangular -> 4096 x 2048 sinusoidal, one thread, best of $runs"
-echo "orbalix: ${t_orbalix} s"
-echo "nona:    ${t_nona} s"
-echo "ratio orbalix / nona: $(awk -v a="$t_orbalix" -v b="$t_nona" 'BEGIN { printf "%.2f\n", a / b }')"
+# One row of figures: orbalix, nona, ffmpeg bilinear and lanczos, with the
+# given CPU pinning, thread settings of the others and orbalix's --threads.
+compare() {
+  local label=$1 pin=$2 omp=$3 ff_threads=$4 orbalix_threads=$5
+  local t_orbalix t_nona t_bilinear t_lanczos
+  t_orbalix=$(best_time $pin "$orbalix" render "$work/source.tif" "$work/orbalix.tif" --output sinusoidal \
+    $orbalix_threads)
+  t_nona=$(best_time $pin env OMP_NUM_THREADS="$omp" nona -o "$work/nona" "$work/sinusoidal.pto")
+  t_bilinear=$(best_time $pin $(v360 linear "$ff_threads"))
+  t_lanczos=$(best_time $pin $(v360 lanczos "$ff_threads"))
+  local t_old=""
+  if [ -n "${ORBALIX_OLD:-}" ]; then
+    t_old=$(best_time $pin "$ORBALIX_OLD" render "$work/source.tif" "$work/old.tif" --output sinusoidal)
+    cmp -s "$work/old.tif" "$work/orbalix.tif" || echo "note: the two orbalix builds wrote different files"
+  fi
+  [ -s "$work/orbalix.tif" ] || { echo "orbalix wrote no output" >&2; exit 1; }
+  ls "$work"/nona*.tif >/dev/null 2>&1 || { echo "nona wrote no output" >&2; exit 1; }
+  [ -s "$work/ffmpeg.tif" ] || { echo "ffmpeg wrote no output" >&2; exit 1; }
+  echo "4096 x 2048 equirectangular -> 4096 x 2048 sinusoidal, $label, best of $runs"
+  echo "  orbalix:                 ${t_orbalix} s"
+  [ -z "$t_old" ] || echo "  orbalix (ORBALIX_OLD):   ${t_old} s   new / old: $(ratio "$t_orbalix" "$t_old")"
+  echo "  nona:                    ${t_nona} s   orbalix / nona:    $(ratio "$t_orbalix" "$t_nona")"
+  echo "  ffmpeg v360 bilinear:    ${t_bilinear} s   orbalix / bilinear: $(ratio "$t_orbalix" "$t_bilinear")"
+  echo "  ffmpeg v360 lanczos:     ${t_lanczos} s   orbalix / lanczos:  $(ratio "$t_orbalix" "$t_lanczos")"
+}
+
+scaling() {
+  local t1="" t
+  echo "orbalix on 1..8 threads (4096 x 2048 sinusoidal, best of $runs):"
+  for n in 1 2 4 8; do
+    t=$(best_time "$orbalix" render "$work/source.tif" "$work/orbalix.tif" --output sinusoidal --threads "$n")
+    [ -n "$t1" ] || t1=$t
+    echo "  $n threads: ${t} s   speed-up $(ratio "$t1" "$t")"
+  done
+}
+
+memory() {
+  "$orbalix" render /usr/share/xplanet/images/earth.jpg "$work/big.tif" --size 16384x8192
+  local document=$((16384 * 8192 * 3)) kb
+  echo "peak memory of orbalix, 16384 x 8192 8-bit RGB (document $((document / 1048576)) MiB):"
+  for n in 1 "$cores"; do
+    kb=$(/usr/bin/time -f %M "$orbalix" render "$work/big.tif" "$work/big-out.tif" --output sinusoidal \
+      --threads "$n" 2>&1 >/dev/null | tail -1)
+    echo "  $n threads: $((kb / 1024)) MiB = $(awk -v k="$kb" -v d="$document" 'BEGIN { printf "%.2f", k * 1024 / d }') x the document"
+  done
+}
+
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) on $cores cores"
+case "$mode" in
+  one) compare "one thread" "taskset -c 0" 1 "-threads 1 -filter_threads 1" "--threads 1" ;;
+  all) compare "all $cores cores" "" "$cores" "" "" ;;
+  scaling) scaling ;;
+  memory) memory ;;
+  every)
+    compare "one thread" "taskset -c 0" 1 "-threads 1 -filter_threads 1" "--threads 1"
+    compare "all $cores cores" "" "$cores" "" ""
+    scaling
+    ;;
+  *) echo "unknown mode $mode (one, all, scaling, memory, every)" >&2; exit 2 ;;
+esac
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -213,6 +213,7 @@ void SampleAreaNearest(float du1, float dv1, float du2, float dv2, float uSample
   float level;
   if (mask == 3) {
     level = hint ? hint->level : 0.0f;
+    if (hint && hint->unknown) hint->readWhileUnknown = true;
   } else {
     SampleFootprint f = MakeFootprint(image, du1, dv1, du2, dv2);
     AdjustFootprint(&f);
@@ -241,6 +242,7 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
   if (mask == 3) {
     // No footprint: the remembered level, moved as EdgeFade asks.
     level = hint ? hint->level : 0.0f;
+    if (hint && hint->unknown) hint->readWhileUnknown = true;
     float u = uSample, v = vSample, scratch = 0.0f;
     if (WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) return;
     level += scratch;
@@ -262,7 +264,10 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
     minor = FastSqrtf(2.0f / AtLeast(a + c + root, 1e-6f)) * k;
     if (!(minor >= 0.5f)) minor = 0.5f;
     level = float(std::log(double(minor)) * kLog2E);
-    if (hint) hint->level = level;
+    if (hint) {
+      hint->level = level;
+      hint->unknown = false;
+    }
   }
   level = ClampLevel(level, image);
   plan->level = int32_t(level);

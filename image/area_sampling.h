@@ -12,6 +12,12 @@
 // The caller's memory of the last level of detail.
 struct LevelHint {
   float level = 0;
+  // Set by a caller whose `level` may differ from the one the samples
+  // before would have left (a band of rows that starts inside the image):
+  // a sample without footprint then marks readWhileUnknown; a sample with
+  // a footprint sets the level and clears `unknown`.
+  bool unknown = false;
+  bool readWhileUnknown = false;
 };
 
 // Marks a neighbour without a source position.

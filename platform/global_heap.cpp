@@ -1,15 +1,18 @@
 #include "platform/global_heap.h"
 
+#include <atomic>
+
 #include "platform/global_heap_os.h"
 
 namespace {
-int64_t liveBlocks = 0;
-int64_t allocations = 0;
-int32_t failCountdown = 0;  // 0: never fail
+// Counted from any thread: the render's worker threads may allocate too.
+std::atomic<int64_t> liveBlocks{0};
+std::atomic<int64_t> allocations{0};
+std::atomic<int32_t> failCountdown{0};  // 0: never fail
 }  // namespace
 
 GlobalBlock GlobalHeapAlloc(uint32_t flags, uint64_t size) {
-  if (failCountdown > 0 && --failCountdown == 0) return nullptr;
+  if (failCountdown.load() > 0 && failCountdown.fetch_sub(1) == 1) return nullptr;
   GlobalBlock block = OsGlobalAlloc(flags, size);
   if (block) {
     ++liveBlocks;
@@ -31,7 +34,7 @@ GlobalBlock GlobalHeapFree(GlobalBlock block) {
   return left;
 }
 
-void GlobalHeapFailAllocationAt(int32_t n) { failCountdown = n > 0 ? n : 0; }
+void GlobalHeapFailAllocationAt(int32_t n) { failCountdown.store(n > 0 ? n : 0); }
 
 int64_t GlobalHeapLiveBlocks() { return liveBlocks; }
 

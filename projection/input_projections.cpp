@@ -24,7 +24,7 @@ void MapDirectionToSource(int32_t inputProjection, int32_t flip, float sourceAsp
                           NetFaceList* inputFaces) {
   (void)inputMesh;
   (void)inputFaces;
-  InputSample s{-1.0f, -1.0f, 0, 2, -1, *edgeWeight};
+  InputSample s{-1.0f, -1.0f, 0, kWholeSourceSubImage, -1, *edgeWeight};
   switch (inputProjection) {
     case 2: case 3: case 4: case 6: case 8: case 9: case 15: case 18:
       MapDiscInput(inputProjection, direction, sourceAspect, &s);

@@ -22,3 +22,25 @@ void MapDirectionToSource(int32_t inputProjection, int32_t flip, float sourceAsp
                           float* srcX, float* srcY, uint8_t* noSource, float* mollweideCache,
                           int32_t* inputFace, int32_t* subImage, float* edgeWeight, PolyMesh* inputMesh,
                           NetFaceList* inputFaces);
+
+// The sub-image of every direction of an input that has a single one.
+constexpr int32_t kWholeSourceSubImage = 2;
+
+// True for the inputs that give every direction a source in the one
+// sub-image kWholeSourceSubImage (never "no source", never another
+// sub-image): the equirectangular and equal-area cylinder sources and the
+// balls and discs that cover the whole sphere. For them the status and
+// sub-image of a mapped point follow from the output side alone.
+inline bool InputKeepsStatus(int32_t inputProjection) {
+  switch (inputProjection) {
+    case 1:
+    case 2:
+    case 3:
+    case 6:
+    case 18:
+    case 24:
+      return true;
+    default:
+      return false;
+  }
+}

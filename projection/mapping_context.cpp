@@ -193,6 +193,9 @@ void PrepareMappingContextFrom(const MappingContextSources* sources, MappingCont
   ComputeFovTangents(context->fov, &context->fovTan, &context->halfFovTan);
 
   context->levelHint = 0;
+  context->levelHintUnknown = 0;
+  context->levelHintReadUnknown = 0;
+  context->dotWatch = nullptr;
   context->useLevelHint = 0;
   context->runByte1 = 0;
   context->runWord1 = 0;
@@ -205,15 +208,7 @@ void PrepareMappingContextFrom(const MappingContextSources* sources, MappingCont
     context->faceColouring = 1;
   }
 
-  const float tileScale = std::pow(2.0f, 5 * context->fov / 180);
-  for (int32_t b = 0; b < sources->bandCount; ++b) {
-    const BandLists& band = sources->bands[b];
-    band.outputFaces->outputNumber = output;
-    band.outputFaces->halfAngleOrder = context->halfAngleOrder;
-    band.outputFaces->tileScale = tileScale;
-    *band.dotCursor = 0;
-    InitDirectSampleRecord(band.inputFaces);
-  }
+  for (int32_t b = 0; b < sources->bandCount; ++b) ResetBandLists(context, &sources->bands[b]);
 
   context->keepAlpha = settings->keepTransparency != 0 || settings->transparentGaps != 0 ? 1 : 0;
   context->transparentNoSource = uint8_t(settings->transparentGaps);
@@ -234,6 +229,15 @@ void PrepareMappingContextFrom(const MappingContextSources* sources, MappingCont
     SetPlaneBox(&context->planeBox, context->outputAspect, shape.boxMin.re * 0.001 - 0.5,
                 shape.boxMin.im * 0.001 - 0.5, shape.boxMax.re * 0.001 - 0.5, shape.boxMax.im * 0.001 - 0.5);
   }
+}
+
+void ResetBandLists(const MappingContext* context, const BandLists* band) {
+  const float tileScale = std::pow(2.0f, 5 * context->fov / 180);
+  band->outputFaces->outputNumber = context->outputProjection;
+  band->outputFaces->halfAngleOrder = context->halfAngleOrder;
+  band->outputFaces->tileScale = tileScale;
+  *band->dotCursor = 0;
+  InitDirectSampleRecord(band->inputFaces);
 }
 
 void MakeShiftedMappingContextFor(const MappingContext* source, MappingContext* target, int32_t index,

@@ -60,6 +60,23 @@ struct FloatMemo {
   float value[2];
 };
 
+// Watches a band's nearest-dot cursor while its value is not known: a band
+// of rows that starts inside the image cannot know where the rows before
+// left the cursor. The first dot found fixes it; when more than one dot
+// qualified there, the pick was taken on an assumption that the renderer
+// checks once the cursor left by the rows before is known.
+struct DotCursorWatch {
+  uint8_t unknown;         // the cursor's value is not known yet
+  uint8_t assumed;         // the first hit had several candidates
+  int32_t candidateCount;  // dots within the radius at that hit, in index order
+  int32_t candidates[4];
+  int32_t chosen;          // the dot taken
+};
+
+// The dot that a search from `cursor` meets first among the candidates of
+// a watched hit (the cursor reset to 0 when out of range, as the search does).
+int32_t FirstDotFromCursor(const DotCursorWatch* watch, int32_t cursor, int32_t dotCount);
+
 struct MappingContext {
   float levelHint;
   uint8_t useLevelHint;
@@ -129,6 +146,12 @@ struct MappingContext {
   // Values the map outputs work out from a pixel row alone (a latitude and
   // its sine), kept for the next pixel of the same row.
   FloatMemo rowMemo[2];
+  // A band of rows that starts inside the image: levelHint is not the one
+  // the rows before left until a sample with a footprint sets it; a sample
+  // that read it meanwhile sets levelHintReadUnknown.
+  uint8_t levelHintUnknown;
+  uint8_t levelHintReadUnknown;
+  DotCursorWatch* dotWatch;  // null: the band's dot cursor is known
 };
 
 // The pieces of one band record that the context set-up resets.
@@ -169,6 +192,9 @@ void PrepareMappingContext(GlobalsRecord* globals, MappingContext* context);
 // The set-up of the context from its gathered sources: every step of
 // PrepareMappingContext after the renderer's view fields.
 void PrepareMappingContextFrom(const MappingContextSources* sources, MappingContext* context);
+// The heads of one band's face lists and its dot cursor, set for the
+// context's output (what the set-up does for every band of the globals).
+void ResetBandLists(const MappingContext* context, const BandLists* band);
 // Mid colour from the tab and backdrop colours.
 void SetMidColours(MappingContext* context);
 // Output and source sizes and aspects of the context.

@@ -98,8 +98,62 @@ void MapViewsGridPoint(float planeX, float planeY, const MappingContext* context
   *viewIndex = k;
 }
 
+int32_t FirstDotFromCursor(const DotCursorWatch* watch, int32_t cursor, int32_t dotCount) {
+  if (cursor < 0 || cursor >= dotCount) cursor = 0;
+  int32_t best = -1;
+  int32_t bestStep = dotCount;
+  for (int32_t i = 0; i < watch->candidateCount; ++i) {
+    int32_t step = watch->candidates[i] - cursor;
+    if (step < 0) step += dotCount;
+    if (step < bestStep) {
+      bestStep = step;
+      best = watch->candidates[i];
+    }
+  }
+  return best;
+}
+
+namespace {
+
+// The search of a band whose cursor is not known: every dot within the
+// radius is a candidate; one candidate fixes the cursor whatever it was,
+// several are recorded and the first in index order (a search from 0) taken.
+void FindNearestDotWatched(const MappingContext* context, const Vec3f* dir, PixelMapping* out, int32_t* cursor) {
+  DotCursorWatch* watch = context->dotWatch;
+  int32_t found = 0;
+  int32_t first = -1;
+  float firstDistance = kDotChordSquared;
+  for (int32_t k = 0; k < context->dotCount; ++k) {
+    const Vec3f& dot = context->dots[k];
+    const float dx = dir->x - dot.x;
+    const float dy = dir->y - dot.y;
+    const float dz = dir->z - dot.z;
+    const float distance = dx * dx + dy * dy + dz * dz;
+    if (!(distance < kDotChordSquared)) continue;
+    if (found < 4) watch->candidates[found] = k;
+    if (first < 0) {
+      first = k;
+      firstDistance = distance;
+    }
+    ++found;
+  }
+  if (found == 0) return;
+  watch->unknown = 0;
+  watch->candidateCount = found < 4 ? found : 4;
+  watch->assumed = found > 4 ? 2 : (found > 1 ? 1 : 0);  // 2: too many to check
+  watch->chosen = first;
+  out->dotDist = firstDistance;
+  *cursor = first;
+}
+
+}  // namespace
+
 void FindNearestDotFromCursor(const MappingContext* context, const Vec3f* dir, PixelMapping* out, int32_t* cursor) {
   out->dotDist = kDotChordSquared;
+  if (context->dotWatch != nullptr && context->dotWatch->unknown) {
+    FindNearestDotWatched(context, dir, out, cursor);
+    return;
+  }
   const int32_t count = context->dotCount;
   if (*cursor < 0 || *cursor >= count) *cursor = 0;
   for (int32_t i = 0; i < count; ++i) {
@@ -149,7 +203,8 @@ void FindNearestFaceCentre(MappingContext* context, const Vec3* point, PixelMapp
 }
 
 void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
-                             NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor) {
+                             NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor,
+                             bool statusOnly) {
   out->status = kPixelOffMap;
   out->srcX = out->srcY = -1.0f;
   out->latU = out->latV = -1.0f;
@@ -216,6 +271,17 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
   }
   if (region != -1) out->status = region;
   out->face = face;
+
+  // The dot search moves the band's cursor and the face-centre search
+  // belongs to the point: both keep the full road.
+  if (statusOnly && InputKeepsStatus(context->inputProjection) && !context->dotOverlay &&
+      !context->faceCentreOverlay) {
+    if (sample) {
+      if (!context->isNet && region == -1) out->status = kPixelMapped;
+      out->subImage = kWholeSourceSubImage;
+    }
+    return;
+  }
 
   if (sample || context->latLongOut) {
     if (context->halfAngleOrder == 1) HalveAngleFromForward(&d);

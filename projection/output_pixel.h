@@ -82,8 +82,16 @@ bool IsMultiViewOutput(int32_t output);
 
 // MapOutputPoint on the band's pieces it uses: the output and input face
 // lists and the nearest-dot cursor.
+// With statusOnly the point's status and sub-image are all the caller needs:
+// where the input cannot change them (InputKeepsStatus) and no overlay
+// carries state from point to point, the rotation and the source mapping
+// are left out and the other fields are not filled.
 void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
-                             NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor);
+                             NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor,
+                             bool statusOnly = false);
+// MapOutputPixel for a caller that reads only the status and sub-image.
+void MapOutputPixelStatus(float px, float py, int32_t zoom, int32_t offX, int32_t offY, ImageRecord* target,
+                          MappingContext* context, PixelMapping* out, BandRecord* band);
 // PrepareRowFaceLists over the given bands, with the settings' preview
 // scale and pan.
 void PrepareRowFaceListsForBands(MappingContext* context, int32_t row, int32_t zoom, int32_t offX, int32_t offY,

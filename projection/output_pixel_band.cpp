@@ -27,6 +27,18 @@ void MapOutputPixel(float px, float py, int32_t zoom, int32_t offX, int32_t offY
   MapOutputPoint(nx, ny, context, out, band);
 }
 
+void MapOutputPixelStatus(float px, float py, int32_t zoom, int32_t offX, int32_t offY, ImageRecord* target,
+                          MappingContext* context, PixelMapping* out, BandRecord* band) {
+  float nx, ny, cx, cy;
+  PixelToNormalized(px, py, float(zoom), float(offX), float(offY), target, &nx, &ny, &cx, &cy, nullptr);
+  out->subImage = 0;
+  out->outX = nx;
+  out->outY = ny;
+  out->pixelX = px;
+  out->pixelY = py;
+  MapOutputPointWithLists(nx, ny, context, out, OutputFaces(band), InputFaces(band), &band->nearestDot, true);
+}
+
 void MapOutputPoint(float nx, float ny, MappingContext* context, PixelMapping* out, BandRecord* band) {
   MapOutputPointWithLists(nx, ny, context, out, OutputFaces(band), InputFaces(band), &band->nearestDot);
 }

@@ -2,7 +2,8 @@
 
 #include "host/globals_record.h"
 #include "image/level_building.h"
-#include "render/row_renderer.h"
+#include "render/render_band.h"
+#include "render/worker_pool.h"
 
 namespace {
 
@@ -86,13 +87,13 @@ void RunBands(GlobalsRecord* owner) {
 }
 
 void RunRenderJob(BandRecord* band, int32_t jobCode) {
-  if (!band) return;
+  if (!band || !band->renderBand) return;
   switch (jobCode) {
     case JobMapCorners:
-      MapRowCorners(band);
+      MapRowCorners(band->renderBand);
       break;
     case JobRenderPixels:
-      RenderRowPixels(band);
+      RenderRowPixels(band->renderBand, nullptr);
       break;
     default:
       break;
@@ -105,6 +106,39 @@ void ResetFirstBand(GlobalsRecord* globals) {
   globals->bandPool->runFieldB = 0;
 }
 
+namespace {
+
+// Levels smaller than this are reduced on one thread: starting threads
+// would cost more than they save.
+constexpr int64_t kParallelLevelPixels = 128 * 1024;
+
+struct LevelSplit {
+  Rect rect;
+  int32_t count;
+  int32_t jobCode;
+  void* jobArgs;
+};
+
+// Part `index` of a level rectangle cut into split->count parts along its
+// longer side by the proportional rule.
+void RunLevelPart(void* arg, int32_t index) {
+  const LevelSplit* split = static_cast<const LevelSplit*>(arg);
+  const Rect& rect = split->rect;
+  const int32_t width = int32_t(rect.right) - rect.left;
+  const int32_t height = int32_t(rect.bottom) - rect.top;
+  Rect part = rect;
+  if (width >= height) {
+    part.left = int16_t(rect.left + SplitPoint(width, index, split->count));
+    part.right = int16_t(rect.left + SplitPoint(width, index + 1, split->count));
+  } else {
+    part.top = int16_t(rect.top + SplitPoint(height, index, split->count));
+    part.bottom = int16_t(rect.top + SplitPoint(height, index + 1, split->count));
+  }
+  RunPyramidJob(&part, split->jobCode, split->jobArgs);
+}
+
+}  // namespace
+
 void RunLevelBands(void* bandContext, const Rect* rect, int32_t jobCode, void* jobArgs) {
   auto* globals = static_cast<GlobalsRecord*>(bandContext);
   if (!globals || !globals->bandPool) {
@@ -114,6 +148,20 @@ void RunLevelBands(void* bandContext, const Rect* rect, int32_t jobCode, void* j
     return;
   }
   SplitRectIntoBands(rect, jobCode, globals, jobArgs, nullptr);
+  const int32_t width = int32_t(rect->right) - rect->left;
+  const int32_t height = int32_t(rect->bottom) - rect->top;
+  const int32_t longer = width >= height ? width : height;
+  int32_t threads = RenderThreadCount();
+  if (threads > longer) threads = longer;
+  if (threads > 1 && int64_t(width) * height >= kParallelLevelPixels && globals->bandCount == 1) {
+    // The band's rectangle is reduced in parts on the worker threads; each
+    // pixel of the level is written by one part, from the level below.
+    BandRecord* band = &globals->bandPool[0];
+    band->status = -1;
+    LevelSplit split{band->subRect, threads, jobCode, jobArgs};
+    RunParallel(threads, threads, RunLevelPart, &split);
+    return;
+  }
   RunBands(globals);
 }
 

@@ -13,6 +13,7 @@
 
 struct GlobalsRecord;
 struct ImageRecord;
+struct RenderBand;
 
 // Job codes of render bands (level jobs carry JobBuildLevel and
 // JobRefreshLevel of the image pyramid).
@@ -44,6 +45,7 @@ struct BandRecord {
   int32_t nearestDot;  // nearest-dot cursor
   ImageRecord* target;  // render jobs: the run's target image
   void* jobArgs;        // render jobs: the MappingContext; level jobs: the LevelBuildArgs
+  RenderBand* renderBand;  // render jobs: the band whose rows the jobs render
 };
 
 int32_t BandCountForSpan(int32_t first, int32_t last);

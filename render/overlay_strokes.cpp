@@ -4,8 +4,6 @@
 #include <cmath>
 
 #include "geometry/fast_math.h"
-#include "host/globals_record.h"
-#include "host/parameter_block.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
 #include "render/column_record.h"
@@ -29,13 +27,11 @@ struct Point {
   float x, y;
 };
 
-ColumnRecord* Columns(const GlobalsRecord* globals) {
-  return globals != nullptr ? static_cast<ColumnRecord*>(globals->columnRecords) : nullptr;
-}
+ColumnRecord* Columns(const StrokeColumns* strokes) { return strokes != nullptr ? strokes->records : nullptr; }
 
-int32_t ColumnCapacity(const GlobalsRecord* globals) {
-  if (Columns(globals) == nullptr || globals->columnRecordBufferSize <= 0) return 0;
-  return globals->columnRecordBufferSize / int32_t(sizeof(ColumnRecord));
+int32_t ColumnCapacity(const StrokeColumns* strokes) {
+  if (Columns(strokes) == nullptr || strokes->count <= 0) return 0;
+  return strokes->count;
 }
 
 // Where the iso-line at `level` crosses the edge from a value a to a value b,
@@ -95,7 +91,7 @@ bool AnyMissing(const float v[4]) {
 }
 
 void DrawMeridians(float u[4], float vD, int32_t n, int32_t column, int32_t wordAbove, int32_t wordBelow,
-                   GlobalsRecord* globals) {
+                   StrokeColumns* strokes) {
   int32_t k = n;
   const int32_t band = CellIndex(vD, n);
   if (!(vD >= 0.0f) || band < 1 || band >= n - 1) k = 2;
@@ -118,11 +114,11 @@ void DrawMeridians(float u[4], float vD, int32_t n, int32_t column, int32_t word
   const int32_t high = MaxOf(index);
   if (low == high) return;
   const float level = (0.5f / float(k)) * float(FloorHalf(low, high) + 1);
-  DrawAntialiasedSegment(u[kD], u[kC], u[kB], u[kA], level, globals, column, wordAbove, wordBelow, 1.0f);
+  DrawAntialiasedSegment(u[kD], u[kC], u[kB], u[kA], level, strokes, column, wordAbove, wordBelow, 1.0f);
 }
 
 void DrawParallels(const float v[4], int32_t n, int32_t column, int32_t wordAbove, int32_t wordBelow,
-                   GlobalsRecord* globals) {
+                   StrokeColumns* strokes) {
   if (AnyMissing(v)) return;
   int32_t index[4];
   for (int32_t q = 0; q < 4; ++q) index[q] = CellIndex(v[q], n);
@@ -130,7 +126,7 @@ void DrawParallels(const float v[4], int32_t n, int32_t column, int32_t wordAbov
   const int32_t high = MaxOf(index);
   if (low < 0 || low == high) return;
   const float level = (1.0f / float(n)) * float(FloorHalf(low, high) + 1);
-  DrawAntialiasedSegment(v[kD], v[kC], v[kB], v[kA], level, globals, column, wordAbove, wordBelow, 1.0f);
+  DrawAntialiasedSegment(v[kD], v[kC], v[kB], v[kA], level, strokes, column, wordAbove, wordBelow, 1.0f);
 }
 
 // The four corner mappings of the cell of `column`: D, C from the row above
@@ -143,9 +139,9 @@ void CellMappings(ColumnRecord* columns, int32_t column, int32_t parity, const P
   m[kA] = &columns[column + 1].mapping[p];
 }
 
-void AddSegment(Point p0, Point p1, GlobalsRecord* globals, int32_t column, int32_t wordAbove, int32_t wordBelow,
+void AddSegment(Point p0, Point p1, StrokeColumns* strokes, int32_t column, int32_t wordAbove, int32_t wordBelow,
                 float weight) {
-  AddSegmentCoverage(p0.x, p0.y, p1.x, p1.y, globals, column, wordAbove, wordBelow, weight);
+  AddSegmentCoverage(p0.x, p0.y, p1.x, p1.y, strokes, column, wordAbove, wordBelow, weight);
 }
 
 }  // namespace
@@ -171,10 +167,10 @@ int32_t GraticuleDivisions(int32_t grid2) {
   }
 }
 
-void AddSegmentCoverage(float x0, float y0, float x1, float y1, GlobalsRecord* globals, int32_t column,
+void AddSegmentCoverage(float x0, float y0, float x1, float y1, StrokeColumns* strokes, int32_t column,
                         int32_t wordAbove, int32_t wordBelow, float weight) {
-  ColumnRecord* columns = Columns(globals);
-  if (columns == nullptr || column < 0 || column + 1 >= ColumnCapacity(globals)) return;
+  ColumnRecord* columns = Columns(strokes);
+  if (columns == nullptr || column < 0 || column + 1 >= ColumnCapacity(strokes)) return;
   const float dx = x0 - x1;
   const float dy = y0 - y1;
   const float w = FastSqrtf(dx * dx + dy * dy) * weight;
@@ -187,7 +183,7 @@ void AddSegmentCoverage(float x0, float y0, float x1, float y1, GlobalsRecord* g
   ColumnCoverWord(columns[column + 1], wordBelow) += mx * my * w;
 }
 
-void DrawAntialiasedSegment(float d, float c, float b, float a, float level, GlobalsRecord* globals, int32_t column,
+void DrawAntialiasedSegment(float d, float c, float b, float a, float level, StrokeColumns* strokes, int32_t column,
                             int32_t wordAbove, int32_t wordBelow, float weight) {
   const float fill = a + 0.00001f;
   if (d == kMissingFraction) d = fill;
@@ -200,7 +196,7 @@ void DrawAntialiasedSegment(float d, float c, float b, float a, float level, Glo
   const Point ba{CrossingFraction(b, a, level), 1.0f};
   const Point db{0.0f, CrossingFraction(d, b, level)};
   const Point ca{1.0f, CrossingFraction(c, a, level)};
-  auto add = [&](Point p0, Point p1) { AddSegment(p0, p1, globals, column, wordAbove, wordBelow, weight); };
+  auto add = [&](Point p0, Point p1) { AddSegment(p0, p1, strokes, column, wordAbove, wordBelow, weight); };
   switch (index) {
     case 1: case 14: add(dc, db); break;
     case 2: case 13: add(dc, ca); break;
@@ -222,37 +218,36 @@ void DrawAntialiasedSegment(float d, float c, float b, float a, float level, Glo
 
 void DrawGridStrokesColumn(float uD, float vD, float uC, float vC, float uB, float vB, float uA, float vA, int32_t row,
                            int32_t column, int32_t width, int32_t wordAbove, int32_t wordBelow,
-                           GlobalsRecord* globals) {
-  const ParameterBlock* block = GetParameterBlock(globals);
-  if (block == nullptr) return;
-  const int32_t n = GraticuleDivisions(block->grid2);
+                           StrokeColumns* strokes) {
+  if (strokes == nullptr) return;
+  const int32_t n = GraticuleDivisions(strokes->grid2);
   if (n == 0) return;
   float u[4] = {uD, uC, uB, uA};
   float v[4] = {vD, vC, vB, vA};
   ApplyBorderCorners(u, row, column, width);
   ApplyBorderCorners(v, row, column, width);
   // After the border rule corner D of the first column holds C's value.
-  DrawMeridians(u, v[kD], n, column, wordAbove, wordBelow, globals);
-  DrawParallels(v, n, column, wordAbove, wordBelow, globals);
+  DrawMeridians(u, v[kD], n, column, wordAbove, wordBelow, strokes);
+  DrawParallels(v, n, column, wordAbove, wordBelow, strokes);
 }
 
-void DrawGridColumns(GlobalsRecord* globals, int32_t row, int32_t width, int32_t parity) {
-  ColumnRecord* columns = Columns(globals);
-  if (columns == nullptr || width < 1 || width + 1 > ColumnCapacity(globals)) return;
+void DrawGridColumns(StrokeColumns* strokes, int32_t row, int32_t width, int32_t parity) {
+  ColumnRecord* columns = Columns(strokes);
+  if (columns == nullptr || width < 1 || width + 1 > ColumnCapacity(strokes)) return;
   const int32_t wordAbove = kGridCoverWord + (row & 1);
   const int32_t wordBelow = kGridCoverWord + ((row - 1) & 1);
   for (int32_t c = 0; c < width; ++c) {
     const PixelMapping* m[4];
     CellMappings(columns, c, parity, m);
     DrawGridStrokesColumn(m[kD]->latU, m[kD]->latV, m[kC]->latU, m[kC]->latV, m[kB]->latU, m[kB]->latV, m[kA]->latU,
-                          m[kA]->latV, row, c, width, wordAbove, wordBelow, globals);
+                          m[kA]->latV, row, c, width, wordAbove, wordBelow, strokes);
   }
 }
 
 void DrawMarkStrokesColumn(int32_t parity, int32_t /*row*/, int32_t column, int32_t /*width*/, int32_t wordAbove,
-                           int32_t wordBelow, GlobalsRecord* globals, MappingContext* context, int32_t kind) {
-  ColumnRecord* columns = Columns(globals);
-  if (columns == nullptr || context == nullptr || column < 0 || column + 1 >= ColumnCapacity(globals)) return;
+                           int32_t wordBelow, StrokeColumns* strokes, MappingContext* context, int32_t kind) {
+  ColumnRecord* columns = Columns(strokes);
+  if (columns == nullptr || context == nullptr || column < 0 || column + 1 >= ColumnCapacity(strokes)) return;
   const PixelMapping* m[4];
   CellMappings(columns, column, parity, m);
   if (kind == 1 && m[kA]->faceCentreInside == 0) return;
@@ -288,11 +283,11 @@ void DrawMarkStrokesColumn(int32_t parity, int32_t /*row*/, int32_t column, int3
   bool differ = false;
   for (int32_t q = 1; q < 4; ++q) differ = differ || (value[q] > level) != inside;
   if (!differ) return;
-  DrawAntialiasedSegment(value[kD], value[kC], value[kB], value[kA], level, globals, column, wordAbove, wordBelow,
+  DrawAntialiasedSegment(value[kD], value[kC], value[kB], value[kA], level, strokes, column, wordAbove, wordBelow,
                          weight);
 }
 
-void DrawRegionEdges(const CornerSet* corners, GlobalsRecord* globals, int32_t column, int32_t wordAbove,
+void DrawRegionEdges(const CornerSet* corners, StrokeColumns* strokes, int32_t column, int32_t wordAbove,
                      int32_t wordBelow, bool customNet) {
   if (corners == nullptr) return;
   int32_t sa = corners->status[CornerA];
@@ -310,7 +305,7 @@ void DrawRegionEdges(const CornerSet* corners, GlobalsRecord* globals, int32_t c
   const float bo = corners->edgeBottom;
   const float l = corners->edgeLeft;
   const float r = corners->edgeRight;
-  auto add = [&](Point p0, Point p1) { AddSegment(p0, p1, globals, column, wordAbove, wordBelow, 1.0f); };
+  auto add = [&](Point p0, Point p1) { AddSegment(p0, p1, strokes, column, wordAbove, wordBelow, 1.0f); };
   const int32_t index = (sd != sa ? 1 : 0) + (sc != sa ? 2 : 0) + (sb != sa ? 4 : 0);
   switch (index) {
     case 1: add({0, l}, {t, 0}); break;

@@ -15,7 +15,6 @@
 
 struct ColumnRecord;
 struct CornerSet;
-struct GlobalsRecord;
 struct MappingContext;
 
 // Coverage words of a column record, by parity: graticule 0/1, region edges
@@ -27,6 +26,14 @@ constexpr int32_t kMarkCoverWord = 4;
 // Latitude/longitude fractions below 0 are the mapping's "not on the map".
 constexpr float kMissingFraction = -2.0f;
 
+// The column records the strokes splat into (a band's own), and the
+// graticule setting of the run.
+struct StrokeColumns {
+  ColumnRecord* records = nullptr;
+  int32_t count = 0;  // records that may be written
+  int32_t grid2 = 1;
+};
+
 // Coverage word `word` (0..5) of a record.
 float& ColumnCoverWord(ColumnRecord& record, int32_t word);
 
@@ -34,24 +41,24 @@ float& ColumnCoverWord(ColumnRecord& record, int32_t word);
 // degrees), 3 -> 30, 4 -> 18, 5 -> 12, 6 -> 6, 7 -> 4; 0 draws nothing.
 int32_t GraticuleDivisions(int32_t grid2);
 
-void AddSegmentCoverage(float x0, float y0, float x1, float y1, GlobalsRecord* globals, int32_t column,
+void AddSegmentCoverage(float x0, float y0, float x1, float y1, StrokeColumns* strokes, int32_t column,
                         int32_t wordAbove, int32_t wordBelow, float weight);
 // Marching squares on the corner values D, C, B, A at `level`.
-void DrawAntialiasedSegment(float d, float c, float b, float a, float level, GlobalsRecord* globals, int32_t column,
+void DrawAntialiasedSegment(float d, float c, float b, float a, float level, StrokeColumns* strokes, int32_t column,
                             int32_t wordAbove, int32_t wordBelow, float weight);
 
 // The graticule pass over corner row `row` of a target `width` wide; parity
 // is the context parity of that row.
-void DrawGridColumns(GlobalsRecord* globals, int32_t row, int32_t width, int32_t parity);
+void DrawGridColumns(StrokeColumns* strokes, int32_t row, int32_t width, int32_t parity);
 void DrawGridStrokesColumn(float uD, float vD, float uC, float vC, float uB, float vB, float uA, float vA, int32_t row,
-                           int32_t column, int32_t width, int32_t wordAbove, int32_t wordBelow, GlobalsRecord* globals);
+                           int32_t column, int32_t width, int32_t wordAbove, int32_t wordBelow, StrokeColumns* strokes);
 
 // Kind 0: the outlines of the indicatrix dots; kind 1: the face-centre marks.
 void DrawMarkStrokesColumn(int32_t parity, int32_t row, int32_t column, int32_t width, int32_t wordAbove,
-                           int32_t wordBelow, GlobalsRecord* globals, MappingContext* context, int32_t kind);
+                           int32_t wordBelow, StrokeColumns* strokes, MappingContext* context, int32_t kind);
 
 // The region edges of one pixel, from the corner set the pixel renderer left.
-void DrawRegionEdges(const CornerSet* corners, GlobalsRecord* globals, int32_t column, int32_t wordAbove,
+void DrawRegionEdges(const CornerSet* corners, StrokeColumns* strokes, int32_t column, int32_t wordAbove,
                      int32_t wordBelow, bool customNet);
 
 // s over d, into d.

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "host/globals_record.h"
 #include "image/area_sampling.h"
 #include "image/image_record.h"
 #include "projection/mapping_context.h"
 #include "projection/output_pixel.h"
 #include "render/band_scheduler.h"
+#include "render/render_band.h"
 #include "render/column_record.h"
 #include "render/globe_shading.h"
 #include "render/overlay_strokes.h"
@@ -47,7 +47,7 @@ void SampleContext(const SampleInput& in, MappingContext* context, const ImageRe
     colour[0] = colour[1] = colour[2] = colour[3] = 0.0f;
     FlatPixelColour(in.mapping, context, colour);
   } else {
-    LevelHint hint{context->levelHint};
+    LevelHint hint{context->levelHint, context->levelHintUnknown != 0, false};
     const float* p = in.points;
     if (in.quality) {
       SampleAreaQuality(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], image, colour, sharpness, &hint);
@@ -55,6 +55,8 @@ void SampleContext(const SampleInput& in, MappingContext* context, const ImageRe
       SampleAreaFast(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], image, colour, sharpness, &hint);
     }
     context->levelHint = hint.level;
+    context->levelHintUnknown = hint.unknown ? 1 : 0;
+    if (hint.readWhileUnknown) context->levelHintReadUnknown = 1;
     ClampSampleAlpha(colour);
   }
   ShadeGlobe(colour, context, in.mapping);
@@ -77,7 +79,12 @@ SubSampleGrid GridForSplit(int32_t splitFlags) {
   }
 }
 
-GlobalsRecord* BandGlobals(BandRecord* band) { return band != nullptr ? band->owner : nullptr; }
+// The cube-face images of the band's run.
+const ImageRecord* BandFaceImages(const RenderBand* band) {
+  return band != nullptr && band->share != nullptr ? &band->share->images[3] : nullptr;
+}
+
+BandRecord* BandJobs(RenderBand* band) { return band != nullptr ? &band->band : nullptr; }
 
 }  // namespace
 
@@ -117,12 +124,12 @@ float WrapDeltaV(float d, int32_t edgeMode) {
 }
 
 const ImageRecord* MappingSourceImage(const PixelMapping* mapping, const MappingContext* context,
-                                      const GlobalsRecord* globals) {
-  if (mapping->inputFace == -1 || globals == nullptr) return context->sourceImage;
+                                      const ImageRecord* faceImages) {
+  if (mapping->inputFace == -1 || faceImages == nullptr) return context->sourceImage;
   int32_t face = mapping->inputFace;
   if (face < 0) face = 0;
   if (face > 5) face = 5;
-  return &globals->images[face + 3];
+  return &faceImages[face];
 }
 
 void MapPixelNeighbours(float x, float y, int32_t zoom, int32_t panX, int32_t panY, ImageRecord* target,
@@ -185,8 +192,8 @@ void MapPixelNeighbours(float x, float y, int32_t zoom, int32_t panX, int32_t pa
 
 void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* contexts,
                      ImageRecord* target, int32_t cornerMode, int32_t contextCount, CornerSet* corners,
-                     BandRecord* band) {
-  GlobalsRecord* globals = BandGlobals(band);
+                     RenderBand* band) {
+  const ImageRecord* faces = BandFaceImages(band);
   corners->cornerMode = cornerMode;
   const int32_t split = cornerMode == CornerModeFresh ? corners->splitFlags : 0;
   const SubSampleGrid grid = GridForSplit(split);
@@ -213,7 +220,7 @@ void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], Mapp
           float six[6];
           const ImageRecord* source = context->sourceImage;
           MapPixelNeighbours(float(c) + fx - 0.5f, float(r) + fy - 0.5f, context->previewScale, context->previewPanX,
-                             context->previewPanY, target, context, source, &mapping, six, band);
+                             context->previewPanY, target, context, source, &mapping, six, BandJobs(band));
           in.mapping = &mapping;
           in.quality = true;
           in.points[0] = six[2];
@@ -225,7 +232,7 @@ void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], Mapp
           in.points[6] = mapping.srcX;
           in.points[7] = mapping.srcY;
           if (!IsFlatColourPixel(&mapping, context)) context->runByte1 = 0;
-          SampleContext(in, context, MappingSourceImage(&mapping, context, globals), sharpness, colour);
+          SampleContext(in, context, MappingSourceImage(&mapping, context, faces), sharpness, colour);
           if (k == 0) {
             // Where the regions of the stored corners end along the edges.
             if (j == grid.jMin && mapping.status == corners->status[CornerD]) corners->edgeTop = fx + 0.5f;
@@ -242,7 +249,7 @@ void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], Mapp
           SampleInput in{};
           in.mapping = &a;
           in.quality = cornerMode == CornerModeQuality;
-          const ImageRecord* image = MappingSourceImage(&a, context, globals);
+          const ImageRecord* image = MappingSourceImage(&a, context, faces);
           if (!IsFlatColourPixel(&a, context)) {
             const int32_t edgeMode = image != nullptr ? image->fetchEdgeMode : FetchClamp;
             const float u =
@@ -284,15 +291,16 @@ void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], Mapp
 }
 
 void RenderPixelWithCentre(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* contexts,
-                           ImageRecord* target, int32_t contextCount, CornerSet* corners, BandRecord* band) {
+                           ImageRecord* target, int32_t contextCount, CornerSet* corners, RenderBand* band) {
   if (corners->splitFlags != 0) {
     RenderPixelArea(c, r, sharpness, pixel, contexts, target, CornerModeFresh, contextCount, corners, band);
     return;
   }
   MappingContext* context = &contexts[0];
+  // Only the centre's status and sub-image are compared.
   PixelMapping centre;
-  MapOutputPixel(float(c) - 0.5f, float(r) - 0.5f, context->previewScale, context->previewPanX, context->previewPanY,
-                 target, context, &centre, band);
+  MapOutputPixelStatus(float(c) - 0.5f, float(r) - 0.5f, context->previewScale, context->previewPanX,
+                       context->previewPanY, target, context, &centre, BandJobs(band));
   if (centre.status == corners->status[CornerA] && centre.subImage == corners->subImage[CornerA]) {
     RenderPixelArea(c, r, sharpness, pixel, contexts, target, CornerModeQuality, contextCount, corners, band);
     return;
@@ -303,7 +311,7 @@ void RenderPixelWithCentre(int32_t c, int32_t r, float sharpness, float pixel[4]
 
 void RenderPixelFromCorners(float pixel[4], float sharpness, ImageRecord* target, ColumnRecord* columns, int32_t c,
                             int32_t r, int32_t parity, MappingContext* contexts, int32_t qualityMode,
-                            int32_t contextCount, CornerSet* corners, BandRecord* band) {
+                            int32_t contextCount, CornerSet* corners, RenderBand* band) {
   const int32_t p = parity & 1;
   const ColumnRecord& left = columns[c];
   const ColumnRecord& right = columns[c + 1];

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 struct BandRecord;
+struct RenderBand;
 struct ColumnRecord;
-struct GlobalsRecord;
 struct ImageRecord;
 struct MappingContext;
 struct PixelMapping;
@@ -46,13 +46,13 @@ struct CornerSet {
 
 void RenderPixelFromCorners(float pixel[4], float sharpness, ImageRecord* target, ColumnRecord* columns, int32_t c,
                             int32_t r, int32_t parity, MappingContext* contexts, int32_t qualityMode,
-                            int32_t contextCount, CornerSet* corners, BandRecord* band);
+                            int32_t contextCount, CornerSet* corners, RenderBand* band);
 // The stored corners of row r are read from the context's column records.
 void RenderPixelWithCentre(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* contexts,
-                           ImageRecord* target, int32_t contextCount, CornerSet* corners, BandRecord* band);
+                           ImageRecord* target, int32_t contextCount, CornerSet* corners, RenderBand* band);
 void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* contexts,
                      ImageRecord* target, int32_t cornerMode, int32_t contextCount, CornerSet* corners,
-                     BandRecord* band);
+                     RenderBand* band);
 // Maps (x, y) and the neighbours it needs; six source coordinates out for
 // the points at (+1/2, -1/2), (-1/2, +1/2) and (+1/2, +1/2), -1.0 when none
 // can be had.
@@ -67,6 +67,6 @@ float WrapDeltaU(float d, int32_t edgeMode);
 float WrapDeltaV(float d, int32_t edgeMode);
 
 // The image a mapping samples: the context's source, or the cube face the
-// input mapping chose.
+// input mapping chose among the six records at faceImages (null: none).
 const ImageRecord* MappingSourceImage(const PixelMapping* mapping, const MappingContext* context,
-                                      const GlobalsRecord* globals);
+                                      const ImageRecord* faceImages);

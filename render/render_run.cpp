@@ -12,6 +12,7 @@
 #include "nets/nets_services_stub.h"
 #include "projection/formula_helpers.h"
 #include "render/column_record.h"
+#include "render/row_pipeline.h"
 #include "render/row_renderer.h"
 
 namespace {
@@ -132,6 +133,9 @@ void StartRender(GlobalsRecord* globals) {
 }
 
 void PrepareRender(GlobalsRecord* globals) {
+  // Workers left by a run that never finished stop before anything they
+  // read is rebuilt.
+  StopRowPipeline();
   ParameterBlock* block = GetParameterBlock(globals);
   WorkRecord* work = globals->workRecord;
   EnsurePixelRecordBuffer(globals);
@@ -209,6 +213,7 @@ void RenderWholeImage(GlobalsRecord* globals) {
 }
 
 void FinishRender(GlobalsRecord* globals) {
+  StopRowPipeline();
   const ParameterBlock* block = GetParameterBlock(globals);
   if (globals->workRecord && block && block->outputProjection == kBrickPreviewOutput) {
     FreeBrickGrid(&globals->workRecord->brickGrid, globals);
@@ -218,6 +223,7 @@ void FinishRender(GlobalsRecord* globals) {
 }
 
 void FreeRunBuffers(GlobalsRecord* globals) {
+  StopRowPipeline();
   const BufferProcs* procs = RunBufferProcs(globals);
   GlobalsRecord& g = *globals;
   if (g.workRecord) {

@@ -1,32 +1,19 @@
-// The row renderer: one output row per call. It keeps a rolling window of two
-// rows of pixel corners in the column records, so that every corner is
-// mapped through the projection once; from the four corners of a pixel it
-// renders the pixel, lays the overlay strokes over it, flattens it onto the
-// backdrop and hands it to the compositor.
+// The row renderer: one output row per call. The rows themselves are
+// rendered by bands (render_band.h) through the row pipeline
+// (row_pipeline.h): on worker threads ahead of the caller, or on the
+// calling thread when the render uses one thread. Each band keeps a rolling
+// window of two rows of pixel corners in its column records, so that every
+// corner is mapped through the projection once; from the four corners of a
+// pixel it renders the pixel, lays the overlay strokes over it and flattens
+// it onto the backdrop. This file hands the finished row to the compositor
+// on the calling thread.
 #pragma once
 
 #include <cstdint>
 
-struct BandRecord;
 struct GlobalsRecord;
-struct ImageRecord;
-struct MappingContext;
-
-// Contexts the renderer keeps; a render uses the first.
-constexpr int32_t kRenderContextCount = 1;
 
 // Renders output row `currentRow` of the run's target and hands its pixels
 // to the compositor; -108 in the result word when the host's inData or
-// outData is missing.
+// outData is missing. Row 0 starts the run's pipeline, the last row stops it.
 void RenderOutputRow(GlobalsRecord* globals);
-// Job 0 of the band scheduler: maps the corners of the band's row.
-void MapRowCorners(BandRecord* band);
-// Job 1 of the band scheduler: renders the pixels of the band's row.
-void RenderRowPixels(BandRecord* band);
-
-// At row 0: prepares the contexts and maps corner row -1.
-void PrepareRenderContexts(GlobalsRecord* globals, MappingContext* contexts, int32_t count, ImageRecord* target);
-// Maps corner row `row` (mode 0).
-void MapAndRunRow(GlobalsRecord* globals, MappingContext* context, int32_t row, ImageRecord* target, int32_t mode);
-// The renderer's contexts.
-MappingContext* RenderContexts();

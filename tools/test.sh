@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer (float-to-integer overflow
-# included), a short run of the fuzz targets built with clang, and the Windows
-# build of the suite under wine.
+# included), the threaded render's tests under ThreadSanitizer, a short run of
+# the fuzz targets built with clang, and the Windows build of the suite under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -19,6 +19,16 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBALIX_SANITIZE=ON
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
+
+echo "== thread sanitizer build: the threaded render"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBALIX_TSAN=ON \
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null
+cmake --build build/tsan -j "$jobs" --target test_render_threads test_render_run
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+build/tsan/test_render_threads --gtest_brief=1 \
+  --gtest_filter='Cases/RenderThreads.EveryThreadCount*:RenderThreadsCheck.*'
+build/tsan/test_render_run --gtest_brief=1 --gtest_filter='RunState.*:RenderRun*'
+unset TSAN_OPTIONS
 
 echo "== fuzz targets under clang's sanitizers, a short run of each"
 FUZZ_SEED=1 bash tools/fuzz/run_fuzz.sh 10

@@ -177,6 +177,32 @@ TEST_F(ProgramTest, SizeResamplesTheDocument) {
   EXPECT_FALSE(fs::exists(Path("bad.png")));
 }
 
+// The thread count changes nothing in the picture; a bad count is a usage
+// error that writes nothing.
+TEST_F(ProgramTest, ThreadsRenderTheSamePicture) {
+  const std::string in = Path("in.png");
+  WriteOrDie(in, SmoothImage(96, 160, 3, 16));
+  ImageFile pictures[3];
+  const char* counts[] = {"1", "3", "8"};
+  for (int k = 0; k < 3; ++k) {
+    const std::string out = Path(std::string("threads") + counts[k] + ".png");
+    const ProgramRun run = Run({"render", in, out, "--output", "Peirce quincunx", "--grid", "15", "--threads",
+                                counts[k]});
+    ASSERT_EQ(run.exitCode, 0) << counts[k] << ": " << run.err;
+    std::string error;
+    ASSERT_TRUE(ReadImageFile(out, &pictures[k], &error)) << error;
+  }
+  EXPECT_TRUE(pictures[1].pixels == pictures[0].pixels);
+  EXPECT_TRUE(pictures[2].pixels == pictures[0].pixels);
+
+  for (const char* bad : {"0", "-2", "two", "1.5", "100000", ""}) {
+    const ProgramRun run = Run({"render", in, Path("bad.png"), "--threads", bad});
+    EXPECT_EQ(run.exitCode, 2) << bad;
+    EXPECT_NE(run.err.find("--threads"), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(Path("bad.png")));
+}
+
 TEST_F(ProgramTest, SettingsShapeThePicture) {
   WriteOrDie(Path("in.png"), SmoothImage(64, 32, 3, 8));
   ProgramRun run = Run({"render", Path("in.png"), Path("oval.png"), "--output", "Mollweide", "--backdrop", "255,0,0"});

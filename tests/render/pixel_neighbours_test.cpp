@@ -11,22 +11,27 @@
 #include "projection/output_pixel.h"
 #include "render/band_scheduler.h"
 #include "render/pixel_renderer.h"
+#include "render/render_band.h"
 #include "render/render_run.h"
+#include "render/row_pipeline.h"
 #include "render/row_renderer.h"
+#include "render/worker_pool.h"
 #include "render/source_acquisition.h"
 #include "tests/render/render_fixture.h"
 
 namespace {
 
 // An equirectangular document shown as equirectangular, turned by
-// `longitude` degrees, with the render contexts prepared.
+// `longitude` degrees, with the band of a one-thread render prepared.
 struct NeighbourRun {
   TestDocument doc;
   PreviewRun preview;
   GlobalsRecord* g = nullptr;
   ImageRecord source{};
+  RenderBand* band = nullptr;
 
   NeighbourRun(int32_t width, int32_t height, float longitude, int32_t fetchEdgeMode) {
+    SetRenderThreadCount(1);
     doc = MakeTestDocument(width, height, 3, 8, false);
     preview.Open(&doc, 1, 3);
     g = preview.Globals();
@@ -36,18 +41,23 @@ struct NeighbourRun {
     PrepareRender(g);
     g->currentRow = 0;
     RenderOutputRow(g);
+    band = SequentialPipelineBand();
     InitImageRecord(&source, nullptr, nullptr);
     source.fetchEdgeMode = fetchEdgeMode;
+  }
+  ~NeighbourRun() {
+    StopRowPipeline();
+    SetRenderThreadCount(0);
   }
   // The mapping of (x, y) and its six neighbour values.
   PixelMapping Neighbours(float x, float y, float six[6]) {
     PixelMapping m{};
-    MapPixelNeighbours(x, y, 1, 0, 0, RunTargetImage(g), RenderContexts(), &source, &m, six, &g->bandPool[0]);
+    MapPixelNeighbours(x, y, 1, 0, 0, &band->share->target, &band->context, &source, &m, six, &band->band);
     return m;
   }
   PixelMapping Map(float x, float y) {
     PixelMapping m{};
-    MapOutputPixel(x, y, 1, 0, 0, RunTargetImage(g), RenderContexts(), &m, &g->bandPool[0]);
+    MapOutputPixel(x, y, 1, 0, 0, &band->share->target, &band->context, &m, &band->band);
     return m;
   }
 };

@@ -8,21 +8,27 @@
 #include "host/globals_record.h"
 #include "render/band_scheduler.h"
 #include "render/column_record.h"
+#include "render/render_band.h"
 #include "render/render_run.h"
+#include "render/row_pipeline.h"
 #include "render/row_renderer.h"
+#include "render/worker_pool.h"
 #include "render/source_acquisition.h"
 #include "tests/render/render_fixture.h"
 
 namespace {
 
 // A uniform document of the given size, rendered as equirectangular to
-// equirectangular up to row 0 (corner rows -1 and 0 mapped).
+// equirectangular up to row 0 (corner rows -1 and 0 mapped) by the one band
+// of a one-thread render.
 struct FirstRow {
   TestDocument doc;
   PreviewRun preview;
   GlobalsRecord* g = nullptr;
+  RenderBand* band = nullptr;
 
   FirstRow(int32_t width, int32_t height) {
+    SetRenderThreadCount(1);
     doc = MakeTestDocument(width, height, 3, 8, false);
     for (int32_t y = 0; y < height; ++y) {
       for (int32_t x = 0; x < width; ++x) {
@@ -34,11 +40,18 @@ struct FirstRow {
     PrepareRender(g);
     g->currentRow = 0;
     RenderOutputRow(g);
+    band = SequentialPipelineBand();
+  }
+  ~FirstRow() {
+    StopRowPipeline();
+    SetRenderThreadCount(0);
   }
   CornerSet Pixel(int32_t c, int32_t quality, float pixel[4]) {
     CornerSet corners{};
-    RenderPixelFromCorners(pixel, 0.0f, RunTargetImage(g), static_cast<ColumnRecord*>(g->columnRecords), c, 0, 0,
-                           RenderContexts(), quality, kRenderContextCount, &corners, &g->bandPool[0]);
+    EXPECT_NE(band, nullptr);
+    if (band == nullptr) return corners;
+    RenderPixelFromCorners(pixel, 0.0f, &band->share->target, band->columns.data(), c, 0, 0, &band->context, quality,
+                           1, &corners, band);
     return corners;
   }
 };

@@ -1,4 +1,4 @@
-// A globals record with a row of column records and a settings block, enough
+// A row of column records and a settings block, enough
 // for the overlay strokes to splat into, and the expected coverage of a list
 // of segments worked out independently of the stroke code.
 #pragma once
@@ -24,6 +24,7 @@ struct StrokeBench {
   char* blockMaster = nullptr;
   std::unique_ptr<GlobalsRecord> globals = std::make_unique<GlobalsRecord>();
   std::vector<ColumnRecord> columns;
+  StrokeColumns strokes;
 
   explicit StrokeBench(int32_t width = 4) {
     std::memset(static_cast<void*>(block.get()), 0, sizeof(ParameterBlock));
@@ -36,7 +37,11 @@ struct StrokeBench {
     globals->columnRecordBufferSize = int32_t(columns.size() * sizeof(ColumnRecord));
     block->grid2 = 1;
   }
-  GlobalsRecord* g() { return globals.get(); }
+  // The strokes' view of the records, with the block's graticule setting.
+  StrokeColumns* g() {
+    strokes = StrokeColumns{columns.data(), int32_t(columns.size()), block->grid2};
+    return &strokes;
+  }
   float Word(int32_t record, int32_t word) { return ColumnCoverWord(columns[size_t(record)], word); }
   float Total() {
     float sum = 0;
