@@ -266,6 +266,10 @@ int RunExport(const ExportCommand& command) {
   } guard{madeFolder};
   CatchStopSignals();
   LoadStopTestHook();
+  // A stop that cannot wait for the export removes its scratch files itself.
+  const ExportScratchWatch watch = {RegisterScratchFile, UnregisterScratchFile};
+  SetExportScratchWatch(&watch);
+  SetStopReport("orbalix: cancelled; " + WrittenNames(command, jobPath) + " not written\n");
   // A file-size limit makes a write fail (and the export report it)
   // instead of ending the program with a scratch file left behind.
   std::signal(SIGXFSZ, SIG_IGN);

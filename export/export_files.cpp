@@ -22,9 +22,27 @@ const char* ExportResultText(int16_t result) {
   }
 }
 
+namespace {
+
+ExportScratchWatch gScratchWatch = {nullptr, nullptr};
+
+void ScratchGone(ExportFile* file) {
+  if (file->watchSlot >= 0 && gScratchWatch.gone != nullptr) gScratchWatch.gone(file->watchSlot);
+  file->watchSlot = -1;
+}
+
+}  // namespace
+
+void SetExportScratchWatch(const ExportScratchWatch* watch) {
+  gScratchWatch = watch != nullptr ? *watch : ExportScratchWatch{nullptr, nullptr};
+}
+
 void InitExportFileSet(ExportFileSet* set, bool discardWhenCancelled) {
   std::memset(set, 0, sizeof *set);
-  for (ExportFile& file : set->files) file.handle = kNoFile;
+  for (ExportFile& file : set->files) {
+    file.handle = kNoFile;
+    file.watchSlot = -1;
+  }
   set->discardWhenCancelled = discardWhenCancelled;
 }
 
@@ -35,9 +53,11 @@ int16_t OpenExportFile(ExportFileSet* set, const char* target, FileHandle* handl
   if (length > size_t(kMaxPathLength)) return kExportCannotOpen;
   ExportFile& file = set->files[set->count];
   std::memset(&file, 0, sizeof file);
+  file.watchSlot = -1;
   std::memcpy(file.target, target, length + 1);
   const OsFile handle = OsCreatePrivateScratchFile(target, file.scratch, sizeof file.scratch);
   if (handle == kInvalidOsFile) return kExportCannotOpen;
+  if (gScratchWatch.made != nullptr) file.watchSlot = gScratchWatch.made(file.scratch);
   OsShareScratchFile(handle, target);
   file.handle = handle;
   set->count += 1;
@@ -57,6 +77,7 @@ int16_t CloseExportFile(ExportFileSet* set, FileHandle handle, bool written) {
       return kExportDone;
     }
     OsRemoveFile(file.scratch);
+    ScratchGone(&file);
     file.scratch[0] = '\0';
     return written ? kExportWriteFailed : kExportDone;
   }
@@ -74,6 +95,7 @@ int16_t CommitExportFiles(ExportFileSet* set) {
       if (result == kExportDone) result = kExportCannotReplace;
       OsRemoveFile(file.scratch);
     }
+    ScratchGone(&file);
     file.scratch[0] = '\0';
     file.complete = 0;
   }
@@ -87,6 +109,7 @@ void DiscardExportFiles(ExportFileSet* set) {
     if (file.handle != kNoFile) OsCloseFile(file.handle);
     file.handle = kNoFile;
     if (file.scratch[0] != '\0') OsRemoveFile(file.scratch);
+    ScratchGone(&file);
     file.scratch[0] = '\0';
     file.complete = 0;
   }

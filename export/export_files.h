@@ -34,6 +34,7 @@ struct ExportFile {
   char scratch[kScratchPathBytes];
   FileHandle handle;  // open while the document is written
   uint8_t complete;   // written to its end, flushed and closed
+  int32_t watchSlot;  // what the scratch watch answered, -1 none
 };
 
 struct ExportFileSet {
@@ -45,6 +46,15 @@ struct ExportFileSet {
 };
 
 void InitExportFileSet(ExportFileSet* set, bool discardWhenCancelled);
+
+// A program that may end from a signal handler (the orbalix program) is told
+// of every scratch file while it exists, so that the handler can remove it.
+// `made` answers a slot (or -1); `gone` gets that slot back.
+struct ExportScratchWatch {
+  int (*made)(const char* path);
+  void (*gone)(int slot);
+};
+void SetExportScratchWatch(const ExportScratchWatch* watch);  // null: none
 
 // Creates the scratch file of `target`. kExportCannotOpen when it cannot be
 // made (or the set is full); *handleOut is then kNoFile.

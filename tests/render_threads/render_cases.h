@@ -121,7 +121,7 @@ inline CaseResult RunFinal(const Case& c) {
     out.result = RunFilterSelectors(&host, PluginMain, run, nullptr);
   }
   ShutdownTestHost(&host);
-  out.bytes = doc.pixels;
+  out.bytes.assign(doc.pixels.begin(), doc.pixels.end());
   return out;
 }
 
@@ -156,7 +156,7 @@ inline CaseResult RunPreview(const Case& c) {
     g->previewRect = Rect{0, 0, 1000, 1000};
     RequestScaledInput(g, c.previewScale);
     if (result == kNoErr) RenderPreviewImage(g);
-    out.bytes = host.outBuffer;
+    out.bytes.assign(host.outBuffer.begin(), host.outBuffer.end());
   }
   out.result = result;
   ShutdownTestHost(&host);
