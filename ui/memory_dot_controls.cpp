@@ -130,6 +130,7 @@ void ShowDotThumbnail(MainDialog* dialog, bool show, int32_t index) {
 
 void StoreMemoryDot(MainDialog* dialog, int32_t index) {
   if (!ValidDot(index) || !Work(dialog)) return;
+  ReadControlsToSettings(dialog);  // what is typed but not yet committed goes along
   MakeDocumentThumbnail(dialog->globals);
   SaveMemoryDotSettings(dialog->globals, index);
   SelectMemoryDot(dialog, index);
