@@ -67,9 +67,17 @@ HostError DisplayRowsThroughHost(GlobalsRecord* globals, const PSPixelMap* map, 
   const bool floats = !sixteen && IsFloatMode(map->imageMode, fr->depth);
   if (!sixteen && !floats) return fr->displayPixels(&shown, source, destinationRow, destinationColumn, deviceContext);
 
-  const int32_t width = shown.bounds.right - shown.bounds.left;
-  const int32_t height = shown.bounds.bottom - shown.bounds.top;
+  // Only the rows and columns asked for are converted; the converted map
+  // holds exactly them.
+  Rect32 part = *source;
+  if (part.left < shown.bounds.left) part.left = shown.bounds.left;
+  if (part.top < shown.bounds.top) part.top = shown.bounds.top;
+  if (part.right > shown.bounds.right) part.right = shown.bounds.right;
+  if (part.bottom > shown.bounds.bottom) part.bottom = shown.bounds.bottom;
+  const int32_t width = part.right - part.left;
+  const int32_t height = part.bottom - part.top;
   const int32_t samples = shown.colBytes;  // samples a pixel
+  const int32_t sampleBytes = sixteen ? 2 : 4;
   if (width <= 0 || height <= 0 || samples <= 0 || !map->baseAddr) return kNoErr;
   const int64_t rowBytes = int64_t(width) * samples;
   BufferId slot = 0;
@@ -77,7 +85,9 @@ HostError DisplayRowsThroughHost(GlobalsRecord* globals, const PSPixelMap* map, 
   if (!buffer) return kNoErr;  // nothing shown, nothing reported
   uint8_t* out = static_cast<uint8_t*>(buffer);
   for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* row = static_cast<const uint8_t*>(map->baseAddr) + int64_t(y) * map->rowBytes;
+    const uint8_t* row = static_cast<const uint8_t*>(map->baseAddr) +
+                         int64_t(part.top - shown.bounds.top + y) * map->rowBytes +
+                         int64_t(part.left - shown.bounds.left) * samples * sampleBytes;
     uint8_t* dest = out + int64_t(y) * rowBytes;
     for (int64_t k = 0; k < rowBytes; ++k) {
       if (sixteen) {
@@ -91,10 +101,12 @@ HostError DisplayRowsThroughHost(GlobalsRecord* globals, const PSPixelMap* map, 
       }
     }
   }
+  shown.bounds = part;
   shown.imageMode = EightBitModeOf(map->imageMode);
   shown.rowBytes = int32_t(rowBytes);
   shown.baseAddr = buffer;
-  const HostError result = fr->displayPixels(&shown, source, destinationRow, destinationColumn, deviceContext);
+  const HostError result = fr->displayPixels(&shown, &part, destinationRow + (part.top - source->top),
+                                             destinationColumn + (part.left - source->left), deviceContext);
   FreeBuffer(&buffer, &slot, RunBufferProcs(globals));
   return result;
 }
@@ -110,7 +122,8 @@ namespace {
 // Steps 1 to 4 of drawing the preview: the frame, then the output buffer
 // centred in the area. Answers the rectangle the image took (empty when
 // nothing was shown).
-ItemRect ShowOutputBuffer(MainDialog* dialog, bool clearFirst) {
+// rows: how many rows of the buffer to show from its top (all when negative).
+ItemRect ShowOutputBuffer(MainDialog* dialog, bool clearFirst, int32_t rows) {
   GlobalsRecord* globals = dialog->globals;
   const FilterRecord* fr = globals->filterRecord;
   const ItemRect area = GetPreviewArea(dialog);
@@ -132,7 +145,11 @@ ItemRect ShowOutputBuffer(MainDialog* dialog, bool clearFirst) {
   map.colBytes = fr->outHiPlane - fr->outLoPlane + 1;
   map.planeBytes = 1;
   map.baseAddr = fr->outData;
-  DisplayRowsThroughHost(globals, &map, &map.bounds, top, left, PortHostDrawingContext(dialog->port));
+  Rect32 source = map.bounds;
+  if (rows >= 0 && rows < height) source.bottom = source.top + rows;
+  if (source.bottom > source.top) {
+    DisplayRowsThroughHost(globals, &map, &source, top, left, PortHostDrawingContext(dialog->port));
+  }
   return ItemRect{left, top, left + width, top + height};
 }
 
@@ -141,7 +158,7 @@ ItemRect ShowOutputBuffer(MainDialog* dialog, bool clearFirst) {
 void DrawPreview(MainDialog* dialog, int32_t fillOutside) {
   if (!dialog || !dialog->port) return;
   PortBeginDrawing(dialog->port);
-  const ItemRect image = ShowOutputBuffer(dialog, false);
+  const ItemRect image = ShowOutputBuffer(dialog, false, -1);
   if (fillOutside) {
     // The white around a smaller image, the image itself left alone.
     const ItemRect area = GetPreviewArea(dialog);
@@ -167,7 +184,8 @@ void ShowOutputInPreview(GlobalsRecord* globals, int32_t fillOutside) {
   MainDialog* dialog = GetDialogModuleState().mainDialog;
   if (!globals || !dialog || dialog->globals != globals || !dialog->port || dialog->ended) return;
   PortBeginDrawing(dialog->port);
-  ShowOutputBuffer(dialog, fillOutside == 0);
+  // The render's progress passes the row it finished: the rows so far are shown.
+  ShowOutputBuffer(dialog, fillOutside == 0, fillOutside >= 0 ? fillOutside + 1 : -1);
   PortEndDrawing(dialog->port);
 }
 
