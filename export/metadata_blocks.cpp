@@ -292,7 +292,7 @@ int16_t SaveImageAsJpegFile(GlobalsRecord* globals, const ImageRecord* image, Fi
   const int32_t height = result == kExportDone ? image->levelHeight[0] : 0;
   if (result == kExportDone && (width > kJpegMaxSide || height > kJpegMaxSide ||
                                 int64_t(width) * height > kJpegMaxPixels))
-    result = kExportTooLarge;
+    result = kExportJpegTooLarge;
 
   IptcBlock iptc;
   InitIptcBlock(&iptc);

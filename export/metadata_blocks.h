@@ -84,7 +84,7 @@ constexpr int64_t kJpegMaxPixels = int64_t(16384) * 16384;
 // blocks (the keywords of `kind`: -1 memory-dot pictures, 5 preset
 // thumbnails, else an export kind) and the host's colour profile when the
 // host offers one (`globals` may be null: no profile). With `close` the file
-// is cut at its end and closed. Answers 0; kExportTooLarge (101) for a
+// is cut at its end and closed. Answers 0; kExportJpegTooLarge (106) for a
 // picture beyond the limits above, kExportNoMemory (-99) when the stream
 // cannot be built, 1 without pixels, or the file's write error.
 int16_t SaveImageAsJpegFile(GlobalsRecord* globals, const ImageRecord* image, FileHandle file, int32_t kind,

@@ -116,7 +116,7 @@ TEST_F(JpegReaders, PictureBeyondTheJpegLimitsIsRefused) {
     int32_t width, height;
   };
   for (const Case c : {Case{kJpegMaxSide + 1, 1}, Case{1, kJpegMaxSide + 1}, Case{20000, 20000}}) {
-    EXPECT_EQ(WritePicture(g, PathOf("large.jpg"), -1, 16, 16, c.width, c.height), kExportTooLarge) << c.width;
+    EXPECT_EQ(WritePicture(g, PathOf("large.jpg"), -1, 16, 16, c.width, c.height), kExportJpegTooLarge) << c.width;
     EXPECT_EQ(std::filesystem::file_size(PathOf("large.jpg")), 0u);
   }
   EXPECT_EQ(WritePicture(g, PathOf("edge.jpg"), -1, kJpegMaxSide, 1), kExportDone);
