@@ -284,71 +284,94 @@ void GetDateTimeParts(int32_t* year, int32_t* month, int32_t* day, int32_t* hour
   *second = now.second;
 }
 
-int16_t SaveImageAsJpegFile(GlobalsRecord* globals, const ImageRecord* image, FileHandle file, int32_t kind,
-                            bool close) {
-  int16_t result = kExportDone;
-  if (image == nullptr || !ImageHasLevel(image, 0)) result = 1;
-  const int32_t width = result == kExportDone ? image->levelWidth[0] : 0;
-  const int32_t height = result == kExportDone ? image->levelHeight[0] : 0;
-  if (result == kExportDone && (width > kJpegMaxSide || height > kJpegMaxSide ||
-                                int64_t(width) * height > kJpegMaxPixels))
-    result = kExportJpegTooLarge;
+namespace {
 
+// Encodes a picture of width x height with both blocks and the host's
+// profile into memory and writes it to the file.
+template <typename EncodeProc>
+int16_t SaveJpeg(GlobalsRecord* globals, int32_t width, int32_t height, FileHandle file, int32_t kind,
+                 EncodeProc encode) {
+  if (width < 1 || height < 1) return 1;
+  if (width > kJpegMaxSide || height > kJpegMaxSide || int64_t(width) * height > kJpegMaxPixels)
+    return kExportJpegTooLarge;
   IptcBlock iptc;
   InitIptcBlock(&iptc);
   MetadataStream exif;
   InitExifBlock(&exif);
+  AddDocumentKeywords(&iptc, nullptr, kind);
+  BuildPhotoshopIptcBlock(&iptc, true, false);
+  BuildExifBlock(&exif, true, false);
   const uint8_t* profile = nullptr;
   uint32_t profileSize = 0;
   const FilterRecord* fr = globals != nullptr ? globals->filterRecord : nullptr;
   bool profileLocked = false;
-  if (result == kExportDone) {
-    AddDocumentKeywords(&iptc, nullptr, kind);
-    BuildPhotoshopIptcBlock(&iptc, true, false);
-    BuildExifBlock(&exif, true, false);
-    if (fr != nullptr && fr->iCCprofileData != nullptr && fr->iCCprofileSize > 0 && fr->canUseICCProfiles != 0) {
-      const char* data = LockHostHandle(RunHandleProcs(globals), fr->iCCprofileData, false);
-      if (data != nullptr) {
-        profileLocked = true;
-        profile = reinterpret_cast<const uint8_t*>(data);
-        profileSize = uint32_t(fr->iCCprofileSize);
-      }
+  if (fr != nullptr && fr->iCCprofileData != nullptr && fr->iCCprofileSize > 0 && fr->canUseICCProfiles != 0) {
+    const char* data = LockHostHandle(RunHandleProcs(globals), fr->iCCprofileData, false);
+    if (data != nullptr) {
+      profileLocked = true;
+      profile = reinterpret_cast<const uint8_t*>(data);
+      profileSize = uint32_t(fr->iCCprofileSize);
     }
   }
-  if (result == kExportDone) {
-    // Room for the pixels and every segment that may go along; within the
-    // limits above this stays below 2 GiB.
-    const int32_t streamWidth = width < 16 ? 16 : width;
-    const int32_t streamHeight = height < 16 ? 16 : height;
-    const int64_t capacity = int64_t(streamWidth) * streamHeight * 6 + profileSize + 2 * 65536 + 65536;
-    std::unique_ptr<uint8_t[]> work;
-    if (capacity <= INT32_MAX) work.reset(new (std::nothrow) uint8_t[size_t(capacity)]);
-    if (work == nullptr) {
-      result = kExportNoMemory;
+  int16_t result = kExportDone;
+  // Room for the pixels and every segment that may go along; within the
+  // limits above this stays below 2 GiB.
+  const int32_t streamWidth = width < 16 ? 16 : width;
+  const int32_t streamHeight = height < 16 ? 16 : height;
+  const int64_t capacity = int64_t(streamWidth) * streamHeight * 6 + profileSize + 3 * 65536;
+  std::unique_ptr<uint8_t[]> work;
+  if (capacity <= INT32_MAX) work.reset(new (std::nothrow) uint8_t[size_t(capacity)]);
+  if (work == nullptr) {
+    result = kExportNoMemory;
+  } else {
+    const JpegMarkerBlock iptcMarker = {iptc.stream.buffer, iptc.stream.byteCount};
+    const JpegMarkerBlock exifMarker = {exif.buffer, exif.byteCount};
+    int32_t count = 0;
+    const int16_t encoded = encode(work.get(), int32_t(capacity), &count, profileSize, profile,
+                                   iptc.stream.buffer ? &iptcMarker : nullptr, exif.buffer ? &exifMarker : nullptr);
+    if (encoded != kJpegOk) {
+      result = encoded == kJpegBadImage ? int16_t(1)
+                                        : (encoded == kJpegNoCodec ? kExportKindUnavailable : kExportNoMemory);
     } else {
-      const JpegMarkerBlock iptcMarker = {iptc.stream.buffer, iptc.stream.byteCount};
-      const JpegMarkerBlock exifMarker = {exif.buffer, exif.byteCount};
-      const Rect rect = {0, 0, int16_t(height), int16_t(width)};
-      int32_t count = 0;
-      const int16_t encoded = EncodeJpegToBlock(image, &rect, work.get(), int32_t(capacity), 80, false, &count,
-                                                profileSize, profile, iptc.stream.buffer ? &iptcMarker : nullptr,
-                                                exif.buffer ? &exifMarker : nullptr);
-      if (encoded != kJpegOk) {
-        result = encoded == kJpegBadImage ? int16_t(1) : (encoded == kJpegNoCodec ? kExportKindUnavailable : kExportNoMemory);
-      } else {
-        const int32_t expected = count;
-        result = WriteBlock(file, &count, work.get());
-        if (result == kFileOk && count != expected) result = kExportWriteFailed;
-      }
+      const int32_t expected = count;
+      result = WriteBlock(file, &count, work.get());
+      if (result == kFileOk && count != expected) result = kExportWriteFailed;
     }
   }
   if (profileLocked) UnlockHostHandle(RunHandleProcs(globals), fr->iCCprofileData);
   FreeIptcBlock(&iptc);
   FreeExifBlock(&exif);
+  return result;
+}
+
+}  // namespace
+
+int16_t SaveImageAsJpegFile(GlobalsRecord* globals, const ImageRecord* image, FileHandle file, int32_t kind,
+                            bool close) {
+  int16_t result = 1;
+  if (image != nullptr && ImageHasLevel(image, 0)) {
+    const int32_t width = image->levelWidth[0], height = image->levelHeight[0];
+    result = SaveJpeg(globals, width, height, file, kind,
+                      [&](uint8_t* block, int32_t capacity, int32_t* count, uint32_t iccSize, const uint8_t* icc,
+                          const JpegMarkerBlock* iptc, const JpegMarkerBlock* exif) {
+                        const Rect rect = {0, 0, int16_t(height), int16_t(width)};
+                        return EncodeJpegToBlock(image, &rect, block, capacity, 80, false, count, iccSize, icc,
+                                                 iptc, exif);
+                      });
+  }
   if (close && file != kNoFile) {
     const int16_t cut = TruncateFileHere(file);
     if (result == kExportDone) result = cut;
     CloseFileHandle(file);
   }
   return result;
+}
+
+int16_t SaveRasterAsJpegFile(GlobalsRecord* globals, const PixelRaster* raster, FileHandle file, int32_t kind) {
+  if (raster == nullptr || raster->pixels == nullptr) return 1;
+  return SaveJpeg(globals, raster->width, raster->height, file, kind,
+                  [&](uint8_t* block, int32_t capacity, int32_t* count, uint32_t iccSize, const uint8_t* icc,
+                      const JpegMarkerBlock* iptc, const JpegMarkerBlock* exif) {
+                    return EncodeJpegToBlock(raster, block, capacity, 80, false, count, iccSize, icc, iptc, exif);
+                  });
 }

@@ -89,3 +89,7 @@ constexpr int64_t kJpegMaxPixels = int64_t(16384) * 16384;
 // cannot be built, 1 without pixels, or the file's write error.
 int16_t SaveImageAsJpegFile(GlobalsRecord* globals, const ImageRecord* image, FileHandle file, int32_t kind,
                             bool close);
+// The same for an 8-bit raster (the thumbnails of settings files); the file
+// stays open.
+struct PixelRaster;
+int16_t SaveRasterAsJpegFile(GlobalsRecord* globals, const PixelRaster* raster, FileHandle file, int32_t kind);
