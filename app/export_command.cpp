@@ -37,7 +37,7 @@
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
 #include "host/rect_path.h"
-#include "nets/nets_services_stub.h"
+#include "nets/net_build.h"
 #include "settings/preset_conversion.h"
 
 namespace fs = std::filesystem;

@@ -16,7 +16,7 @@
 #include "image/hole_filling.h"
 #include "image/image_record.h"
 #include "nets/mesh_pools.h"
-#include "nets/nets_services_stub.h"
+#include "nets/net_build.h"
 #include "nets/poly_mesh.h"
 #include "render/run_tables.h"
 #include "settings/jpeg_memory.h"
@@ -25,7 +25,6 @@ namespace {
 
 constexpr char kHeaderLine[] = "# Exported from Orbalix 2 ";
 constexpr int32_t kSameSolidOtherNet = 1035;  // output 261 exports the same solid by this net
-constexpr int32_t kGeometryBuildMode = 6;
 
 // The solid vertex and the net point of each corner of an unflagged render
 // triangle; false for corner, tab and merged triangles and for a triangle
@@ -99,8 +98,8 @@ void StlInto(void* context, TextOutput* out) { WriteStlBytes(static_cast<NamedWr
 void MtlInto(void* context, TextOutput* out) { WriteMtlText(static_cast<NamedWrite*>(context)->base, out); }
 
 void BuildGeometryNet(GlobalsRecord* globals, int32_t output) {
-  BuildNetForOutput(output, &globals->workRecord->outputMesh, 1.0f, 0.0f, 0, 0.0f, kGeometryBuildMode, 0,
-                    RunBufferProcs(globals), 1);
+  BuildNetForOutput(output, &globals->workRecord->outputMesh, 1.0f, 0.0f, 0, 0.0f, kBuildNoTabs,
+                    RunBufferProcs(globals), true);
 }
 
 }  // namespace

@@ -109,6 +109,34 @@ TEST_F(ExportKinds, GeometryOfAnOutputThatIsNoNetIsRefused) {
   EXPECT_EQ(Names(""), (std::vector<std::string>{"in.png", "tmp"}));
 }
 
+// The tetrahedron's net (output 6): four files side by side, the OBJ loaded
+// by assimp with the net's four faces, the STL closed and outward by admesh.
+TEST_F(ExportKinds, TetrahedronGeometryReadByAssimpAndAdmesh) {
+  Run({"export", "obj", Path("in.png"), Path("my tetra.obj"), "--output", "6", "--face-size", "64"});
+  ASSERT_EQ(exitCode, 0) << err;
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"in.png", "my tetra.obj", "my_tetra.jpg", "my_tetra.mtl",
+                                                  "my_tetra.stl", "tmp"}));
+  const std::string obj = ReadWholeFile(Path("my tetra.obj"));
+  size_t faces = 0, normals = 0;
+  for (const std::string& line : SplitLines(obj)) {
+    faces += line.rfind("f ", 0) == 0 ? 1 : 0;
+    normals += line.rfind("vn ", 0) == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(faces, 4u);
+  EXPECT_EQ(normals, 4u);
+  EXPECT_NE(obj.find("mtllib my_tetra.mtl\n"), std::string::npos);
+  const std::string info = RunTool("cd " + Quote(folder->path.string()) + " && assimp info 'my tetra.obj' 2>&1");
+  EXPECT_NE(info.find("Faces:              4\n"), std::string::npos) << info;
+  EXPECT_NE(info.find("'my_tetra.jpg'"), std::string::npos);
+  const std::string mesh = RunTool("admesh " + Quote(Path("my_tetra.stl")) + " 2>&1");
+  EXPECT_NE(mesh.find("Backwards edges       :     0"), std::string::npos) << mesh;
+  EXPECT_NE(mesh.find("Number of parts       :     1"), std::string::npos);
+  EXPECT_NE(mesh.find("Total disconnected facets        :     0"), std::string::npos);
+  EXPECT_NE(mesh.find("Facets reversed       :     0"), std::string::npos);
+  EXPECT_NE(mesh.find("Volume   :  2.66666"), std::string::npos) << "positive: the normals point outward";
+  EXPECT_EQ(RunTool("exiftool -s3 -ImageSize " + Quote(Path("my_tetra.jpg"))), "64x64\n");
+}
+
 TEST_F(ExportKinds, BrickSphereFilesAsTheSwitchesAsk) {
   Run({"export", "brick", Path("in.png"), Path("ball"), "--brick-layers", "8", "--sphere-plan", "on",
        "--sphere-stats", "on", "--ldraw", "on"});
