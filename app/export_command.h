@@ -1,8 +1,10 @@
-// The orbalix program's export command: the filter's PSD exports from the
+// The orbalix program's export command: the filter's exports from the
 // command line, as the filter's dialog runs them.
 //
 //   orbalix export psd IN OUT.psd [--size WxH] [--depth 8|16|32] [options]
 //   orbalix export cube IN FOLDER|NAME.psd [--cube-side N] [--depth 8|16|32] [options]
+//   orbalix export jpeg|obj|brick|dots|convert-presets IN OUT [options]
+//   orbalix export presets FOLDER PAGE.html
 #pragma once
 
 #include <string>

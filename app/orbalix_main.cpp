@@ -1,7 +1,7 @@
 // The orbalix program: runs the filter on image files.
 //
 //   orbalix render IN OUT [options]
-//   orbalix export psd|cube IN OUT [options]
+//   orbalix export KIND IN OUT [options]
 //   orbalix list inputs|outputs|glue
 //   orbalix --help
 #include <csignal>
@@ -68,7 +68,8 @@ const char* ValueHint(SettingKind kind) {
 void PrintHelp() {
   std::printf(
       "Usage: orbalix render IN OUT [OPTION]...\n"
-      "  or:  orbalix export psd|cube IN OUT [OPTION]...\n"
+      "  or:  orbalix export psd|cube|jpeg|obj|brick|dots|convert-presets IN OUT [OPTION]...\n"
+      "  or:  orbalix export presets FOLDER PAGE.html\n"
       "  or:  orbalix list inputs|outputs|glue\n"
       "Reproject the spherical panorama in the image file IN and write it to OUT.\n"
       "\n"

@@ -18,6 +18,9 @@ const char* ExportResultText(int16_t result) {
     case kExportKindUnavailable: return "this kind of export is not available for the current output";
     case kExportRenderFailed: return "the image could not be rendered";
     case kExportCannotReplace: return "the finished file could not take the target's name (is a folder there?)";
+    case kExportJpegTooLarge:
+      return "the picture is larger than a JPEG file can hold (at most 32767 pixels a side and 268 million pixels)";
+    case kExportPathTooLong: return "a file name made from the chosen one would be too long";
     default: return "the export failed";
   }
 }

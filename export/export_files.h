@@ -22,6 +22,8 @@ constexpr int16_t kExportBadSize = 102;           // a side below 1 pixel
 constexpr int16_t kExportKindUnavailable = 103;   // a kind whose passes this build cannot render
 constexpr int16_t kExportRenderFailed = 104;      // the render of a layer failed (no source, no memory)
 constexpr int16_t kExportCannotReplace = 105;     // a finished file could not take its target's name
+constexpr int16_t kExportJpegTooLarge = 106;      // a picture beyond what a JPEG file can hold
+constexpr int16_t kExportPathTooLong = 107;       // a file name made from the user's would be too long
 
 // A sentence for a result, for callers that show one ("" for kExportDone).
 const char* ExportResultText(int16_t result);

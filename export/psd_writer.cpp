@@ -6,7 +6,7 @@
 #include "export/export_files.h"
 #include "export/export_passes.h"
 #include "export/export_plan.h"
-#include "export/metadata_services_stub.h"
+#include "export/metadata_blocks.h"
 #include "host/band_rects.h"
 #include "host/globals_record.h"
 #include "host/host_memory.h"

@@ -80,7 +80,8 @@ TEST_F(PsdDocument, EveryVariantHasExactLengthsItsResourcesAndTheRenderedPixels)
     uint32_t mergedPlanes;
     uint8_t layerFlags;
   };
-  const std::vector<uint16_t> common = {1001, 1005, 1011, 1016, 1035};
+  // 1028 and 1058: the IPTC and EXIF blocks.
+  const std::vector<uint16_t> common = {1001, 1005, 1011, 1016, 1035, 1028, 1058};
   auto with = [&](std::vector<uint16_t> more) {
     std::vector<uint16_t> ids = common;
     ids.insert(ids.end(), more.begin(), more.end());
