@@ -410,7 +410,8 @@ int32_t BuildNet(PolyMesh* mesh, int32_t net, int32_t mode, int32_t fitMode, flo
       AddTabTriangles(mesh);
     }
   }
-  if (mode == kBuildFlatLayout && !mesh->noCornerTriangles) AddCornerTriangles(mesh);
+  // A net whose model is not there gets no corner triangles either.
+  if (mode == kBuildFlatLayout && !mesh->noCornerTriangles && mesh->netFaceCount > 0) AddCornerTriangles(mesh);
 
   FitMeshLayout(mesh, fitMode);
   mesh->tabWidthCopy = mesh->tabWidth;
