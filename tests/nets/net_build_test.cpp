@@ -295,3 +295,25 @@ TEST(FaceCorners, DirectionToUvFlagsThePoles) {
   Vec3 pole{0, 1, 0};
   EXPECT_EQ(DirectionToUvChecked(&pole), 0.0f);
 }
+
+TEST(FaceExport, EachFaceIsTurnedToItsNarrowestWidth) {
+  MeshBox box;
+  auto tables = std::make_unique<FaceExportTables>();
+  // The tetrahedron's faces are equilateral: narrowest with an edge upright,
+  // where the height is the side and the width the altitude.
+  const float ratio = BuildExportNet(tables.get(), 6, 4, nullptr, box.mesh, 0.0f, true);
+  EXPECT_NEAR(ratio, 2 / std::sqrt(3.0f), 2e-3);
+  EXPECT_GT(tables->scale, 0);
+  for (int32_t f = 0; f < 4; ++f) {
+    const float angle = tables->values[3 * f + 2];
+    EXPECT_LE(std::fabs(angle), float(M_PI)) << f;
+    // Drawn alone at that angle, the face is as wide as the measure found.
+    box.mesh->selectedFace = f;
+    FitNetToOutput(box.mesh, 1.0f, 0.0f);
+    BuildNet(box.mesh, 16, kBuildFaceExport, kFitKeep, angle, nullptr, true);
+    float xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    RenderTriangleBounds(box.mesh, &xmin, &xmax, &ymin, &ymax, f, 0);
+    EXPECT_NEAR((xmin + xmax) / 2, tables->values[3 * f], 1e-5) << f;
+    EXPECT_NEAR(xmax - xmin, 1 / tables->scale, 2e-3) << f;
+  }
+}
