@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <map>
-#include <regex>
 #include <string>
 
 #include "geometry/fast_math.h"
@@ -43,12 +42,22 @@ const ExpectedRow kExpected[] = {
 
 std::map<int32_t, NetDescriptor> ExpectedDescriptors() {
   std::map<int32_t, NetDescriptor> table;
-  const std::regex entry(R"((\d+)->(\d+)\s*(\(([-0-9.]+)\))?)");
   for (const ExpectedRow& row : kExpected) {
-    const std::string text = row.list;
-    for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it) {
-      const float angle = (*it)[4].matched ? std::stof((*it)[4].str()) : 0.0f;
-      table[std::stoi((*it)[1].str())] = NetDescriptor{std::stoi((*it)[2].str()), row.mode, 0, angle, row.source};
+    // Entries "output->net" or "output->net (angle)", separated by commas.
+    std::string text = row.list;
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find(',', at);
+      if (end == std::string::npos) end = text.size();
+      const std::string entry = text.substr(at, end - at);
+      at = end + 1;
+      const size_t arrow = entry.find("->");
+      if (arrow == std::string::npos) continue;
+      const int32_t output = std::stoi(entry.substr(0, arrow));
+      const int32_t net = std::stoi(entry.substr(arrow + 2));
+      const size_t open = entry.find('(');
+      const float angle = open == std::string::npos ? 0.0f : std::stof(entry.substr(open + 1));
+      table[output] = NetDescriptor{net, row.mode, 0, angle, row.source};
     }
   }
   return table;
