@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // A w x h rectangle of net points on a layer, its corner at (x, y).
 void Rectangle(MeshHolder* h, double x, double y, double w, double height, int32_t layer) {
   h->NetPoint(x, y, layer);
@@ -75,7 +77,7 @@ TEST(RotatingCalipers, RecoverTheTurnOfARectangle) {
     EXPECT_NEAR(xmax - xmin, 1.0, 1e-4) << turn;
     // The angle is the direction across the rectangle: its turn plus a
     // quarter, up to half turns.
-    const double r = std::remainder(angle - turn - M_PI / 2, M_PI);
+    const double r = std::remainder(angle - turn - kPi / 2, kPi);
     EXPECT_NEAR(r, 0.0, 1e-4) << turn << " gave " << angle;
   }
 }
