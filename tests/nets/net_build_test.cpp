@@ -11,6 +11,8 @@
 #include "nets/net_build.h"
 #include "nets/net_faces.h"
 #include "nets/net_layout.h"
+#include "nets/net_pixel.h"
+#include "projection/mapping_context.h"
 #include "projection/output_shapes.h"
 #include "tests/nets/net_fixtures.h"
 
@@ -325,4 +327,29 @@ TEST(FaceExport, EachFaceIsTurnedToItsNarrowestWidth) {
     EXPECT_NEAR((xmin + xmax) / 2, tables->values[3 * f], 1e-5) << f;
     EXPECT_NEAR(xmax - xmin, 1 / tables->scale, 2e-3) << f;
   }
+}
+
+TEST(FaceSearch, ADirectionFindsTheFaceWhoseSphericalTriangleHoldsIt) {
+  MeshBox box;
+  BuildNetForOutput(6, box.mesh, 0.5f, 0.0f, kFitToBox, 0, kBuildNet, nullptr, true);
+  auto list = std::make_unique<NetFaceList>();
+  std::memset(list.get(), 0, sizeof(NetFaceList));
+  BuildRowFaceList(box.mesh, 0, -1, 0, list.get(), 0, 1, 0);
+  ASSERT_EQ(list->faceCount, 4);
+  for (int32_t t = 0; t < 4; ++t) {
+    const RenderTriangle& tri = box.mesh->renderTriangles[t];
+    const Vec3 centre{(tri.corners[0].x + tri.corners[1].x + tri.corners[2].x) / 3,
+                      (tri.corners[0].y + tri.corners[1].y + tri.corners[2].y) / 3,
+                      (tri.corners[0].z + tri.corners[1].z + tri.corners[2].z) / 3};
+    uint8_t outside = 1;
+    FindFaceAtPoint(&centre, box.mesh, nullptr, &outside, list.get());
+    EXPECT_EQ(outside, 0) << t;
+    EXPECT_EQ(list->hitTriangle, t);
+  }
+  // An empty list finds nothing.
+  list->faceCount = 0;
+  uint8_t outside = 0;
+  const Vec3 any{0, 0, 1};
+  FindFaceAtPoint(&any, box.mesh, nullptr, &outside, list.get());
+  EXPECT_EQ(outside, 1);
 }
