@@ -353,3 +353,11 @@ TEST(FaceSearch, ADirectionFindsTheFaceWhoseSphericalTriangleHoldsIt) {
   FindFaceAtPoint(&any, box.mesh, nullptr, &outside, list.get());
   EXPECT_EQ(outside, 1);
 }
+
+TEST(NetBuild, NetPointVerticesAgreeWithTheQueryOfOnePoint) {
+  for (int32_t output : {6, 7}) {
+    MeshBox box;
+    BuildNetForOutput(output, box.mesh, 0.5f, 0.05f, kFitToBox, 0, kBuildNet, nullptr, true);
+    for (int32_t p = 0; p < kMaxNetPoints; ++p) EXPECT_EQ(box.mesh->netPointVertex[p], NetPointVertex(box.mesh, p)) << p;
+  }
+}
