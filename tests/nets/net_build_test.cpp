@@ -361,3 +361,24 @@ TEST(NetBuild, NetPointVerticesAgreeWithTheQueryOfOnePoint) {
     for (int32_t p = 0; p < kMaxNetPoints; ++p) EXPECT_EQ(box.mesh->netPointVertex[p], NetPointVertex(box.mesh, p)) << p;
   }
 }
+
+// Every face a generator adds unfolds, whatever group it carries: without
+// group unfolding each pass starts a new piece from the first face not yet
+// placed, so no face is left out. Generated nets that are not built yet
+// build no faces and are passed over.
+TEST(NetBuild, EveryFaceOfAGeneratedNetIsUnfolded) {
+  std::vector<int32_t> nets = {25, 26, 27, 48, 49, 50, 71, 72, 74, 75, 76, 77, 150};
+  for (int32_t net = 80; net <= 149; ++net) nets.push_back(net);
+  for (int32_t net = 151; net <= 164; ++net) nets.push_back(net);
+  for (int32_t net : nets) {
+    MeshBox box;
+    FitNetToOutput(box.mesh, 0.5f, 0.0f);
+    BuildNet(box.mesh, net, kBuildNoTabs, kFitToBox, 0, nullptr, false);
+    if (box.mesh->faceCount == 0) continue;
+    EXPECT_NE(box.mesh->errorCode, kMeshGroupOutOfRange) << net;
+    for (int32_t s = 0; s < box.mesh->faceCount; ++s) {
+      if (box.mesh->faces[s].vertexCount < 3) continue;
+      EXPECT_EQ(box.mesh->faces[s].placed, 1) << "net " << net << " face " << s;
+    }
+  }
+}
