@@ -262,3 +262,41 @@ TEST(QuadMaps, AFaceWithoutAnOppositePointMapsToTheXAxis) {
   EXPECT_EQ(d.y, 0.0f);
   EXPECT_EQ(d.z, 0.0f);
 }
+
+// The unfolder lays faces the other way round from the catalogue's nets;
+// their tabs still go outside.
+TEST(Tabs, TabsOfAnUnfoldedSolidLieOutsideToo) {
+  MeshHolder h;
+  BuildCube(&h);
+  FinishNet(h.mesh);
+  PolyMesh* m = h.mesh;
+  for (int32_t p = 0; p < kMaxNetPoints; ++p) {
+    if (!m->netPointUsed[p]) continue;
+    double x, y;
+    GetNetPointXY(p, m, &x, &y);
+    m->renderPoints[p] = RenderPoint{float(x), float(y), 0, 0, 0};
+  }
+  m->renderPointCount = HighestUsedNetPoint(m) + 1;
+  m->tabWidth = 0.1f;
+  for (int32_t g = 1; TabChain(m, g, false); ++g) {
+  }
+  BalanceTabsOverEdges(m, true);
+  EXPECT_TRUE(OneTabPerCutEdge(m));
+  for (int32_t f = 0; f < m->netFaceCount; ++f) TriangulateNetFace(f, m);
+  AddTabTriangles(m);
+  int32_t tabs = 0;
+  for (int32_t t = 0; t < m->renderTriangleCount; ++t) {
+    const RenderTriangle& tri = m->renderTriangles[t];
+    if (!tri.extraTriangle) continue;
+    ++tabs;
+    double cx = 0, cy = 0;
+    for (int32_t p : tri.points) {
+      cx += m->renderPoints[p].x / 3.0;
+      cy += m->renderPoints[p].y / 3.0;
+    }
+    for (int32_t f = 0; f < m->netFaceCount; ++f) {
+      EXPECT_FALSE(bg::within(OraclePoint(cx, cy), NetFacePolygon(m, f, true))) << "tab triangle " << t;
+    }
+  }
+  EXPECT_EQ(tabs, 14);
+}
