@@ -1,5 +1,7 @@
 #include "nets/mesh_triangles.h"
 
+#include <cmath>
+
 namespace {
 
 int32_t NetFaces(const PolyMesh* mesh) {
@@ -95,8 +97,16 @@ void AddEdgeTab(PolyMesh* mesh, int32_t t, int32_t k) {
   const RenderPoint Q = mesh->renderPoints[q];
   const float dx = P.x - Q.x;
   const float dy = P.y - Q.y;
-  const float w = mesh->tabWidth;
-  const float s = (mesh->wideTabs ? kWideTabSlant : kTabSlant) * w;
+  // The tab goes on the side of the edge away from the triangle: the right
+  // of Q -> P for a counter-clockwise face (the catalogue's nets), the left
+  // for a clockwise one (the nets the unfolder lays out).
+  const int32_t r = tri.points[(k + 2) % 3];
+  float w = mesh->tabWidth;
+  if (ValidRenderPoint(r)) {
+    const RenderPoint R = mesh->renderPoints[r];
+    if (dx * (R.y - Q.y) - dy * (R.x - Q.x) < 0) w = -w;
+  }
+  const float s = (mesh->wideTabs ? kWideTabSlant : kTabSlant) * std::fabs(w);
   const int16_t netFace = tri.netFace;
   const int32_t a = AddTabPoint(mesh, Q.x + w * dy + s * dx, Q.y - w * dx + s * dy);
   const int32_t b = AddTabPoint(mesh, P.x + w * dy - s * dx, P.y - w * dx - s * dy);
