@@ -1,4 +1,5 @@
 // Which generator builds which generated net, with its parameters.
+#include "nets/net_catalogue.h"
 #include "nets/net_generators.h"
 
 namespace {
@@ -81,4 +82,9 @@ bool GenerateNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* allocator,
     return true;
   }
   return false;
+}
+
+bool BuildGeneratedNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs, bool fullQuality) {
+  if (mesh == nullptr) return false;
+  return GenerateNetModel(mesh, net, bufferProcs, fullQuality);
 }
