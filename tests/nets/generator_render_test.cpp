@@ -99,6 +99,7 @@ class GeneratedNetRender : public ::testing::Test {
   float tabs = 0;
   const PolyMesh* OutputMesh(int32_t output) {
     PolyMesh* m = owned.get();
+    FreeMeshTables(m, nullptr);
     std::memset(m, 0, sizeof(PolyMesh));
     ResetPolyMesh(m);
     BuildNetForOutput(output, m, float(kHeight) / kWidth, tabs * 0.005f, 0, 0.0f, 1, nullptr, true);
