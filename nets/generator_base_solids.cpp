@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "geometry/vector.h"
@@ -60,7 +61,7 @@ FaceList HullFaces(const std::vector<Vec3>& points) {
         auto angle = [&](int32_t c) {
           const Vec3 d = Sub(points[c], centre);
           const double a = std::atan2(Dot(d, w), Dot(d, u));
-          return a < -1e-9 ? a + 2 * M_PI : a;
+          return a < -1e-9 ? a + 2 * std::numbers::pi : a;
         };
         std::sort(corners.begin(), corners.end(), [&](int32_t a, int32_t b) { return angle(a) < angle(b); });
         faces.push_back(corners);
@@ -76,11 +77,11 @@ std::vector<Vec3> IcosahedronPoints() {
   const double y = 1.0 / std::sqrt(5.0);
   const double r = 2.0 / std::sqrt(5.0);
   for (int32_t k = 0; k < 5; ++k) {
-    const double a = k * 2 * M_PI / 5;
+    const double a = k * 2 * std::numbers::pi / 5;
     points.push_back(Vec3{r * std::sin(a), y, r * std::cos(a)});
   }
   for (int32_t k = 0; k < 5; ++k) {
-    const double a = (k + 0.5) * 2 * M_PI / 5;
+    const double a = (k + 0.5) * 2 * std::numbers::pi / 5;
     points.push_back(Vec3{r * std::sin(a), -y, r * std::cos(a)});
   }
   points.push_back(Vec3{0, -1, 0});

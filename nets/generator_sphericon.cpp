@@ -2,6 +2,7 @@
 // one half; the second half is the first turned half a turn about y and then
 // twisted about z, the normal of the plane in which the halves meet.
 #include <cmath>
+#include <numbers>
 #include <initializer_list>
 
 #include "geometry/vector.h"
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr int32_t kSweepSteps = 30;            // 6 degrees each over half a turn
-constexpr double kSweepStep = 2 * M_PI / 60;
+constexpr double kSweepStep = 2 * std::numbers::pi / 60;
 
 struct SphericonShape {
   int32_t sides;
@@ -25,7 +26,7 @@ struct SphericonShape {
 Vec3 SweptVertex(const SphericonShape& shape, int32_t i, double phi) {
   const int32_t n = shape.sides;
   const double fraction = shape.flatTop ? float((i + 0.5) / n + 0.25) : float(double(i) / n + 0.25);
-  const double theta = 2 * M_PI * fraction;
+  const double theta = 2 * std::numbers::pi * fraction;
   return Vec3{std::cos(theta) * std::cos(phi), std::sin(theta), -std::cos(theta) * std::sin(phi)};
 }
 
@@ -54,7 +55,7 @@ void AddHalf(PolyMesh* mesh, const SphericonShape& shape, bool variant) {
   const int32_t n = shape.sides;
   const bool even = (n & 1) == 0;
   auto V = [&](int32_t i, int32_t k) { return SweptVertex(shape, i, k * kSweepStep); };
-  const double half = M_PI;
+  const double half = std::numbers::pi;
   if (shape.flatTop) {
     const Vec3 rim = SweptVertex(shape, 0, half);
     for (int32_t k = 0; k <= 28; ++k) AddFace(mesh, shape, {rim, V(0, k), V(0, k + 1)}, 1, -1);
@@ -84,7 +85,7 @@ void GenerateSphericon(PolyMesh* mesh, int32_t sides, int32_t twist, int32_t var
   if (halves == 0 || halves == 1) AddHalf(mesh, shape, variant != 0);
   if (halves == 0 || halves == 2) {
     shape.secondHalf = true;
-    shape.twistAngle = 2 * M_PI * (twist + 0.5 * halfStep) / sides;
+    shape.twistAngle = 2 * std::numbers::pi * (twist + 0.5 * halfStep) / sides;
     AddHalf(mesh, shape, variant != 0);
   }
 }

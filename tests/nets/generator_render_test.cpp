@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -196,7 +197,7 @@ class GeneratedNetRender : public ::testing::Test {
     }
     for (int32_t k = 0; k < 3; ++k) dot += u[k] * v[k];
     const double c = dot / std::sqrt(lu * lv);
-    return std::acos(std::clamp(c, -1.0, 1.0)) * 180 / M_PI;
+    return std::acos(std::clamp(c, -1.0, 1.0)) * 180 / std::numbers::pi;
   }
 
   SeamReport Measure(int32_t output, double toleranceDegrees) {

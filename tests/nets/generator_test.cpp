@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -190,7 +191,7 @@ TEST(ProceduralGenerators, AllDistinct4NeedsFourDifferentIndices) {
 
 TEST(ProceduralGenerators, FoldStepsTurnTheirPointsAndStopAtNineteen) {
   MeshHolder h;
-  const FoldAxis axis{Vec3{0, 0, 0}, Vec3{0, 0, 1}, M_PI / 2};
+  const FoldAxis axis{Vec3{0, 0, 0}, Vec3{0, 0, 1}, std::numbers::pi / 2};
   for (int32_t i = 0; i < 21; ++i) {
     Vec3 point{1.0 + i, 0, 0}, p1{0, 1, 0}, p2{0, 0, 1}, p3{1, 1, 0};
     RecordFoldStep(h.mesh, &point, 0.5 * i, 7, &axis, 3, &p1, &p2, &p3);
@@ -300,7 +301,7 @@ TEST(CompoundGenerators, ProjectOntoConeMeetsTheSixtyDegreeGenerator) {
   // (0, 0, 1) at 60 degrees to -z meets the ray through p.
   const Vec3 p{1, 0, 0};
   Vec3 out;
-  ProjectOntoCone(&apex, M_PI / 3, &p, &out);
+  ProjectOntoCone(&apex, std::numbers::pi / 3, &p, &out);
   // The ray is the x axis; the line from the apex makes 60 degrees with -z,
   // so it meets z = 0 at x = tan 60 = sqrt 3 (either side of the apex).
   EXPECT_NEAR(out.z, 0.0, 1e-12);
@@ -401,7 +402,7 @@ TEST(CompoundGenerators, TwistTurnsTheSecondHalfAboutZ) {
   GenerateSphericonPair(twisted.mesh, nullptr, 5, 1, 0, 0);
   ASSERT_EQ(plain.mesh->faceCount, twisted.mesh->faceCount);
   const int32_t half = plain.mesh->faceCount / 2;
-  const double angle = 2 * M_PI / 5;
+  const double angle = 2 * std::numbers::pi / 5;
   for (int32_t f = half; f < plain.mesh->faceCount; ++f) {
     for (int32_t k = 0; k < plain.mesh->faces[f].vertexCount; ++k) {
       const Vec3 p = GetMeshVertexCopy(plain.mesh->faces[f].vertex[k], plain.mesh);
