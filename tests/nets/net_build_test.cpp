@@ -72,6 +72,10 @@ struct MeshBox {
     std::memset(mesh, 0, sizeof(PolyMesh));
     ResetPolyMesh(mesh);
   }
+  // Generated nets own their tables.
+  ~MeshBox() { FreeMeshTables(mesh, nullptr); }
+  MeshBox(const MeshBox&) = delete;
+  MeshBox& operator=(const MeshBox&) = delete;
 };
 
 // The direction of a net point inside face f, from the face's render
