@@ -12,6 +12,8 @@
 #include "geometry/vector.h"
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
+#include "nets/net_162.h"
+#include "nets/tetra_subdivision.h"
 
 namespace {
 
@@ -707,4 +709,26 @@ void BuildCurveNet(PolyMesh* mesh, const BufferProcs* allocator, int32_t net) {
   StoreCurveNetFlags(&params, mesh);
   ComputeFaceGeometry(mesh);
   LayoutNetFaces(mesh);
+}
+
+bool BuildCurveNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs, bool fullQuality) {
+  (void)fullQuality;  // the curve nets have one resolution
+  if (mesh == nullptr) return false;
+  if (net >= kFirstCurveNet && net <= kLastCurveNet) {
+    BuildCurveNet(mesh, bufferProcs, net);
+    return true;
+  }
+  switch (net) {
+    case kNet162:
+      BuildNet162Model(mesh, bufferProcs);
+      return true;
+    case 163:
+    case 164:
+      BuildTetraSubdivisionModel(mesh, bufferProcs);
+      mesh->regionFromTable = 1;
+      if (net == 163) mesh->groupUnfold = 1;
+      return true;
+    default:
+      return false;
+  }
 }

@@ -90,3 +90,8 @@ void BuildCellsOfSeeds(PointNode* seeds, PolyMesh* mesh, const CurveNetParams* p
 // every loop of edges that only one face runs becomes a fan of triangles, on
 // the seed nearest its centre. Returns the number of triangles added.
 int32_t CloseCellGaps(PolyMesh* mesh, const PointNode* seeds);
+
+// The model of a curve net (151..162) or of a tetrahedral subdivision (163,
+// 164) into a record prepared for a generated net, with the options of that
+// net; false for any other number.
+bool BuildCurveNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs, bool fullQuality);
