@@ -267,6 +267,29 @@ TEST(CurveNetCells, AxisSeedsGiveTheCube) {
   EXPECT_NEAR(report.volume, 8.0, 1e-9);
 }
 
+// With index mode 2 each seed's index becomes the order its cell was built
+// in: the first seed of the list goes first (all tie at priority 0), and a
+// seed that already borders a built cell goes before one that does not.
+TEST(CurveNetCells, BuildOrderFollowsPriorityThenListOrder) {
+  PointNode seeds;
+  InitPointList(&seeds);
+  const Vec3 axes[6] = {{0, 0, -1}, {1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}};
+  PointNode* nodes[6];
+  for (int32_t i = 0; i < 6; ++i) nodes[i] = AddPointUnlessNear(&axes[i], &seeds, 100 + i, 0.002);
+  MeshHolder h;
+  CurveNetParams params;
+  InitCurveNetParams(&params);
+  params.indexMode = 2;
+  BuildCellsOfSeeds(&seeds, h.mesh, &params);
+  EXPECT_EQ(nodes[0]->index, 1);  // first in the list
+  // The opposite seed borders no built cell, so a neighbour of the first goes next.
+  EXPECT_NE(nodes[5]->index, 2);
+  std::set<int32_t> order;
+  for (PointNode* n : nodes) order.insert(n->index);
+  EXPECT_EQ(order, (std::set<int32_t>{1, 2, 3, 4, 5, 6}));
+  FreePointList(&seeds);
+}
+
 // Seeds so close that their cells' corners fall within the merge distance
 // of each other still close: the gap they leave is filled from the nearest
 // seed.
