@@ -13,6 +13,7 @@
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
 #include "nets/net_162.h"
+#include "nets/net_catalogue.h"
 #include "nets/tetra_subdivision.h"
 
 namespace {

@@ -7,6 +7,8 @@
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
 #include "nets/mesh_triangles.h"
+#include "nets/net_catalogue.h"
+#include "nets/net_layout.h"
 
 namespace {
 
@@ -280,4 +282,10 @@ void BuildNet162Model(PolyMesh* mesh, const BufferProcs* allocator) {
   CurveNetParams outline;
   BuildNetFromSibling(mesh, allocator, kCubeArcNet, &outline);
   MarkSiblingOutline(mesh);
+}
+
+void MergeSmallPieces(PolyMesh* mesh) {
+  if (!ReattachSmallPieces(mesh)) return;
+  mesh->netFinished = 0;
+  FinishNet(mesh);
 }
