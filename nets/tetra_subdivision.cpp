@@ -5,6 +5,7 @@
 #include "geometry/plane_geometry.h"
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
+#include "nets/net_generators.h"
 
 namespace {
 
@@ -57,28 +58,19 @@ double EvaluateObjective(SimplexObjective* objective) {
 
 // A marker of the strip's first fold: a point three quarters along the flap
 // edge turned a quarter of a half turn about it, its radius, and three
-// points of its plane; all turned by the frame and merged into the pool. The
-// axis is made a unit vector before any turn about it.
+// points of its plane. The axis is made a unit vector before any turn about
+// it (the cross product of two unit edges is shorter than 1).
 void RecordStripFold(PolyMesh* mesh, const FaceFrame* frame, const Vec3& p1, const Vec3& v, const Vec3& r,
                      int32_t markId, int32_t faceNumber) {
-  if (mesh->foldStepCount < 0 || mesh->foldStepCount >= kMaxFoldSteps) return;
   const Vec3 n = Unit(Cross(Unit(Sub(v, p1)), Unit(Sub(r, p1))));
   const Vec3 h = Mid(p1, v);
-  const Vec3 point = Turn(Add(p1, Scale(kFoldMarkFraction, Sub(v, p1))), h, n, kPi / 4);
-  const Vec3 planePoints[3] = {h, Turn(v, h, n, kFoldMarkSweep), Add(h, n)};
-  const double tolerance = std::sqrt(4.0000000000000007e-10);
-  auto merge = [&](const Vec3& p) {
-    const Vec3 turned = Turn(p, frame->point, frame->direction, frame->angle);
-    return FindOrAddVertex(mesh, &turned, tolerance, nullptr);
-  };
-  FoldStep& step = mesh->foldSteps[mesh->foldStepCount];
-  step.vertex = merge(point);
-  step.markId = markId;
-  step.faceNumber = faceNumber;
-  step.radius = kFoldMarkRadius * Length(Sub(v, p1));
-  step.valid = 1;
-  for (int32_t i = 0; i < 3; ++i) step.planeVertices[i] = merge(planePoints[i]);
-  ++mesh->foldStepCount;
+  Vec3 point = Turn(Add(p1, Scale(kFoldMarkFraction, Sub(v, p1))), h, n, kPi / 4);
+  Vec3 plane1 = h;
+  Vec3 plane2 = Turn(v, h, n, kFoldMarkSweep);
+  Vec3 plane3 = Add(h, n);
+  const FoldAxis axis{frame->point, frame->direction, frame->angle};
+  RecordFoldStep(mesh, &point, kFoldMarkRadius * Length(Sub(v, p1)), markId, &axis, faceNumber, &plane1, &plane2,
+                 &plane3);
 }
 
 // After the final move: each fold step's direction and the plane of its
