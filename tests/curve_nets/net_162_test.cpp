@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "nets/net_162.h"
+#include "nets/net_catalogue.h"
+#include "nets/net_layout.h"
 #include "tests/nets/net_fixtures.h"
 
 namespace {
@@ -166,6 +168,40 @@ TEST(Net162, RingFaces) {
   AddRingFaces(&ring, &p, h.mesh);
   FreePointList(&ring);
   EXPECT_EQ(h.mesh->faceCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A cube whose bottom face is cut free unfolds into two pieces; the small
+// piece then gets one of its cut edges cleared and the cube unfolds whole.
+TEST(Net162, SmallPiecesAreReattached) {
+  MeshHolder h;
+  BuildCube(&h);
+  PolyMesh* m = h.mesh;
+  m->generatedNet = 1;
+  m->modelReady = 1;
+  m->maxPieceFaces = 1;
+  m->pieceMerge = 1;
+  for (int32_t k = 0; k < 4; ++k) {
+    MarkCutEdge(m, 0, k);
+    const int32_t g = m->faces[0].neighbour[k];
+    ASSERT_GE(g, 0);
+    MarkCutEdge(m, g, (m->faces[0].neighbourEdge[k] + 3) % 4);
+  }
+  FinishNet(m);
+  ASSERT_EQ(m->maxNetGroup, 2);
+  MergeSmallPieces(m);
+  EXPECT_EQ(m->maxNetGroup, 1);
+  int32_t cut = 0;
+  for (int32_t f = 0; f < 6; ++f) {
+    for (int32_t k = 0; k < 4; ++k) cut += (m->faces[f].edgeFlags[k] & kEdgeCut) != 0;
+  }
+  EXPECT_EQ(cut, 6);  // one of the four edges, on both sides, is joined again
+  int32_t placed = 0;
+  for (int32_t f = 0; f < m->netFaceCount; ++f) placed += m->faces[f].piece >= 0;
+  EXPECT_EQ(placed, 6);
 }
 
 }  // namespace
