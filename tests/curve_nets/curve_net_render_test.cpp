@@ -10,6 +10,7 @@
 #include <tuple>
 #include <utility>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "nets/net_build.h"
@@ -166,6 +167,26 @@ TEST(CurveNetOutputs, EveryFacePlacedAndEverySeamContinuous) {
     // A continuous seam differs only by the two thousandths each point lies
     // inside its face; a wrong pairing differs by a good part of the edge.
     EXPECT_LT(worst, 0.01) << c.name;
+  }
+}
+
+// The curved tetrahedra number their regions by the groups of their faces:
+// the four faces (band B excepted) are regions 0 to 3, the six pairs of
+// band-B strips that meet across an edge are regions 4 to 9.
+TEST(CurveNetOutputs, TetrahedronRegionsFromFaceGroups) {
+  for (const int32_t output : {261, 1035}) {
+    BuiltNet built(output);
+    const PolyMesh* m = built.mesh;
+    std::set<int32_t> regions;
+    for (int32_t t = 0; t < m->renderTriangleCount; ++t) {
+      const RenderTriangle& tri = m->renderTriangles[t];
+      if (tri.extraTriangle || tri.netFace < 0) continue;
+      regions.insert(tri.id);
+      const int32_t group = m->faces[m->faces[tri.netFace].piece].group;
+      const int32_t band = group % 7;
+      if (band == 0 || band % 2 == 1) EXPECT_EQ(tri.id, group / 7) << "group " << group;
+    }
+    EXPECT_EQ(regions, (std::set<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9})) << output;
   }
 }
 
