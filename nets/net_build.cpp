@@ -410,8 +410,16 @@ int32_t BuildNet(PolyMesh* mesh, int32_t net, int32_t mode, int32_t fitMode, flo
       AddTabTriangles(mesh);
     }
   }
-  if (mode == kBuildFlatLayout && !mesh->noCornerTriangles) AddCornerTriangles(mesh);
+  // A net whose model is not there gets no corner triangles either.
+  if (mode == kBuildFlatLayout && !mesh->noCornerTriangles && mesh->netFaceCount > 0) AddCornerTriangles(mesh);
 
+  if (fitMode == kFitPreset && mesh->selectedFace >= 0) {
+    // One face drawn alone: centred where its measure found it, at the scale
+    // of the widest face.
+    mesh->presetCentreX = mesh->selectedFaceValues[0];
+    mesh->presetCentreY = mesh->selectedFaceValues[1];
+    if (mesh->selectedFaceShared > 0) mesh->presetScale = mesh->selectedFaceShared;
+  }
   FitMeshLayout(mesh, fitMode);
   mesh->tabWidthCopy = mesh->tabWidth;
   mesh->selectedFaceCopy = mesh->selectedFace;

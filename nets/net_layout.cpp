@@ -64,6 +64,14 @@ bool StrictlyInsideTriangle(const double a[2], const double b[2], const double c
   return TriangleArea(q, b, c) / A > 0 && TriangleArea(a, q, c) / A > 0 && TriangleArea(a, b, q) / A > 0;
 }
 
+// Whether q lies on segment a-c, off its ends.
+bool OnOpenSegment(const double a[2], const double c[2], const double q[2]) {
+  if (TriangleArea(a, c, q) != 0) return false;
+  const double t = (q[0] - a[0]) * (c[0] - a[0]) + (q[1] - a[1]) * (c[1] - a[1]);
+  const double length2 = (c[0] - a[0]) * (c[0] - a[0]) + (c[1] - a[1]) * (c[1] - a[1]);
+  return t > 0 && t < length2;
+}
+
 }  // namespace
 
 // --- finishing -------------------------------------------------------------------------
@@ -114,7 +122,9 @@ void FinishNet(PolyMesh* mesh) {
     const int32_t j = mesh->faces[n].netNeighbourEdge[2];
     const int32_t count = NetCornerCount(mesh, m);
     if (count == 0 || j < 0) continue;
-    mesh->faces[n].oppositeNetPoint = mesh->faces[m].netPoint[Wrap(j + 2, count)];
+    // m's matching edge ends at its corner j; the corner after it is the
+    // quad's fourth point.
+    mesh->faces[n].oppositeNetPoint = mesh->faces[m].netPoint[Wrap(j + 1, count)];
   }
   mesh->netFinished = 1;
 }
@@ -210,7 +220,10 @@ void TriangulateNetFace(int32_t netFace, PolyMesh* mesh) {
       bool empty = true;
       for (int32_t j = 3; j < remaining && empty; ++j) {
         const int32_t iq = loop[(candidate + j) % remaining];
-        if (StrictlyInsideTriangle(xy[ia], xy[ib], xy[ic], xy[iq], A)) empty = false;
+        // A corner on the new diagonal a-c would be cut off as well.
+        if (StrictlyInsideTriangle(xy[ia], xy[ib], xy[ic], xy[iq], A) || OnOpenSegment(xy[ia], xy[ic], xy[iq])) {
+          empty = false;
+        }
       }
       if (empty) found = candidate;
     }
@@ -224,7 +237,8 @@ void TriangulateNetFace(int32_t netFace, PolyMesh* mesh) {
     if (removed < at) --at;
     a = at % remaining;
   }
-  emit(loop[0], loop[1], loop[2]);
+  // The last three corners make a triangle unless they lie on one line.
+  if (TriangleArea(xy[loop[0]], xy[loop[1]], xy[loop[2]]) != 0) emit(loop[0], loop[1], loop[2]);
 }
 
 void AppendRenderTriangle(PolyMesh* mesh, float x0, float y0, float x1, float y1, float x2, float y2, int32_t face,
