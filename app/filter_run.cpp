@@ -16,12 +16,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <string>
 
 #include "app/run_signals.h"
 #include "app/settings_file_io.h"
 #include "host/parameter_block.h"
 #include "host/phase_handlers.h"
 #include "host/plugin_main.h"
+#include "nets/net_build.h"
+#include "nets/poly_mesh.h"
 #include "platform/testhost/test_host.h"
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"
@@ -181,6 +185,35 @@ bool ImageFitsDocument(const ImageFile& image, std::string* error) {
   return true;
 }
 
+std::string NetCapacityMessage(int32_t net, int32_t output, int32_t errorCode) {
+  const char* table = nullptr;
+  switch (errorCode) {
+    case kMeshNetFacesFull: table = "net faces"; break;
+    case kMeshFacesFull: table = "faces"; break;
+    case kMeshRenderPointsFull: table = "render points"; break;
+    case kMeshVerticesFull: table = "vertices"; break;
+    case kMeshNetPointsFull: table = "net points"; break;
+    case kMeshTrianglesFull: table = "render triangles"; break;
+    case kMeshGroupOutOfRange: table = "net pieces"; break;
+    default: return std::string();
+  }
+  return "the net " + std::to_string(net) + " of output " + std::to_string(output) + " needs more " + table +
+         " than its tables hold (net error code " + std::to_string(errorCode) + ")";
+}
+
+bool NetOutputFitsTables(int32_t output, int32_t width, int32_t height, float tabs, std::string* error) {
+  if (!IsNetOutput(output) || width < 1 || height < 1) return true;
+  auto mesh = std::make_unique<PolyMesh>();
+  std::memset(mesh.get(), 0, sizeof(PolyMesh));
+  ResetPolyMesh(mesh.get());
+  BuildNetForOutput(output, mesh.get(), float(height) / float(width), tabs * 0.005f, 0, 0.0f, 1, nullptr, true);
+  const std::string message = NetCapacityMessage(mesh->netNumber, output, mesh->errorCode);
+  FreeMeshTables(mesh.get(), nullptr);
+  if (message.empty()) return true;
+  *error = message;
+  return false;
+}
+
 bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, FilterRunOutcome* outcome) {
   *outcome = FilterRunOutcome{};
   if (!ImageFitsDocument(*image, &outcome->message)) {
@@ -231,6 +264,12 @@ bool RunFilterOnImage(ImageFile* image, const FilterRunSettings& settings, Filte
     // angles as they are rather than deriving them from the integers.
     block->version = kSettingsVersion;
     if (AbortCallback()) result = kUserCanceledErr;
+  }
+  // A net that outgrows its tables would render with pieces missing: the
+  // run stops before it starts, saying which net and which table.
+  if (result == kNoErr && !NetOutputFitsTables(block->outputProjection, image->width, image->height, block->tabs,
+                                               &outcome->message)) {
+    result = kFilterBadParameters;
   }
   if (result == kNoErr) {
     MovePixelsIn(image, &doc);

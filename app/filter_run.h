@@ -47,6 +47,14 @@ struct FilterRunOutcome {
 // transparency, no side beyond kLargestDocumentSide.
 bool ImageFitsDocument(const ImageFile& image, std::string* error);
 
+// The net of a net output as the run would build it for a document of that
+// size: false, with a message naming the net and its error code, when the net
+// outgrows the tables of the net record. Outputs without a net always fit.
+bool NetOutputFitsTables(int32_t output, int32_t width, int32_t height, float tabs, std::string* error);
+// The message for a built net whose error code says it outgrew a table;
+// empty when the code is no such failure.
+std::string NetCapacityMessage(int32_t net, int32_t output, int32_t errorCode);
+
 // Runs the filter on `image` in place: its pixels become the host's document
 // without a copy and come back as the result. False when the run failed or
 // was cancelled; the image then keeps its pixels when the run ended before

@@ -13,6 +13,7 @@
 
 #include "geometry/fast_math.h"
 #include "geometry/vector.h"
+#include "nets/net_build.h"
 #include "nets/net_generators.h"
 #include "tests/nets/net_fixtures.h"
 
@@ -425,4 +426,30 @@ TEST(CompoundGenerators, EveryGeneratedNetNumberHasAGenerator) {
   std::set<int32_t> expected = {25, 26, 27, 48, 49, 50, 71, 72, 74, 75, 76, 77, 150};
   for (int32_t net = 80; net <= 149; ++net) expected.insert(net);
   EXPECT_EQ(generated, expected);
+}
+
+// --- the generated nets through the net build ----------------------------------------
+
+TEST(GeneratedNetBuild, EveryGeneratedOutputIsUnfoldedWithinTheTables) {
+  std::vector<int32_t> outputs = {70, 71, 72, 161, 169, 170, 174, 175, 176, 247, 1042, 10053};
+  for (int32_t o = 177; o <= 246; ++o) outputs.push_back(o);
+  for (const int32_t output : outputs) {
+    for (const bool full : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "output " << output << (full ? " full" : " preview"));
+      GeneratedMesh h;
+      BuildNetForOutput(output, h.mesh, 0.5f, 0.05f, 0, 0.0f, 1, nullptr, full);
+      const PolyMesh* m = h.mesh;
+      ASSERT_GT(m->faceCount, 0);
+      // Only refused faces (repeated corners) are allowed as errors.
+      EXPECT_TRUE(m->errorCode == kMeshNoError || m->errorCode == kMeshRepeatedVertex) << m->errorCode;
+      EXPECT_EQ(m->netFaceCount, m->faceCount);
+      for (int32_t f = 0; f < m->faceCount; ++f) {
+        int32_t netFace, corner;
+        EXPECT_TRUE(NetFaceOfPiece(f, 0, &netFace, &corner, m)) << "solid face " << f << " has no net face";
+      }
+      EXPECT_GT(m->renderTriangleCount, 0);
+      EXPECT_LT(m->renderTriangleCount, kMaxMeshTriangles);
+      EXPECT_LE(m->renderPointCount, kMaxRenderPoints);
+    }
+  }
 }
