@@ -516,6 +516,7 @@ void BuildVoronoiCell(PointNode* seed, PointNode* seeds, PointNode* cell, double
   }
 
   PointNode planes, candidates, parked;
+  std::vector<PointNode*> cutters;
   InitPointList(&planes);
   InitPointList(&candidates);
   InitPointList(&parked);
@@ -536,31 +537,49 @@ void BuildVoronoiCell(PointNode* seed, PointNode* seeds, PointNode* cell, double
     fresh->parentA = seed;
     fresh->parentB = q;
     fresh->references = 0;
-    // b. Candidate corners with every other plane record.
-    for (PointNode* r = fresh->next; !r->isHead; r = r->next) {
-      if (r->dead) continue;
-      Vec3 p;
-      if (IntersectThreePlanes(&seed->plane, &fresh->plane, &r->plane, &p) == 0) continue;
-      PointNode* c = InsertPointNodeAfter(&candidates);
-      if (c == nullptr) continue;
-      c->position = p;
-      c->index = kCornerIndex;
-      c->parentA = fresh;
-      c->parentB = r;
-      ++fresh->references;
-      ++r->references;
-      SetGrandparents(c);
-    }
-    // c. Candidates beyond any plane go; the plane that cut is tried first next time.
-    for (PointNode* c = candidates.next; !c->isHead;) {
-      PointNode* next = c->next;
-      PointNode* cutter = PlaneBeyond(&planes, c->position, tolerance);
-      if (cutter != nullptr) {
-        DropCorner(c);
-        MovePointNodeToFront(cutter);
+    // b, c. Candidate corners with every other plane record; a candidate
+    // beyond any plane record goes, and the plane that cut is tried first
+    // next time. A candidate counts its two planes up while it exists, and
+    // a plane whose count falls below 1 as one goes is dead: so the new
+    // plane dies when all its candidates go, and a plane without corners
+    // when its candidate goes. The test runs before a node is made for the
+    // candidate, which leaves the same counts and marks.
+    int32_t made = 0, kept = 0;
+    cutters.clear();
+    for (PointNode* r = fresh->next; !r->isHead;) {
+      PointNode* next = r->next;
+      if (r->dead) {
+        r = next;
+        continue;
       }
-      c = next;
+      Vec3 p;
+      if (IntersectThreePlanes(&seed->plane, &fresh->plane, &r->plane, &p) == 0) {
+        r = next;
+        continue;
+      }
+      ++made;
+      PointNode* cutter = PlaneBeyond(&planes, p, tolerance);
+      if (cutter != nullptr) {
+        if (r->references < 1) MarkPointNodeDead(r);
+        cutters.push_back(cutter);
+        r = next;
+        continue;
+      }
+      PointNode* c = InsertPointNodeAfter(&candidates);
+      if (c != nullptr) {
+        c->position = p;
+        c->index = kCornerIndex;
+        c->parentA = fresh;
+        c->parentB = r;
+        ++fresh->references;
+        ++r->references;
+        SetGrandparents(c);
+        ++kept;
+      }
+      r = next;
     }
+    if (made > 0 && kept == 0) MarkPointNodeDead(fresh);
+    for (PointNode* cutter : cutters) MovePointNodeToFront(cutter);
     if (!IsPointListEmpty(&candidates)) {
       // d. Corners beyond the new plane go; the candidates join the cell.
       for (PointNode* c = cell->next; !c->isHead;) {
