@@ -283,6 +283,10 @@ bool IsFaceInGroup(const PolyMesh* mesh, int32_t face, int32_t group) {
       default: return (g >= 21 && g <= 27) || g == 4 || g == 18 || g == 11;
     }
   }
+  // Net 163 unfolds in its four passes only: a later pass finds no face, so
+  // the unfolding ends there instead of laying the strips again by group
+  // number (and running out of the 20 net groups).
+  if (mesh->netNumber == 163 && mesh->groupUnfold != 0) return false;
   // Without group unfolding every face takes part in every pass (each pass
   // starts a new piece from the first face not yet placed); with it a face
   // takes part in the pass of its own group.
