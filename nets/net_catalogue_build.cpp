@@ -1,4 +1,4 @@
-#include "nets/net_catalogue.h"
+#include "nets/net_catalogue_tables.h"
 
 namespace {
 
@@ -67,12 +67,11 @@ void SetCatalogueNetOptions(PolyMesh* mesh, int32_t net) {
   }
 }
 
-bool LoadCatalogueNet(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs) {
+bool LoadCatalogueTables(PolyMesh* mesh, const CatalogueNetTables* tables, const BufferProcs* bufferProcs) {
   if (mesh == nullptr) return false;
   InitPolyMesh(mesh, bufferProcs);
-  mesh->netNumber = net;
-  const CatalogueNetTables* tables = FindCatalogueNetTables(net);
   if (tables == nullptr) return false;
+  mesh->netNumber = tables->net;
   mesh->netPoints = tables->netPoints;
   mesh->vertices = tables->vertices;
   mesh->faceNetPointLists = tables->netPointLists;
@@ -80,7 +79,7 @@ bool LoadCatalogueNet(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProc
   mesh->flatVertexMap = tables->flatVertexMap;
   mesh->regionTable = tables->regionTable;
   mesh->tablesOwned = 0;
-  SetCatalogueNetOptions(mesh, net);
+  SetCatalogueNetOptions(mesh, tables->net);
   mesh->modelReady = 1;
   mesh->netFinished = 1;
   mesh->faceCount = tables->faceCount < kMaxMeshFaces ? tables->faceCount : kMaxMeshFaces;
@@ -89,7 +88,6 @@ bool LoadCatalogueNet(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProc
   int32_t highestVertex = -1;
   for (int32_t f = 0; f < mesh->faceCount; ++f) {
     MeshFace& face = mesh->faces[f];
-    for (int32_t k = 0; k < kMaxFaceCorners; ++k) face.netPoint[k] = face.vertex[k] = -1;
     face.netPointCount = ReadFaceList(f, tables->netPointLists, tables->netPointListLength, face.netPoint);
     face.vertexCount = ReadFaceList(f, tables->vertexLists, tables->vertexListLength, face.vertex);
     for (int32_t k = 0; k < face.netPointCount; ++k)
@@ -97,14 +95,20 @@ bool LoadCatalogueNet(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProc
     for (int32_t k = 0; k < face.vertexCount; ++k)
       if (face.vertex[k] > highestVertex) highestVertex = face.vertex[k];
   }
-  // A list naming a point past its table would read outside it: the points
-  // the tables hold bound what the record may use.
-  if (highestPoint >= tables->netPointCount) highestPoint = tables->netPointCount - 1;
   mesh->netFaceCount = mesh->faceCount;
   const int32_t total = highestPoint + 1 < kMaxNetPoints ? highestPoint + 1 : kMaxNetPoints;
   for (int32_t p = 0; p < total; ++p) mesh->netPointUsed[p] = 1;
   mesh->renderPointCount = total;
   mesh->netPointTotal = total;
-  mesh->vertexCount = highestVertex + 1 < tables->vertexCount ? highestVertex + 1 : tables->vertexCount;
+  mesh->vertexCount = highestVertex + 1;
+  return true;
+}
+
+bool LoadCatalogueSolidNet(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs) {
+  const CatalogueNetTables* tables = FindCatalogueNetTables(net);
+  if (!LoadCatalogueTables(mesh, tables, bufferProcs)) {
+    if (mesh != nullptr) mesh->netNumber = net;
+    return false;
+  }
   return true;
 }

@@ -43,4 +43,6 @@ void SetCatalogueNetOptions(PolyMesh* mesh, int32_t net);
 // vertices read from the lists; net points up to the highest one named are
 // marked used. The tables stay the catalogue's (tablesOwned 0). False, with
 // the record left as InitPolyMesh leaves it, when the net has no tables.
-bool LoadCatalogueNet(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs);
+bool LoadCatalogueSolidNet(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs);
+// The same from a given set of tables (the generator loads its own back).
+bool LoadCatalogueTables(PolyMesh* mesh, const CatalogueNetTables* tables, const BufferProcs* bufferProcs);
