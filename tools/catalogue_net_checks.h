@@ -77,6 +77,23 @@ inline std::string CheckPairingFolds(const PolyMesh* m, double lengthTolerance =
   return "";
 }
 
+// Every net face turns counter-clockwise (positive area with y up), the
+// side the tabs are drawn on being the outside.
+inline std::string CheckNetTurnsCounterClockwise(const PolyMesh* m) {
+  for (int32_t f = 0; f < m->netFaceCount; ++f) {
+    const MeshFace& face = m->faces[f];
+    double area = 0;
+    for (int32_t k = 0; k < face.netPointCount; ++k) {
+      double x0, y0, x1, y1;
+      GetNetPointXY(face.netPoint[k], m, &x0, &y0);
+      GetNetPointXY(face.netPoint[(k + 1) % face.netPointCount], m, &x1, &y1);
+      area += x0 * y1 - x1 * y0;
+    }
+    if (!(area > 0)) return "net face " + std::to_string(f) + " turns clockwise";
+  }
+  return "";
+}
+
 // A net with a flat vertex map: every net face is congruent to the triangle
 // of the 3-D points its corners map to.
 inline std::string CheckFlatMapCongruent(const PolyMesh* m, double lengthTolerance = 1e-6) {

@@ -292,18 +292,32 @@ struct Unfolded {
   std::vector<int32_t> rotation;
 };
 
+// The catalogue's nets turn counter-clockwise (the tetrahedron's net as
+// given; the tabs are drawn on the right of each edge); a net that the
+// unfolder laid down clockwise (seen from inside the solid) is mirrored left
+// to right, which keeps every corner's pairing and angle.
 Unfolded ReadUnfolded(const PolyMesh* m) {
   Unfolded u;
   std::map<int32_t, int32_t> number;
-  double minX = 1e300, minY = 1e300;
+  double minX = 1e300, maxX = -1e300, minY = 1e300;
   for (int32_t f = 0; f < m->netFaceCount; ++f) {
     for (int32_t k = 0; k < m->faces[f].netPointCount; ++k) {
       double x, y;
       GetNetPointXY(m->faces[f].netPoint[k], m, &x, &y);
       minX = std::min(minX, x);
+      maxX = std::max(maxX, x);
       minY = std::min(minY, y);
     }
   }
+  double area = 0;
+  const MeshFace& first = m->faces[0];
+  for (int32_t k = 0; k < first.netPointCount; ++k) {
+    double x0, y0, x1, y1;
+    GetNetPointXY(first.netPoint[k], m, &x0, &y0);
+    GetNetPointXY(first.netPoint[(k + 1) % first.netPointCount], m, &x1, &y1);
+    area += x0 * y1 - x1 * y0;
+  }
+  const bool mirror = area < 0;
   for (int32_t f = 0; f < m->netFaceCount; ++f) {
     std::vector<int32_t> list;
     for (int32_t k = 0; k < m->faces[f].netPointCount; ++k) {
@@ -312,7 +326,7 @@ Unfolded ReadUnfolded(const PolyMesh* m) {
       if (fresh) {
         double x, y;
         GetNetPointXY(p, m, &x, &y);
-        u.points.push_back(x - minX);
+        u.points.push_back(mirror ? maxX - x : x - minX);
         u.points.push_back(y - minY);
       }
       list.push_back(it->second);
@@ -483,6 +497,8 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
     MakeLoaded(t, &loaded);
     LoadAndPair(loaded, check);
     if (!CheckPairingFolds(check).empty()) continue;
+    const std::string turn = CheckNetTurnsCounterClockwise(check);
+    if (!turn.empty()) Fail("net " + std::to_string(plan.net) + ": " + turn);
     std::ostringstream comment;
     comment << "Net " << plan.net << ": " << plan.solid << ", " << t.pointLists.size() << " faces, "
             << Highest(t.pointLists) << " net points, " << Highest(t.vertexLists) << " vertices.";

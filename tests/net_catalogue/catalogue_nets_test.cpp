@@ -151,6 +151,8 @@ TEST_P(CatalogueNets, MatcherFoldsTheNetOntoItsSolid) {
   }
   EXPECT_TRUE(paired);
   EXPECT_EQ(CheckPairingFolds(h.mesh), "");
+  // Counter-clockwise like the tetrahedron's net, so that tabs fall outside.
+  EXPECT_EQ(CheckNetTurnsCounterClockwise(h.mesh), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(All, CatalogueNets, ::testing::ValuesIn(kNets),
