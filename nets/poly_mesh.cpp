@@ -512,7 +512,8 @@ double FacePerimeter(const PolyMesh* mesh, int32_t face) {
 int32_t FaceRegion(int32_t face, const PolyMesh* mesh) {
   if (mesh == nullptr) return 0;
   if (face < 0) return -1;
-  if (face > mesh->faceCount - 1) face = mesh->faceCount - 1;
+  // A face beyond the net faces is read as the last one.
+  if (face > mesh->netFaceCount - 1) face = mesh->netFaceCount - 1;
   if (face < 0 || face >= kMaxMeshFaces) return -1;
   if (mesh->netNumber == 163 || mesh->netNumber == 164) {
     const int32_t piece = mesh->faces[face].piece;

@@ -169,7 +169,7 @@ struct PolyMesh {
 
   int32_t maxNetGroup;
   int32_t groupUnfold;
-  uint64_t groupSums[kNetGroupCount];
+  double groupSums[kNetGroupCount];  // turn angle of each piece
   int32_t groupFaceCounts[kNetGroupCount];
   int32_t groupLastFaces[kNetGroupCount];
   // How the per-pixel mapping numbers regions.

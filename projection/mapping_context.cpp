@@ -168,21 +168,21 @@ void PrepareMappingContextFrom(const MappingContextSources* sources, MappingCont
   PolyMesh* mesh = context->outputMesh;
   if (context->isNet) {
     if (mesh->selectedFace == -1) {
-      BuildNetForOutput(netOutput, mesh, context->outputAspect, tabScale, 0, 0.0f, 1, 0, sources->bufferProcs,
-                        notPreview);
+      BuildNetForOutput(netOutput, mesh, context->outputAspect, tabScale, 0, 0.0f, 1, sources->bufferProcs,
+                        notPreview != 0);
     } else {
       mesh->selectedFace = std::min(std::max(mesh->selectedFace, 0), kMaxChosenFace);
       if (sources->chosenFaceValues != nullptr) {
         for (int32_t i = 0; i < 3; ++i) mesh->selectedFaceValues[i] = sources->chosenFaceValues[3 * mesh->selectedFace + i];
       }
       mesh->selectedFaceShared = sources->chosenFaceShared;
-      BuildNetForOutput(netOutput, mesh, context->outputAspect, tabScale, 2, mesh->selectedFaceValues[2], 3, 0,
-                        sources->bufferProcs, notPreview);
+      BuildNetForOutput(netOutput, mesh, context->outputAspect, tabScale, 2, mesh->selectedFaceValues[2], 3,
+                        sources->bufferProcs, notPreview != 0);
     }
   }
   if (IsMultiViewOutput(output)) {
-    BuildNetForOutput(ViewsNetOutput(output), mesh, context->outputAspect, tabScale, 0, 0.0f, 1, 0,
-                      sources->bufferProcs, notPreview);
+    BuildNetForOutput(ViewsNetOutput(output), mesh, context->outputAspect, tabScale, 0, 0.0f, 1,
+                      sources->bufferProcs, notPreview != 0);
   }
   context->faceColouring = settings->faces != 0 && context->isNet ? 1 : 0;
   if (!context->isNet) {

@@ -74,8 +74,7 @@ void BuildSoccerInputMesh(GlobalsRecord* globals) {
   NetDescriptor descriptor{};
   NetDescriptorForOutput(kSoccerNetOutput, &descriptor);
   const uint8_t notPreview = GetParameterBlock(globals)->runMode != RunModePreview ? 1 : 0;
-  BuildNet(mesh, descriptor.netNumber, kSoccerBuildMode, descriptor.intParam, descriptor.floatParam, 0, procs,
-           notPreview);
+  BuildNet(mesh, descriptor.net, kSoccerBuildMode, descriptor.fitMode, descriptor.angle, procs, notPreview != 0);
 }
 
 // Both row parities of every corner record start off the map.

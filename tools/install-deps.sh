@@ -7,7 +7,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libtiff-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   proj-bin libjpeg-turbo-progs xplanet-images imagemagick locales
-  python3-psd-tools libimage-exiftool-perl clang libclang-rt-14-dev
+  python3-psd-tools libimage-exiftool-perl clang libclang-rt-14-dev libboost-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -556,7 +556,8 @@ TEST(PolyMeshOutline, WalkAroundTheCross) {
 
 TEST(PolyMeshRegions, FaceRegionRules) {
   MeshHolder h(false);
-  h.mesh->faceCount = 3;
+  h.mesh->faceCount = 5;
+  h.mesh->netFaceCount = 3;
   EXPECT_EQ(FaceRegion(1, h.mesh), 1);
   EXPECT_EQ(FaceRegion(7, h.mesh), 2);  // clamped to the last face
   static const uint16_t regions[3] = {4, 5, 6};
@@ -572,7 +573,7 @@ TEST(PolyMeshRegions, FaceRegionRules) {
   }
   h.mesh->faces[2].piece = -1;
   EXPECT_EQ(FaceRegion(2, h.mesh), 0);
-  h.mesh->faceCount = 0;
+  h.mesh->netFaceCount = 0;
   EXPECT_EQ(FaceRegion(0, h.mesh), -1);
 }
 

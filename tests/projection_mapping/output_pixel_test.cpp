@@ -169,6 +169,7 @@ void BuildTinyNet(MappingFixture& f) {
   face.corners[2] = Vec3{0, -0.2, 1};
   m->renderTriangles[1] = TinyNetTriangle(1, 3, 4, 1);
   m->faceCount = 1;
+  m->netFaceCount = 1;
   m->faces[0].netGroup = 5;
   f.context->isNet = 1;
   f.context->outputAspect = 1;

@@ -1,0 +1,297 @@
+// Net outputs: the descriptor of every output number, the build pipeline
+// end to end for the nets that are built, the regions of faces, and the
+// continuity of a net across its folds and cuts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <regex>
+#include <string>
+
+#include "geometry/fast_math.h"
+#include "nets/net_build.h"
+#include "nets/net_faces.h"
+#include "nets/net_layout.h"
+#include "projection/output_shapes.h"
+#include "tests/nets/net_fixtures.h"
+
+namespace {
+
+struct ExpectedRow {
+  uint32_t mode;
+  uint32_t source;
+  const char* list;  // output->net, with the angle in brackets when not 0
+};
+
+// The outputs drawn as nets, as the list of the net outputs gives them.
+const ExpectedRow kExpected[] = {
+    {0, 0,
+     "6->16, 7->18, 8->19, 9->9, 10->23, 25->7, 26->0, 27->12, 28->1, 29->8, 30->2, 31->3, 32->4, 33->5, 34->6, 44->13, 47->17, 54->20, 55->21, 168->70"},
+    {0, 1,
+     "21->28, 41->10, 42->11, 86->29, 97->30, 98->31, 100->32, 101->33, 102->34, 103->35, 104->36, 105->37, 106->38, 107->39, 113->40, 114->41, 115->42, 116->43, 117->57, 122->52, 123->53, 124->54, 125->55, 126->56, 127->46, 129->47, 137->58, 144->59, 150->60, 167->69, 145->61, 151->62, 152->63, 153->63, 154->63, 155->64, 166->68"},
+    {0, 2,
+     "174->74 (0.3926991), 177->80 (0.9581858), 178->81 (1.350885), 179->82 (1.193805), 180->83 (1.790708), 181->84 (2.670354), 182->85 (0.2984513), 183->86 (1.350885), 184->87 (2.403318), 185->88 (2.38761), 186->89 (1.822124), 187->90 (1.743584), 188->91 (1.712168), 189->92 (1.680752), 190->93 (2.120575), 191->94 (2.38761), 192->95 (2.371902), 193->96 (2.293363), 194->97, 195->98 (1.555088), 196->99 (1.869248), 197->100 (1.743584), 198->101 (2.010619)"},
+    {2, 1,
+     "70->25 (3.092724), 71->26 (4.194026), 72->27 (5.078908), 161->48 , 169->71 (0.3490659), 170->72 (0.1396263), 175->76 (-0.03926991), 176->77 (5.40354), 261->163, 1035->164, 1042->49 (3.092724), 10053->75 (-0.1867502)"},
+    {2, 1,
+     "199->102 (2.513274), 200->103 (1.570796), 201->104 (2.199115), 202->106, 203->136 (4.712389), 204->105 (1.570796), 205->107 (4.125958), 206->108 (3.612832), 207->109 (4.897918), 208->110 (8.042478), 209->111 (0.153938), 210->113 (2.277655), 211->137 (4.712389), 212->112 (1.570796), 213->114 (1.570796), 214->138 (4.712389), 215->115 (0.3926991), 216->116 (4.780457), 217->117 (7.853982), 218->118 (1.723164), 219->119 (3.879867), 220->122, 221->139 (4.712389), 222->120 (1.570796), 223->123 (5.362699), 224->140 (4.712389), 225->121 (1.570796), 226->124, 227->125 (0.5340708), 228->126 (5.335297), 229->127 (4.715705), 230->128 (1.570796), 231->129 (4.712389), 232->130, 233->133 (2.481858), 234->141 (4.712389), 235->131 (1.570796), 236->134 (7.794641), 237->142 (4.45059), 238->132 (1.555088), 239->135 (7.665486), 240->143, 241->144 (0.5026549), 242->145 (4.55723), 243->146 (2.042035), 244->147 (1.954769), 245->148 (4.888668), 246->149 (4.939282)"},
+    {5, 1,
+     "64->24"},
+    {6, 1,
+     "156->65, 157->65, 158->66, 162->67, 163->66, 247->150 , 172->18, 173->73, 248->151, 249->153, 250->154, 253->152 (-2.399828), 254->155 (-2.687807), 256->156 (-0.148353), 257->157 (-0.5235988), 258->158 (-0.3525565), 259->159 (0.6283185), 260->160 (-1.944297), 262->162"},
+};
+
+std::map<int32_t, NetDescriptor> ExpectedDescriptors() {
+  std::map<int32_t, NetDescriptor> table;
+  const std::regex entry(R"((\d+)->(\d+)\s*(\(([-0-9.]+)\))?)");
+  for (const ExpectedRow& row : kExpected) {
+    const std::string text = row.list;
+    for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it) {
+      const float angle = (*it)[4].matched ? std::stof((*it)[4].str()) : 0.0f;
+      table[std::stoi((*it)[1].str())] = NetDescriptor{std::stoi((*it)[2].str()), row.mode, 0, angle, row.source};
+    }
+  }
+  return table;
+}
+
+struct MeshBox {
+  std::unique_ptr<PolyMesh> owned = std::make_unique<PolyMesh>();
+  PolyMesh* mesh = owned.get();
+  MeshBox() {
+    std::memset(mesh, 0, sizeof(PolyMesh));
+    ResetPolyMesh(mesh);
+  }
+};
+
+// The direction of a net point inside face f, from the face's render
+// triangle that holds it best (no inside test: points on an edge count).
+Vec3 DirectionInFace(const PolyMesh* mesh, int32_t f, double x, double y) {
+  int32_t best = -1;
+  double bestLow = -1e9, w[3] = {0, 0, 0};
+  for (int32_t t = 0; t < mesh->renderTriangleCount; ++t) {
+    const RenderTriangle& tri = mesh->renderTriangles[t];
+    if (tri.extraTriangle || tri.netFace != f) continue;
+    const RenderPoint& p0 = mesh->renderPoints[tri.points[0]];
+    const RenderPoint& p1 = mesh->renderPoints[tri.points[1]];
+    const RenderPoint& p2 = mesh->renderPoints[tri.points[2]];
+    const double area = (double(p1.x) - p0.x) * (double(p2.y) - p0.y) - (double(p1.y) - p0.y) * (double(p2.x) - p0.x);
+    const double b0 = ((p1.x - x) * (p2.y - y) - (p2.x - x) * (p1.y - y)) / area;
+    const double b1 = ((p2.x - x) * (p0.y - y) - (p0.x - x) * (p2.y - y)) / area;
+    const double b2 = 1 - b0 - b1;
+    const double low = std::min(b0, std::min(b1, b2));
+    if (low > bestLow) {
+      bestLow = low;
+      best = t;
+      w[0] = b0;
+      w[1] = b1;
+      w[2] = b2;
+    }
+  }
+  Vec3 d{0, 0, 0};
+  if (best < 0) return d;
+  InterpolateFaceCorners(best, float(w[0]), float(w[1]), float(w[2]), &d, mesh);
+  NormalizeVec3d(&d);
+  return d;
+}
+
+double AngleBetween(const Vec3& a, const Vec3& b) {
+  const double c = a.x * b.x + a.y * b.y + a.z * b.z;
+  const Vec3 x{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+  return std::atan2(std::sqrt(x.x * x.x + x.y * x.y + x.z * x.z), c);
+}
+
+}  // namespace
+
+TEST(NetDescriptors, EveryOutputNumberAgainstTheListOfNetOutputs) {
+  const std::map<int32_t, NetDescriptor> expected = ExpectedDescriptors();
+  EXPECT_EQ(expected.size(), 160u);
+  std::vector<int32_t> outputs;
+  for (int32_t o = -2; o <= 1100; ++o) outputs.push_back(o);
+  for (int32_t o : {10053, 10052, 10054, 20000}) outputs.push_back(o);
+  for (int32_t output : outputs) {
+    NetDescriptor d;
+    NetDescriptorForOutput(output, &d);
+    const auto found = expected.find(output);
+    if (found != expected.end()) {
+      EXPECT_EQ(d.net, found->second.net) << output;
+      EXPECT_EQ(d.source, found->second.source) << output;
+      EXPECT_EQ(d.fitMode, 0) << output;
+      EXPECT_FLOAT_EQ(d.angle, found->second.angle) << output;
+      if (d.source == 1) {
+        EXPECT_EQ(d.buildMode, found->second.buildMode) << output;
+      }
+    } else if (OutputShapeHasNet(output)) {
+      OutputShape shape;
+      GetOutputShape(output, &shape);
+      EXPECT_EQ(d.net, shape.netNumber) << output;
+      EXPECT_EQ(d.buildMode, uint32_t(shape.netOption)) << output;
+      EXPECT_EQ(d.source, 1u) << output;
+    } else {
+      EXPECT_EQ(d.net, -1) << output;
+    }
+    EXPECT_EQ(IsNetOutput(output), d.net != -1) << output;
+    EXPECT_EQ(IsSphericonOutput(output), d.net >= 102 && d.net <= 149) << output;
+    EXPECT_EQ(IsCurveNetOutput(output), d.net >= 151 && d.net <= 161) << output;
+  }
+}
+
+TEST(NetDescriptors, NetsOfSolidsLeaveOutFlatLayoutsAndShapedOutputs) {
+  struct Case {
+    int32_t output;
+    bool solid;
+  };
+  const Case cases[] = {{6, true}, {7, true}, {30, true}, {177, true}, {199, true}, {70, true}, {248, true},
+                        {21, false}, {41, false}, {64, false}, {97, false}, {167, false}, {145, false},
+                        {151, false}, {1, false}, {355, false}};
+  for (const Case& c : cases) EXPECT_EQ(IsNetOfSolid(c.output), c.solid) << c.output;
+}
+
+TEST(NetBuild, AnOutputWithoutANetLeavesTheRecordAsItWas) {
+  MeshBox box;
+  box.mesh->renderTriangleCount = 17;
+  box.mesh->netNumber = 5;
+  EXPECT_EQ(BuildNet(box.mesh, -1, kBuildNet, kFitToBox, 0, nullptr, true), 0);
+  EXPECT_EQ(box.mesh->renderTriangleCount, 17);
+  EXPECT_EQ(box.mesh->netNumber, 5);
+}
+
+TEST(NetBuild, TetrahedronAndCubeBuildThroughTheirOutputs) {
+  struct Case {
+    int32_t output;
+    int32_t faces;
+    int32_t triangles;  // without tabs
+  };
+  for (const Case& c : {Case{6, 4, 4}, Case{7, 6, 12}}) {
+    MeshBox box;
+    BuildNetForOutput(c.output, box.mesh, 0.5f, 0.0f, kFitToBox, 0, kBuildNet, nullptr, true);
+    EXPECT_EQ(box.mesh->netFaceCount, c.faces) << c.output;
+    EXPECT_EQ(box.mesh->renderTriangleCount, c.triangles) << c.output;
+    EXPECT_EQ(box.mesh->errorCode, kMeshNoError) << c.output;
+    // Fitted into the output box 0..1 by 0..0.5.
+    float xmin, xmax, ymin, ymax;
+    UsedNetPointBounds(box.mesh, &xmin, &xmax, &ymin, &ymax);
+    EXPECT_GE(xmin, -1e-5f);
+    EXPECT_LE(xmax, 1 + 1e-5f);
+    EXPECT_GE(ymin, -1e-5f);
+    EXPECT_LE(ymax, 0.5f + 1e-5f);
+    EXPECT_TRUE(std::fabs(xmax - xmin - 1) < 1e-4 || std::fabs(ymax - ymin - 0.5f) < 1e-4) << c.output;
+    // Every face centre is a unit direction, every net point has its vertex.
+    for (int32_t f = 0; f < box.mesh->faceCount; ++f) {
+      const Vec3& centre = box.mesh->faces[f].centre;
+      EXPECT_NEAR(std::sqrt(centre.x * centre.x + centre.y * centre.y + centre.z * centre.z), 1.0, 1e-12);
+    }
+    for (int32_t f = 0; f < box.mesh->netFaceCount; ++f) {
+      for (int32_t k = 0; k < box.mesh->faces[f].netPointCount; ++k) {
+        EXPECT_GE(box.mesh->netPointVertex[box.mesh->faces[f].netPoint[k]], 0);
+      }
+    }
+  }
+}
+
+TEST(NetBuild, TheNetTurnsByTheAngleItIsGiven) {
+  MeshBox plain, turned;
+  BuildNet(plain.mesh, 16, kBuildNet, kFitKeep, 0, nullptr, true);
+  BuildNet(turned.mesh, 16, kBuildNet, kFitKeep, 0.5f, nullptr, true);
+  for (int32_t p = 0; p < 6; ++p) {
+    const RenderPoint& a = plain.mesh->renderPoints[p];
+    const RenderPoint& b = turned.mesh->renderPoints[p];
+    EXPECT_NEAR(b.x, a.x * std::cos(0.5f) - a.y * std::sin(0.5f), 1e-6);
+    EXPECT_NEAR(b.y, a.x * std::sin(0.5f) + a.y * std::cos(0.5f), 1e-6);
+    EXPECT_EQ(b.d0, a.d0);
+  }
+}
+
+TEST(NetSeams, APointOnAFoldOrACutMapsToOneDirectionFromBothFaces) {
+  for (int32_t output : {6, 7}) {
+    MeshBox box;
+    PolyMesh* mesh = box.mesh;
+    BuildNetForOutput(output, mesh, 0.5f, 0.05f, kFitToBox, 0, kBuildNet, nullptr, true);
+    int32_t folds = 0, cuts = 0;
+    for (int32_t f = 0; f < mesh->netFaceCount; ++f) {
+      const int32_t n = mesh->faces[f].netPointCount;
+      for (int32_t k = 0; k < n; ++k) {
+        // The same solid edge seen from the other side.
+        int32_t p, e;
+        FacePieceAndEdge(f, k, &p, &e, mesh);
+        const int32_t t = mesh->faces[p].neighbour[e];
+        int32_t g, c;
+        ASSERT_TRUE(NetFaceOfPiece(t, PrevCorner(mesh, t, mesh->faces[p].neighbourEdge[e]), &g, &c, mesh));
+        (mesh->faces[f].netNeighbour[k] >= 0 ? folds : cuts)++;
+        const RenderPoint& P = mesh->renderPoints[mesh->faces[f].netPoint[k]];
+        const RenderPoint& Q = mesh->renderPoints[mesh->faces[f].netPoint[(k + 1) % n]];
+        const int32_t m = mesh->faces[g].netPointCount;
+        const RenderPoint& G0 = mesh->renderPoints[mesh->faces[g].netPoint[c]];            // Q's corner
+        const RenderPoint& G1 = mesh->renderPoints[mesh->faces[g].netPoint[(c + 1) % m]];  // P's corner
+        for (double s = 0; s <= 1.0001; s += 0.125) {
+          const Vec3 a = DirectionInFace(mesh, f, P.x + s * (Q.x - P.x), P.y + s * (Q.y - P.y));
+          const Vec3 b = DirectionInFace(mesh, g, G1.x + s * (G0.x - G1.x), G1.y + s * (G0.y - G1.y));
+          EXPECT_LT(AngleBetween(a, b), 1e-4) << output << " face " << f << " edge " << k << " at " << s;
+        }
+      }
+    }
+    EXPECT_GT(folds, 0);
+    EXPECT_GT(cuts, 0);
+  }
+}
+
+TEST(FaceRegions, RegionOfAFaceByTheRulesOfItsNet) {
+  MeshHolder h(false);
+  EXPECT_EQ(FaceRegion(3, nullptr), 0);
+  h.mesh->faceCount = h.mesh->netFaceCount = 20;
+  h.mesh->netNumber = 16;
+  struct Case {
+    int32_t face;
+    int32_t region;
+  };
+  // Without a region table a face is its own region; beyond the net faces the last one.
+  for (const Case& c : {Case{-1, -1}, Case{-7, -1}, Case{0, 0}, Case{13, 13}, Case{19, 19}, Case{25, 19}}) {
+    EXPECT_EQ(FaceRegion(c.face, h.mesh), c.region) << c.face;
+  }
+  EXPECT_EQ(MeshGroupCount(h.mesh), 20);
+  static uint16_t table[20];
+  for (int32_t i = 0; i < 20; ++i) table[i] = uint16_t(i / 4);
+  h.mesh->regionTable = table;
+  EXPECT_EQ(FaceRegion(13, h.mesh), 3);
+  EXPECT_EQ(MeshGroupCount(h.mesh), 5);
+  // Nets 163 and 164: by the group of the face's solid face.
+  const int32_t groups[][2] = {{7, 1}, {8, 1}, {10, 1}, {12, 1}, {14, 2}, {15, 2}, {17, 2}, {19, 2}, {21, 3},
+                               {22, 3}, {24, 3}, {26, 3}, {2, 4}, {20, 4}, {6, 5}, {9, 5}, {4, 6}, {27, 6},
+                               {18, 7}, {23, 7}, {13, 8}, {16, 8}, {11, 9}, {25, 9}, {3, 0}, {0, 0}, {1, 0}};
+  for (int32_t net : {163, 164}) {
+    h.mesh->netNumber = net;
+    h.mesh->faces[2].piece = 9;
+    for (const auto& g : groups) {
+      h.mesh->faces[9].group = uint16_t(g[0]);
+      EXPECT_EQ(FaceRegion(2, h.mesh), g[1]) << net << " group " << g[0];
+    }
+  }
+  EXPECT_EQ(MeshGroupCount(nullptr), 1);
+}
+
+TEST(FaceCorners, EquirectangularCornersBlendAcrossTheSeam) {
+  MeshHolder h(false);
+  h.mesh->equirectCorners = 1;
+  RenderTriangle& t = h.mesh->renderTriangles[0];
+  const double u[3] = {0.98, 0.02, 0.01};
+  for (int32_t i = 0; i < 3; ++i) EquirectToVec3d(u[i], 0.5, &t.corners[i]);
+  Vec3 d;
+  InterpolateFaceCorners(0, 1.0f / 3, 1.0f / 3, 1.0f / 3, &d, h.mesh);
+  Vec3 copy = d;
+  double du, dv;
+  Vec3dToEquirect(&copy, &du, &dv);
+  // (0.98 + 1.02 + 1.01) / 3 = 1.00333: u 0.00333 across the seam.
+  EXPECT_NEAR(du - std::floor(du), 1.00333333 - 1, 1e-4);
+  EXPECT_NEAR(dv, 0.5, 1e-5);
+  // Without the flag the corners blend as directions.
+  h.mesh->equirectCorners = 0;
+  InterpolateFaceCorners(0, 1, 0, 0, &d, h.mesh);
+  EXPECT_NEAR(d.x, t.corners[0].x, 1e-12);
+}
+
+TEST(FaceCorners, DirectionToUvFlagsThePoles) {
+  Vec3 equator{1, 0, 0};
+  EXPECT_EQ(DirectionToUvChecked(&equator), 1.0f);
+  EXPECT_EQ(equator.z, 0.0);
+  Vec3 pole{0, 1, 0};
+  EXPECT_EQ(DirectionToUvChecked(&pole), 0.0f);
+}
