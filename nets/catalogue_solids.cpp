@@ -1,0 +1,442 @@
+#include "nets/catalogue_solids.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "nets/mesh_adjacency.h"
+#include "nets/mesh_pools.h"
+
+namespace {
+
+const double kPhi = (1.0 + std::sqrt(5.0)) / 2.0;
+// The real root of t^3 = t^2 + t + 1: the snub cube's coordinate.
+const double kTribonacci = (1.0 + std::cbrt(19.0 + 3.0 * std::sqrt(33.0)) + std::cbrt(19.0 - 3.0 * std::sqrt(33.0))) / 3.0;
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kHullTolerance = 1e-7;
+constexpr double kSameLevel = 1e-7;
+
+Vec3 Add(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec3 Scale(const Vec3& a, double s) { return Vec3{a.x * s, a.y * s, a.z * s}; }
+double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 Cross(const Vec3& a, const Vec3& b) {
+  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
+Vec3 Unit(const Vec3& a) {
+  const double l = Length(a);
+  return l > 0 ? Scale(a, 1.0 / l) : a;
+}
+
+// A point set under construction.
+struct PointSet {
+  int32_t count = 0;
+  Vec3 points[kMaxSolidVertices];
+  void Add(double x, double y, double z) {
+    if (count < kMaxSolidVertices) points[count++] = Vec3{x, y, z};
+  }
+};
+
+// Every sign combination of (x, y, z), zero coordinates taken once.
+void AddSigned(PointSet* set, double x, double y, double z) {
+  for (int32_t s = 0; s < 8; ++s) {
+    const double sx = (s & 1) ? -x : x;
+    const double sy = (s & 2) ? -y : y;
+    const double sz = (s & 4) ? -z : z;
+    if (((s & 1) && x == 0) || ((s & 2) && y == 0) || ((s & 4) && z == 0)) continue;
+    set->Add(sx, sy, sz);
+  }
+}
+
+// The three cyclic (even) permutations of (x, y, z), each with every sign.
+void AddEvenPermutations(PointSet* set, double x, double y, double z) {
+  AddSigned(set, x, y, z);
+  AddSigned(set, y, z, x);
+  AddSigned(set, z, x, y);
+}
+
+// Top down (by y), then round the pole by the angle from +z toward +x.
+double Azimuth(const Vec3& p) {
+  if (std::fabs(p.x) < kSameLevel && std::fabs(p.z) < kSameLevel) return 0;
+  double a = std::atan2(p.x, p.z);
+  if (a < -1e-12) a += 2.0 * kPi;
+  return a < 0 ? 0 : a;
+}
+
+bool ComesFirst(const Vec3& a, const Vec3& b) {
+  if (std::fabs(a.y - b.y) > kSameLevel) return a.y > b.y;
+  return Azimuth(a) < Azimuth(b) - 1e-12;
+}
+
+void Clear(CatalogueSolid* solid) { std::memset(solid, 0, sizeof(CatalogueSolid)); }
+
+// Puts the vertices into their fixed order and renumbers the faces.
+void SortVertices(CatalogueSolid* solid) {
+  int32_t order[kMaxSolidVertices];
+  for (int32_t i = 0; i < solid->vertexCount; ++i) order[i] = i;
+  std::stable_sort(order, order + solid->vertexCount,
+                   [solid](int32_t a, int32_t b) { return ComesFirst(solid->vertices[a], solid->vertices[b]); });
+  int32_t newIndex[kMaxSolidVertices];
+  Vec3 sorted[kMaxSolidVertices];
+  for (int32_t i = 0; i < solid->vertexCount; ++i) {
+    sorted[i] = solid->vertices[order[i]];
+    newIndex[order[i]] = i;
+  }
+  std::memcpy(solid->vertices, sorted, sizeof(Vec3) * solid->vertexCount);
+  for (int32_t f = 0; f < solid->faceCount; ++f)
+    for (int32_t k = 0; k < solid->cornerCounts[f]; ++k) solid->corners[f][k] = newIndex[solid->corners[f][k]];
+}
+
+Vec3 FaceMean(const CatalogueSolid* solid, int32_t f) {
+  Vec3 sum{0, 0, 0};
+  for (int32_t k = 0; k < solid->cornerCounts[f]; ++k) sum = Add(sum, solid->vertices[solid->corners[f][k]]);
+  return Scale(sum, 1.0 / solid->cornerCounts[f]);
+}
+
+// Puts the faces into their fixed order (by their centres), each starting at
+// its first corner in the vertex order.
+void SortFaces(CatalogueSolid* solid) {
+  int32_t order[kMaxSolidFaces];
+  Vec3 centres[kMaxSolidFaces];
+  for (int32_t f = 0; f < solid->faceCount; ++f) {
+    order[f] = f;
+    centres[f] = FaceMean(solid, f);
+  }
+  std::stable_sort(order, order + solid->faceCount,
+                   [&centres](int32_t a, int32_t b) { return ComesFirst(centres[a], centres[b]); });
+  int32_t counts[kMaxSolidFaces];
+  int32_t corners[kMaxSolidFaces][kMaxFaceCorners];
+  for (int32_t i = 0; i < solid->faceCount; ++i) {
+    const int32_t f = order[i];
+    const int32_t n = solid->cornerCounts[f];
+    int32_t first = 0;
+    for (int32_t k = 1; k < n; ++k)
+      if (solid->corners[f][k] < solid->corners[f][first]) first = k;
+    counts[i] = n;
+    for (int32_t k = 0; k < n; ++k) corners[i][k] = solid->corners[f][(first + k) % n];
+  }
+  std::memcpy(solid->cornerCounts, counts, sizeof(int32_t) * solid->faceCount);
+  std::memcpy(solid->corners, corners, sizeof(corners[0]) * solid->faceCount);
+}
+
+// The faces of the convex hull of the points: every plane through three
+// points with all points on one side, its points ordered counter-clockwise
+// seen from outside.
+void HullFaces(const PointSet& set, CatalogueSolid* solid) {
+  Clear(solid);
+  solid->vertexCount = set.count;
+  std::memcpy(solid->vertices, set.points, sizeof(Vec3) * set.count);
+  Vec3 normals[kMaxSolidFaces];
+  const int32_t n = set.count;
+  for (int32_t i = 0; i < n; ++i) {
+    for (int32_t j = i + 1; j < n; ++j) {
+      for (int32_t k = j + 1; k < n; ++k) {
+        const Vec3& a = set.points[i];
+        Vec3 normal = Cross(Sub(set.points[j], a), Sub(set.points[k], a));
+        if (Length(normal) < 1e-9) continue;
+        normal = Unit(normal);
+        int32_t above = 0, below = 0;
+        for (int32_t p = 0; p < n; ++p) {
+          const double s = Dot(normal, Sub(set.points[p], a));
+          if (s > kHullTolerance) ++above;
+          if (s < -kHullTolerance) ++below;
+        }
+        if (above > 0 && below > 0) continue;
+        if (above > 0) normal = Scale(normal, -1);
+        bool known = false;
+        for (int32_t f = 0; f < solid->faceCount && !known; ++f) known = Length(Sub(normals[f], normal)) < 1e-6;
+        if (known || solid->faceCount >= kMaxSolidFaces) continue;
+        // The plane's points, by angle round their centre.
+        const int32_t f = solid->faceCount++;
+        normals[f] = normal;
+        int32_t count = 0;
+        Vec3 centre{0, 0, 0};
+        for (int32_t p = 0; p < n; ++p) {
+          if (std::fabs(Dot(normal, Sub(set.points[p], a))) > kHullTolerance || count >= kMaxFaceCorners) continue;
+          solid->corners[f][count++] = p;
+          centre = Add(centre, set.points[p]);
+        }
+        solid->cornerCounts[f] = count;
+        centre = Scale(centre, 1.0 / count);
+        const Vec3 u = Unit(Sub(set.points[solid->corners[f][0]], centre));
+        const Vec3 w = Cross(normal, u);
+        struct Corner {
+          double angle;
+          int32_t vertex;
+        };
+        Corner ring[kMaxFaceCorners];
+        for (int32_t c = 0; c < count; ++c) {
+          const Vec3 d = Sub(set.points[solid->corners[f][c]], centre);
+          ring[c] = Corner{std::atan2(Dot(d, w), Dot(d, u)), solid->corners[f][c]};
+        }
+        for (int32_t c = 1; c < count; ++c)
+          for (int32_t d = c; d > 0 && ring[d].angle < ring[d - 1].angle; --d) std::swap(ring[d], ring[d - 1]);
+        for (int32_t c = 0; c < count; ++c) solid->corners[f][c] = ring[c].vertex;
+      }
+    }
+  }
+}
+
+
+double ShortestEdge(const CatalogueSolid* solid) {
+  double shortest = 1e300;
+  for (int32_t f = 0; f < solid->faceCount; ++f) {
+    const int32_t n = solid->cornerCounts[f];
+    for (int32_t k = 0; k < n; ++k) {
+      const double l = Length(Sub(solid->vertices[solid->corners[f][k]], solid->vertices[solid->corners[f][(k + 1) % n]]));
+      shortest = std::min(shortest, l);
+    }
+  }
+  return shortest;
+}
+
+void ScaleSolid(CatalogueSolid* solid, double s) {
+  for (int32_t i = 0; i < solid->vertexCount; ++i) solid->vertices[i] = Scale(solid->vertices[i], s);
+}
+
+// Hull, shortest edge 1, fixed order.
+void FinishSolid(const PointSet& set, CatalogueSolid* solid) {
+  HullFaces(set, solid);
+  ScaleSolid(solid, 1.0 / ShortestEdge(solid));
+  SortVertices(solid);
+  SortFaces(solid);
+}
+
+// The dual by polar reciprocation: one vertex per face plane.
+void DualPoints(const CatalogueSolid& primal, PointSet* set) {
+  for (int32_t f = 0; f < primal.faceCount; ++f) {
+    const Vec3& a = primal.vertices[primal.corners[f][0]];
+    const Vec3& b = primal.vertices[primal.corners[f][1]];
+    const Vec3& c = primal.vertices[primal.corners[f][2]];
+    const Vec3 normal = Unit(Cross(Sub(b, a), Sub(c, a)));
+    set->points[set->count++] = Scale(normal, 1.0 / Dot(normal, a));
+  }
+}
+
+// Turns the points so that `top` lies on the axis `axis` (1 y, 2 z) and the
+// point `reference` lies in the half plane toward +x (pole on z) or +z (pole
+// on y).
+void TurnOntoAxis(PointSet* set, int32_t top, int32_t reference, int32_t axis) {
+  const Vec3 pole = Unit(set->points[top]);
+  const Vec3 r = set->points[reference];
+  const Vec3 side = Unit(Sub(r, Scale(pole, Dot(r, pole))));
+  Vec3 ex, ey, ez;
+  if (axis == 2) {
+    ez = pole;
+    ex = side;
+    ey = Cross(ez, ex);
+  } else {
+    ey = pole;
+    ez = side;
+    ex = Cross(ey, ez);
+  }
+  for (int32_t i = 0; i < set->count; ++i) {
+    const Vec3 p = set->points[i];
+    set->points[i] = Vec3{Dot(p, ex), Dot(p, ey), Dot(p, ez)};
+  }
+}
+
+// The nearest other point to point i (the first of equals).
+int32_t NearestPoint(const PointSet& set, int32_t i) {
+  int32_t best = -1;
+  double bestDistance = 1e300;
+  for (int32_t j = 0; j < set.count; ++j) {
+    if (j == i) continue;
+    const double d = Length(Sub(set.points[j], set.points[i]));
+    if (d < bestDistance - 1e-9) {
+      bestDistance = d;
+      best = j;
+    }
+  }
+  return best;
+}
+
+void Tetrahedron(PointSet* set) {
+  set->Add(1, 1, 1);
+  set->Add(1, -1, -1);
+  set->Add(-1, 1, -1);
+  set->Add(-1, -1, 1);
+}
+
+void Cube(PointSet* set) { AddSigned(set, 0.5, 0.5, 0.5); }
+
+void Octahedron(PointSet* set) { AddEvenPermutations(set, std::sqrt(0.5), 0, 0); }
+
+// Edge 1 after FinishSolid; a corner on +z with one neighbour toward +x.
+void Dodecahedron(PointSet* set) {
+  AddSigned(set, 1, 1, 1);
+  AddEvenPermutations(set, 0, 1 / kPhi, kPhi);
+  TurnOntoAxis(set, 0, NearestPoint(*set, 0), 2);
+}
+
+// Edge 1 after FinishSolid; a corner on +y with one neighbour toward +z.
+void Icosahedron(PointSet* set) {
+  AddEvenPermutations(set, 0, 1, kPhi);
+  TurnOntoAxis(set, 0, NearestPoint(*set, 0), 1);
+}
+
+void Cuboctahedron(PointSet* set) { AddEvenPermutations(set, 1, 1, 0); }
+
+void Rhombicuboctahedron(PointSet* set) { AddEvenPermutations(set, 1, 1, 1 + std::sqrt(2.0)); }
+
+// Even permutations of (1, 1/t, t) with an even number of minus signs, odd
+// permutations with an odd number.
+void SnubCube(PointSet* set) {
+  const double c[3] = {1, 1 / kTribonacci, kTribonacci};
+  const int32_t even[3][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}};
+  const int32_t odd[3][3] = {{1, 0, 2}, {0, 2, 1}, {2, 1, 0}};
+  for (int32_t s = 0; s < 8; ++s) {
+    const int32_t minus = (s & 1) + ((s >> 1) & 1) + ((s >> 2) & 1);
+    const double sign[3] = {(s & 1) ? -1.0 : 1.0, (s & 2) ? -1.0 : 1.0, (s & 4) ? -1.0 : 1.0};
+    const int32_t(*perms)[3] = (minus % 2 == 0) ? even : odd;
+    for (int32_t p = 0; p < 3; ++p)
+      set->Add(sign[0] * c[perms[p][0]], sign[1] * c[perms[p][1]], sign[2] * c[perms[p][2]]);
+  }
+}
+
+void TruncatedIcosahedron(PointSet* set) {
+  AddEvenPermutations(set, 0, 1, 3 * kPhi);
+  AddEvenPermutations(set, 1, 2 + kPhi, 2 * kPhi);
+  AddEvenPermutations(set, kPhi, 2, 2 * kPhi + 1);
+}
+
+void Icosidodecahedron(PointSet* set) {
+  AddEvenPermutations(set, 0, 0, kPhi);
+  AddEvenPermutations(set, 0.5, kPhi / 2, kPhi * kPhi / 2);
+}
+
+void Rhombicosidodecahedron(PointSet* set) {
+  AddEvenPermutations(set, 1, 1, kPhi * kPhi * kPhi);
+  AddEvenPermutations(set, kPhi * kPhi, kPhi, 2 * kPhi);
+  AddEvenPermutations(set, 2 + kPhi, 0, kPhi * kPhi);
+}
+
+// Equilateral faces: the equator on the unit circle, the apexes at +-sqrt 2.
+void TriangularBipyramid(PointSet* set) {
+  set->Add(0, std::sqrt(2.0), 0);
+  set->Add(0, -std::sqrt(2.0), 0);
+  for (int32_t k = 0; k < 3; ++k) set->Add(std::sin(2 * kPi * k / 3), 0, std::cos(2 * kPi * k / 3));
+}
+
+// The dodecahedron with corners, face centres and edge midpoints; each face
+// cut into ten triangles round its centre, every other one turned so that all
+// run counter-clockwise: (centre, corner k, midpoint k), (centre, midpoint k,
+// corner k + 1).
+void SubdivideFaces(const CatalogueSolid& base, CatalogueSolid* solid) {
+  Clear(solid);
+  solid->vertexCount = base.vertexCount;
+  std::memcpy(solid->vertices, base.vertices, sizeof(Vec3) * base.vertexCount);
+  for (int32_t f = 0; f < base.faceCount; ++f) solid->vertices[solid->vertexCount++] = FaceMean(&base, f);
+  int32_t midpointOf[kMaxSolidVertices][kMaxSolidVertices];
+  for (auto& row : midpointOf)
+    for (int32_t& m : row) m = -1;
+  for (int32_t f = 0; f < base.faceCount; ++f) {
+    const int32_t n = base.cornerCounts[f];
+    const int32_t centre = base.vertexCount + f;
+    for (int32_t k = 0; k < n; ++k) {
+      const int32_t a = base.corners[f][k];
+      const int32_t b = base.corners[f][(k + 1) % n];
+      int32_t& m = midpointOf[std::min(a, b)][std::max(a, b)];
+      if (m < 0 && solid->vertexCount < kMaxSolidVertices) {
+        m = solid->vertexCount++;
+        solid->vertices[m] = Scale(Add(base.vertices[a], base.vertices[b]), 0.5);
+      }
+      const int32_t t = solid->faceCount;
+      if (t + 2 > kMaxSolidFaces) continue;
+      solid->cornerCounts[t] = 3;
+      solid->corners[t][0] = centre;
+      solid->corners[t][1] = a;
+      solid->corners[t][2] = m;
+      solid->cornerCounts[t + 1] = 3;
+      solid->corners[t + 1][0] = centre;
+      solid->corners[t + 1][1] = m;
+      solid->corners[t + 1][2] = b;
+      solid->faceCount += 2;
+    }
+  }
+}
+
+enum SolidKind { kPlain, kDual, kSubdivided };
+
+struct SolidEntry {
+  const char* name;
+  void (*points)(PointSet*);
+  SolidKind kind;
+  double scale;  // 0: shortest edge 1
+};
+
+const SolidEntry kSolids[] = {
+    {"tetrahedron", Tetrahedron, kPlain, 1},
+    {"cube", Cube, kPlain, 1},
+    {"octahedron", Octahedron, kPlain, 1},
+    {"dodecahedron", Dodecahedron, kPlain, 0},
+    {"icosahedron", Icosahedron, kPlain, 0},
+    {"cuboctahedron", Cuboctahedron, kPlain, 0},
+    {"rhombicuboctahedron", Rhombicuboctahedron, kPlain, 0},
+    {"snub cube", SnubCube, kPlain, 0},
+    {"truncated icosahedron", TruncatedIcosahedron, kPlain, 0},
+    {"icosidodecahedron", Icosidodecahedron, kPlain, 0},
+    {"rhombicosidodecahedron", Rhombicosidodecahedron, kPlain, 0},
+    {"deltoidal icositetrahedron", Rhombicuboctahedron, kDual, 0},
+    {"pentagonal icositetrahedron", SnubCube, kDual, 0},
+    {"rhombic triacontahedron", Icosidodecahedron, kDual, 0},
+    {"deltoidal hexecontahedron", Rhombicosidodecahedron, kDual, 0},
+    {"triangular bipyramid", TriangularBipyramid, kPlain, 0},
+    {"subdivided dodecahedron", Dodecahedron, kSubdivided, 0},
+};
+constexpr int32_t kSolidCount = int32_t(sizeof(kSolids) / sizeof(kSolids[0]));
+
+}  // namespace
+
+int32_t CatalogueSolidCount() { return kSolidCount; }
+
+const char* CatalogueSolidName(int32_t i) { return (i >= 0 && i < kSolidCount) ? kSolids[i].name : nullptr; }
+
+bool MakeCatalogueSolid(const char* name, CatalogueSolid* solid) {
+  Clear(solid);
+  if (name == nullptr) return false;
+  for (const SolidEntry& entry : kSolids) {
+    if (std::strcmp(entry.name, name) != 0) continue;
+    PointSet set;
+    entry.points(&set);
+    if (entry.kind == kDual) {
+      CatalogueSolid primal;
+      HullFaces(set, &primal);
+      PointSet dual;
+      DualPoints(primal, &dual);
+      set = dual;
+    }
+    if (entry.kind == kPlain && entry.scale != 0) {
+      // The regular solids whose coordinates are given as they stand.
+      HullFaces(set, solid);
+      SortVertices(solid);
+      SortFaces(solid);
+    } else {
+      FinishSolid(set, solid);
+    }
+    if (entry.kind == kSubdivided) {
+      const CatalogueSolid base = *solid;
+      SubdivideFaces(base, solid);
+    }
+    return true;
+  }
+  return false;
+}
+
+int32_t AddCatalogueSolid(PolyMesh* mesh, const CatalogueSolid* solid) {
+  int32_t index[kMaxSolidVertices];
+  for (int32_t i = 0; i < solid->vertexCount; ++i) {
+    int32_t added = 0;
+    index[i] = FindOrAddVertex(mesh, &solid->vertices[i], kVertexTolerance, &added);
+  }
+  for (int32_t f = 0; f < solid->faceCount; ++f) {
+    int32_t corners[kMaxFaceCorners];
+    for (int32_t k = 0; k < solid->cornerCounts[f]; ++k) corners[k] = index[solid->corners[f][k]];
+    PackAndAddFace(mesh, corners, solid->cornerCounts[f], -1, 1, 0, 0, -1, -1);
+  }
+  ComputeFaceGeometry(mesh);
+  LayoutNetFaces(mesh);
+  return mesh->errorCode;
+}
