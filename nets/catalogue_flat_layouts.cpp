@@ -4,6 +4,7 @@
 // faces ended by 0, and the flat vertex map (net point i -> 3-D point i).
 #include "nets/catalogue_flat_layouts.h"
 
+#include "nets/net_catalogue.h"
 #include "nets/poly_mesh.h"
 
 namespace {
@@ -508,37 +509,18 @@ const FlatLayoutTables* FlatLayoutAt(int32_t i) { return &kFlatLayouts[i]; }
 bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs) {
   const FlatLayoutTables* layout = FindFlatLayout(net);
   if (layout == nullptr || mesh == nullptr) return false;
-  InitPolyMesh(mesh, bufferProcs);
+  const CatalogueNet entry{layout->netPoints, layout->directions, layout->faceLists, 4 * layout->faceCount,
+                           nullptr, 0, layout->flatVertexMap, nullptr, layout->faceCount};
+  LoadCatalogueNet(mesh, entry, bufferProcs);
   mesh->netNumber = net;
-  mesh->netPoints = layout->netPoints;
-  mesh->vertices = layout->directions;
-  mesh->faceNetPointLists = layout->faceLists;
-  mesh->faceVertexLists = nullptr;
-  mesh->flatVertexMap = layout->flatVertexMap;
-  mesh->regionTable = nullptr;
   mesh->mirrorX = layout->mirrorX;
   mesh->turnHalf = 0;
   mesh->noCornerTriangles = 1;
   mesh->regionFromTriangle = 1;
   mesh->faceMapStyle = 1;
-  mesh->faceCount = layout->faceCount;
-  int32_t highest = -1;
-  const int32_t listLength = 4 * layout->faceCount;
-  for (int32_t f = 0; f < layout->faceCount; ++f) {
-    MeshFace& face = mesh->faces[f];
-    for (int32_t k = 0; k < kMaxFaceCorners; ++k) face.netPoint[k] = -1;
-    face.netPointCount = ReadFaceList(f, layout->faceLists, listLength, face.netPoint);
-    face.vertexCount = 0;
-    for (int32_t k = 0; k < face.netPointCount; ++k) {
-      if (face.netPoint[k] > highest) highest = face.netPoint[k];
-    }
-  }
-  mesh->netFaceCount = layout->faceCount;
-  for (int32_t i = 0; i <= highest; ++i) mesh->netPointUsed[i] = 1;
-  mesh->renderPointCount = highest + 1;
-  mesh->netPointTotal = highest + 1;
-  mesh->modelReady = 1;
-  mesh->netFinished = 1;
-  mesh->tablesOwned = 0;
   return true;
+}
+
+bool BuildFlatLayoutModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs) {
+  return LoadFlatLayout(mesh, net, bufferProcs);
 }

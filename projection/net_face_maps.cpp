@@ -5,7 +5,9 @@
 
 #include <cmath>
 
+#include "geometry/fast_math.h"
 #include "geometry/rotation.h"
+#include "host/globals_record.h"
 #include "nets/nets_services_stub.h"
 #include "projection/lookup_grid.h"
 #include "projection/mapping_context.h"
@@ -416,22 +418,6 @@ void WeightMapNet70(float* a, float* b, float* c, ImageRecord* grid) {
 
 void FlipDirectionNet38(Vec3f* d) { *d = Vec3f{-d->y, -d->x, -d->z}; }
 
-namespace {
-
-void TurnDirectionForNetFace(Vec3f* d, double second) {
-  const double a = 0.78539816325;
-  const double z = d->z * std::cos(a) - d->y * std::sin(a);
-  const double y = d->z * std::sin(a) + d->y * std::cos(a);
-  const double x2 = d->x * std::cos(second) - y * std::sin(second);
-  const double y2 = d->x * std::sin(second) + y * std::cos(second);
-  *d = Vec3f{float(x2), float(y2), float(z)};
-}
-
-}  // namespace
-
-void TurnDirectionForNetFace35(Vec3f* d) { TurnDirectionForNetFace(d, 0.6108652380833334); }
-void TurnDirectionForNetFace30(Vec3f* d) { TurnDirectionForNetFace(d, 0.5235987755); }
-
 bool NetHasFaceMap(int32_t net) { return FaceMapTableOfNet(net) != 0; }
 
 int32_t FaceMapTableOfNet(int32_t net) {
@@ -488,4 +474,26 @@ bool MapFaceByNetNumber(const FaceMapPoint& p) {
   if (net == 46 || net == 64) TurnDirectionForNetFace35(p.d);
   if (net == 47 || net == 51) TurnDirectionForNetFace30(p.d);
   return true;
+}
+
+void MapLayoutFace(PolyMesh* mesh, float b0, float b1, float b2, int32_t triangle, float u, float v,
+                   GlobalsRecord* globals, Vec3f* d, uint8_t* outside, NetFaceList* list) {
+  ImageRecord* grid = globals != nullptr ? &globals->images[1] : nullptr;
+  const FaceMapPoint point{triangle, b0, b1, b2, u, v, d, outside, list, mesh, grid};
+  // A layout without a map of its own (or a run without its lookup grid)
+  // blends the triangle's corner directions.
+  if (grid == nullptr || !MapFaceByNetNumber(point)) {
+    InterpolateFaceCornersF(triangle, b0, b1, b2, d, mesh);
+    list->region = triangle;
+  }
+  if (mesh->normalise == 1) {
+    if (list->halfAngleOrder == 3) {
+      d->x = float(d->x - mesh->viewCentre.x);
+      d->y = float(d->y - mesh->viewCentre.y);
+      d->z = float(d->z - mesh->viewCentre.z);
+    }
+    NormalizeVec3fDouble(d);
+  } else {
+    EquirectToVec3f(d->x + 0.75f, d->y, d);
+  }
 }

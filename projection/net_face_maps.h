@@ -51,10 +51,7 @@ void WeightMapNet67(float* a, float* b, float* c, ImageRecord* grid);
 void WeightMapNet65(float* a, float* b, float* c, ImageRecord* grid);
 void WeightMapNet70(float* a, float* b, float* c, ImageRecord* grid);
 void FlipDirectionNet38(Vec3f* d);
-// Turn (z, y) by +45 degrees, then (x, y) by 35 or 30 degrees (nets 46, 64
-// and 47, 51).
-void TurnDirectionForNetFace35(Vec3f* d);
-void TurnDirectionForNetFace30(Vec3f* d);
+
 
 // The index (0..3) of the tetrahedron vertex nearest d; the lower index wins a tie.
 int32_t ChooseTetraVertex(const Vec3& d);
