@@ -162,6 +162,29 @@ void BuildNestedNet(PolyMesh* mesh, int32_t mode, float angle, const BufferProcs
   FreeBuffer(&block, &slot, bufferProcs);
 }
 
+// NetPointVertex of every net point in one pass over the faces: the first
+// net face that holds a point names its vertex.
+void FillNetPointVertices(PolyMesh* mesh) {
+  for (int32_t i = 0; i < kMaxNetPoints; ++i) mesh->netPointVertex[i] = -1;
+  static_assert(kMaxNetPoints <= 4096, "seen marks below");
+  uint8_t seen[kMaxNetPoints] = {};
+  const int32_t faces = Clamp(mesh->netFaceCount, kMaxMeshFaces);
+  for (int32_t f = 0; f < faces; ++f) {
+    const int32_t n = NetCornerCount(mesh, f);
+    for (int32_t k = 0; k < n; ++k) {
+      const int32_t p = mesh->faces[f].netPoint[k];
+      if (p < 0 || p >= kMaxNetPoints || seen[p]) continue;
+      seen[p] = 1;
+      if (!mesh->netPointUsed[p]) continue;
+      int32_t piece, edge;
+      FacePieceAndEdge(f, k, &piece, &edge, mesh);
+      if (piece >= 0 && piece < kMaxMeshFaces && edge >= 0 && edge < SolidCornerCount(mesh, piece)) {
+        mesh->netPointVertex[p] = mesh->faces[piece].vertex[edge];
+      }
+    }
+  }
+}
+
 void SetCentres(PolyMesh* mesh, int32_t mode) {
   const int32_t faces = Clamp(mesh->faceCount, kMaxMeshFaces);
   int32_t centre = mesh->centreFace;
@@ -413,11 +436,18 @@ int32_t BuildNet(PolyMesh* mesh, int32_t net, int32_t mode, int32_t fitMode, flo
   // A net whose model is not there gets no corner triangles either.
   if (mode == kBuildFlatLayout && !mesh->noCornerTriangles && mesh->netFaceCount > 0) AddCornerTriangles(mesh);
 
+  if (fitMode == kFitPreset && mesh->selectedFace >= 0) {
+    // One face drawn alone: centred where its measure found it, at the scale
+    // of the widest face.
+    mesh->presetCentreX = mesh->selectedFaceValues[0];
+    mesh->presetCentreY = mesh->selectedFaceValues[1];
+    if (mesh->selectedFaceShared > 0) mesh->presetScale = mesh->selectedFaceShared;
+  }
   FitMeshLayout(mesh, fitMode);
   mesh->tabWidthCopy = mesh->tabWidth;
   mesh->selectedFaceCopy = mesh->selectedFace;
   SetCentres(mesh, mode);
-  for (int32_t i = 0; i < kMaxNetPoints; ++i) mesh->netPointVertex[i] = NetPointVertex(mesh, i);
+  FillNetPointVertices(mesh);
   const int32_t triangles = Clamp(mesh->renderTriangleCount, kMaxMeshTriangles);
   for (int32_t t = 0; t < triangles; ++t) ComputeTriangleInverseArea(t, mesh);
   PrecomputeQuadMaps(mesh);

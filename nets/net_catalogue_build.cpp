@@ -1,10 +1,13 @@
 #include "nets/net_catalogue_tables.h"
 
+#include "nets/net_catalogue.h"
+
 namespace {
 
 // The output whose net is drawn into net 70's record as well.
 constexpr int32_t kNestedDodecahedronOutput = 9;
 constexpr int32_t kCubeCentreFace = 4;
+constexpr int32_t kTetrahedronNetNumber = 16;
 
 }  // namespace
 
@@ -111,4 +114,18 @@ bool LoadCatalogueSolidNet(PolyMesh* mesh, int32_t net, const BufferProcs* buffe
     return false;
   }
   return true;
+}
+
+// The family entry point of the net build: the tetrahedron's net as given,
+// the other solids from the generated tables.
+bool BuildSolidNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs) {
+  if (mesh == nullptr) return false;
+  if (net == kTetrahedronNetNumber) {
+    LoadCatalogueNet(mesh, kTetrahedronNet, bufferProcs);
+    mesh->netNumber = net;
+    mesh->turnHalf = 1;
+    mesh->mirrorX = 0;
+    return true;
+  }
+  return LoadCatalogueSolidNet(mesh, net, bufferProcs);
 }

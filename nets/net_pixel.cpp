@@ -171,7 +171,15 @@ void FindFaceAtPoint(const Vec3* dir, PolyMesh* mesh, GlobalsRecord* globals, ui
   for (int32_t k = 0; k < list->faceCount; ++k) {
     const int32_t t = list->entries[list->faceCursor + k];
     const RenderTriangle& tri = mesh->renderTriangles[t];
-    if (!InSphericalTriangle(&tri.corners[0], &tri.corners[1], &tri.corners[2], dir)) continue;
+    // The test wants the corners clockwise seen from outside; the faces of
+    // the nets run either way, so a counter-clockwise triangle is read
+    // backwards (read as given it would hold the opposite side of the sphere).
+    const Vec3& a = tri.corners[0];
+    const Vec3& b = tri.corners[1];
+    const Vec3& c = tri.corners[2];
+    const double turn = a.x * (b.y * c.z - b.z * c.y) + a.y * (b.z * c.x - b.x * c.z) + a.z * (b.x * c.y - b.y * c.x);
+    const bool inside = turn > 0 ? InSphericalTriangle(&a, &c, &b, dir) : InSphericalTriangle(&a, &b, &c, dir);
+    if (!inside) continue;
     *outside = 0;
     list->found = 1;
     list->hitTriangle = t;

@@ -249,13 +249,15 @@ bool FaceOverlapsPlaced(const FlatFace* flat, int32_t netFace, const PolyMesh* m
   }
   // Faces that lie on one another (or one inside the other) cross at no
   // edge and have every edge midpoint on an edge: their centres tell.
+  // Only a centre that lies inside its own face speaks for it (a face that
+  // is not convex may have its mean outside).
   FlatFace placed;
   LoadFlatNetFace(&placed, netFace, mesh);
   double centre[2];
   FlatCentre(flat, centre);
-  if (StrictlyInside(centre, &placed)) return true;
+  if (StrictlyInside(centre, flat) && StrictlyInside(centre, &placed)) return true;
   FlatCentre(&placed, centre);
-  return StrictlyInside(centre, flat);
+  return StrictlyInside(centre, &placed) && StrictlyInside(centre, flat);
 }
 
 bool OverlapsAnyPlaced(const FlatFace* flat, const PolyMesh* mesh, int32_t skipFace, int32_t skipEdge) {

@@ -47,7 +47,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 declare -A names
 while read -r number name; do
-  names[$number]=$name
+  names[$number]=${name%%  (*}  # without a note such as "(recorded as ...)"
 done < <("$orbalix" list outputs)
 
 tiles=()

@@ -21,5 +21,8 @@ run "$earth" out/earth-orthographic.jpg --output orthographic --latitude 30 --lo
 run "$earth" out/earth-stereographic.png --output stereographic --size 1024x1024
 run "$earth" out/earth-winkel-tripel.tif --output "Winkel Tripel" --longitude 150
 echo
+echo "tools/contact_sheet.sh: every catalogue net output on one sheet"
+TILE=320x240 ORBALIX="$orbalix" bash tools/contact_sheet.sh "$earth" out/catalogue-nets.png
+echo
 echo "The outputs are in $(pwd)/out:"
-ls -l out/earth-*
+ls -l out/earth-* out/catalogue-nets.png

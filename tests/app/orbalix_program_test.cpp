@@ -614,3 +614,34 @@ TEST_F(ProgramTest, SettingsFilesRoundTrip) {
 }
 
 }  // namespace
+
+// Net outputs through the program: the tetrahedron's and the cube's nets are
+// drawn (part of the picture, the rest backdrop); a net output whose net is
+// not built yet shows only the backdrop.
+TEST_F(ProgramTest, NetOutputsDrawTheNetsThatAreBuilt) {
+  WriteOrDie(Path("in.png"), SmoothImage(128, 64, 3, 8));
+  struct Case {
+    const char* output;
+    bool drawn;
+  };
+  for (const Case& c : {Case{"6", true}, Case{"7", true}, Case{"9", false}}) {
+    const std::string out = Path(std::string("net") + c.output + ".png");
+    ProgramRun run = Run({"render", Path("in.png"), out, "--output", c.output, "--backdrop", "255,0,255", "--tabs", "8"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ImageFile image;
+    std::string error;
+    ASSERT_TRUE(ReadImageFile(out, &image, &error)) << error;
+    int64_t backdrop = 0;
+    const int64_t pixels = int64_t(image.width) * image.height;
+    for (int64_t i = 0; i < pixels; ++i) {
+      const uint8_t* p = image.pixels.data() + i * 3;
+      backdrop += p[0] == 255 && p[1] == 0 && p[2] == 255;
+    }
+    if (c.drawn) {
+      EXPECT_GT(backdrop, pixels / 5) << c.output;
+      EXPECT_LT(backdrop, pixels * 4 / 5) << c.output;
+    } else {
+      EXPECT_EQ(backdrop, pixels) << c.output;
+    }
+  }
+}

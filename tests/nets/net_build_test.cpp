@@ -5,13 +5,14 @@
 
 #include <cmath>
 #include <map>
-#include <regex>
 #include <string>
 
 #include "geometry/fast_math.h"
 #include "nets/net_build.h"
 #include "nets/net_faces.h"
 #include "nets/net_layout.h"
+#include "nets/net_pixel.h"
+#include "projection/mapping_context.h"
 #include "projection/output_shapes.h"
 #include "tests/nets/net_fixtures.h"
 
@@ -43,12 +44,22 @@ const ExpectedRow kExpected[] = {
 
 std::map<int32_t, NetDescriptor> ExpectedDescriptors() {
   std::map<int32_t, NetDescriptor> table;
-  const std::regex entry(R"((\d+)->(\d+)\s*(\(([-0-9.]+)\))?)");
   for (const ExpectedRow& row : kExpected) {
-    const std::string text = row.list;
-    for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it) {
-      const float angle = (*it)[4].matched ? std::stof((*it)[4].str()) : 0.0f;
-      table[std::stoi((*it)[1].str())] = NetDescriptor{std::stoi((*it)[2].str()), row.mode, 0, angle, row.source};
+    // Entries "output->net" or "output->net (angle)", separated by commas.
+    std::string text = row.list;
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find(',', at);
+      if (end == std::string::npos) end = text.size();
+      const std::string entry = text.substr(at, end - at);
+      at = end + 1;
+      const size_t arrow = entry.find("->");
+      if (arrow == std::string::npos) continue;
+      const int32_t output = std::stoi(entry.substr(0, arrow));
+      const int32_t net = std::stoi(entry.substr(arrow + 2));
+      const size_t open = entry.find('(');
+      const float angle = open == std::string::npos ? 0.0f : std::stof(entry.substr(open + 1));
+      table[output] = NetDescriptor{net, row.mode, 0, angle, row.source};
     }
   }
   return table;
@@ -294,4 +305,80 @@ TEST(FaceCorners, DirectionToUvFlagsThePoles) {
   EXPECT_EQ(equator.z, 0.0);
   Vec3 pole{0, 1, 0};
   EXPECT_EQ(DirectionToUvChecked(&pole), 0.0f);
+}
+
+TEST(FaceExport, EachFaceIsTurnedToItsNarrowestWidth) {
+  MeshBox box;
+  auto tables = std::make_unique<FaceExportTables>();
+  // The tetrahedron's faces are equilateral: narrowest with an edge upright,
+  // where the height is the side and the width the altitude.
+  const float ratio = BuildExportNet(tables.get(), 6, 4, nullptr, box.mesh, 0.0f, true);
+  EXPECT_NEAR(ratio, 2 / std::sqrt(3.0f), 2e-3);
+  EXPECT_GT(tables->scale, 0);
+  for (int32_t f = 0; f < 4; ++f) {
+    const float angle = tables->values[3 * f + 2];
+    EXPECT_LE(std::fabs(angle), 3.1415927f) << f;
+    // Drawn alone at that angle, the face is as wide as the measure found.
+    box.mesh->selectedFace = f;
+    FitNetToOutput(box.mesh, 1.0f, 0.0f);
+    BuildNet(box.mesh, 16, kBuildFaceExport, kFitKeep, angle, nullptr, true);
+    float xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    RenderTriangleBounds(box.mesh, &xmin, &xmax, &ymin, &ymax, f, 0);
+    EXPECT_NEAR((xmin + xmax) / 2, tables->values[3 * f], 1e-5) << f;
+    EXPECT_NEAR(xmax - xmin, 1 / tables->scale, 2e-3) << f;
+  }
+}
+
+TEST(FaceSearch, ADirectionFindsTheFaceWhoseSphericalTriangleHoldsIt) {
+  MeshBox box;
+  BuildNetForOutput(6, box.mesh, 0.5f, 0.0f, kFitToBox, 0, kBuildNet, nullptr, true);
+  auto list = std::make_unique<NetFaceList>();
+  std::memset(list.get(), 0, sizeof(NetFaceList));
+  BuildRowFaceList(box.mesh, 0, -1, 0, list.get(), 0, 1, 0);
+  ASSERT_EQ(list->faceCount, 4);
+  for (int32_t t = 0; t < 4; ++t) {
+    const RenderTriangle& tri = box.mesh->renderTriangles[t];
+    const Vec3 centre{(tri.corners[0].x + tri.corners[1].x + tri.corners[2].x) / 3,
+                      (tri.corners[0].y + tri.corners[1].y + tri.corners[2].y) / 3,
+                      (tri.corners[0].z + tri.corners[1].z + tri.corners[2].z) / 3};
+    uint8_t outside = 1;
+    FindFaceAtPoint(&centre, box.mesh, nullptr, &outside, list.get());
+    EXPECT_EQ(outside, 0) << t;
+    EXPECT_EQ(list->hitTriangle, t);
+  }
+  // An empty list finds nothing.
+  list->faceCount = 0;
+  uint8_t outside = 0;
+  const Vec3 any{0, 0, 1};
+  FindFaceAtPoint(&any, box.mesh, nullptr, &outside, list.get());
+  EXPECT_EQ(outside, 1);
+}
+
+TEST(NetBuild, NetPointVerticesAgreeWithTheQueryOfOnePoint) {
+  for (int32_t output : {6, 7}) {
+    MeshBox box;
+    BuildNetForOutput(output, box.mesh, 0.5f, 0.05f, kFitToBox, 0, kBuildNet, nullptr, true);
+    for (int32_t p = 0; p < kMaxNetPoints; ++p) EXPECT_EQ(box.mesh->netPointVertex[p], NetPointVertex(box.mesh, p)) << p;
+  }
+}
+
+// Every face a generator adds unfolds, whatever group it carries: without
+// group unfolding each pass starts a new piece from the first face not yet
+// placed, so no face is left out. Generated nets that are not built yet
+// build no faces and are passed over.
+TEST(NetBuild, EveryFaceOfAGeneratedNetIsUnfolded) {
+  std::vector<int32_t> nets = {25, 26, 27, 48, 49, 50, 71, 72, 74, 75, 76, 77, 150};
+  for (int32_t net = 80; net <= 149; ++net) nets.push_back(net);
+  for (int32_t net = 151; net <= 164; ++net) nets.push_back(net);
+  for (int32_t net : nets) {
+    MeshBox box;
+    FitNetToOutput(box.mesh, 0.5f, 0.0f);
+    BuildNet(box.mesh, net, kBuildNoTabs, kFitToBox, 0, nullptr, false);
+    if (box.mesh->faceCount == 0) continue;
+    EXPECT_NE(box.mesh->errorCode, kMeshGroupOutOfRange) << net;
+    for (int32_t s = 0; s < box.mesh->faceCount; ++s) {
+      if (box.mesh->faces[s].vertexCount < 3) continue;
+      EXPECT_EQ(box.mesh->faces[s].placed, 1) << "net " << net << " face " << s;
+    }
+  }
 }

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // A w x h rectangle of net points on a layer, its corner at (x, y).
 void Rectangle(MeshHolder* h, double x, double y, double w, double height, int32_t layer) {
   h->NetPoint(x, y, layer);
@@ -75,7 +77,7 @@ TEST(RotatingCalipers, RecoverTheTurnOfARectangle) {
     EXPECT_NEAR(xmax - xmin, 1.0, 1e-4) << turn;
     // The angle is the direction across the rectangle: its turn plus a
     // quarter, up to half turns.
-    const double r = std::remainder(angle - turn - M_PI / 2, M_PI);
+    const double r = std::remainder(angle - turn - kPi / 2, kPi);
     EXPECT_NEAR(r, 0.0, 1e-4) << turn << " gave " << angle;
   }
 }
@@ -86,4 +88,34 @@ TEST(RotatingCalipers, DegenerateHullsEndAtOnce) {
   const double line[3][2] = {{0, 0}, {1, 0}, {2, 0}};
   const double angle = NarrowestHullAngleOfPoints(line, 3);
   EXPECT_TRUE(std::isfinite(angle));
+}
+
+TEST(PieceLayout, ASphericonPieceIsTurnedWithItsNarrowSideAlongX) {
+  // A strip of five unit squares running at 0.4 rad: one piece of net group 1.
+  MeshHolder h;
+  const double c = std::cos(0.4), s = std::sin(0.4);
+  auto point = [&](double x, double y) { return h.NetPoint(x * c - y * s, x * s + y * c, 1); };
+  for (int32_t i = 0; i < 5; ++i) {
+    MeshFace& face = h.mesh->faces[i];
+    const int32_t corners[4] = {point(i, 0), point(i + 1, 0), point(i + 1, 1), point(i, 1)};
+    for (int32_t k = 0; k < 4; ++k) face.netPoint[k] = corners[k];
+    face.netPointCount = 4;
+    face.netGroup = 1;
+  }
+  h.mesh->netFaceCount = h.mesh->faceCount = 5;
+  BuildNetAdjacency(h.mesh, 5);
+  h.mesh->netNumber = 104;  // a sphericon
+  PostProcessNetPoints(h.mesh);
+  float b[4];
+  Bounds(h.mesh, 1, b);
+  EXPECT_NEAR(b[1] - b[0], 1.0, 1e-4);
+  EXPECT_NEAR(b[3] - b[2], 5.0, 1e-4);
+  // Another net keeps the piece as it lies.
+  MeshHolder plain;
+  plain.NetPoint(0, 0, 1);
+  plain.NetPoint(5 * c, 5 * s, 1);
+  plain.mesh->netNumber = 16;
+  PostProcessNetPoints(plain.mesh);
+  Bounds(plain.mesh, 1, b);
+  EXPECT_NEAR(b[1] - b[0], 5 * c, 1e-5);
 }

@@ -225,3 +225,20 @@ TEST(GoldenRender, RegionEdgesOverTheZenithNadirSheet) {
 }
 
 }  // namespace
+
+// The tetrahedron's net (output 6) with its paper-craft tabs: four faces of
+// the earth and three tabs, on the backdrop.
+TEST(GoldenRender, TetrahedronNet) {
+  const Rgb8Image net = RenderEarth([](ParameterBlock* b) {
+    b->outputProjection = 6;
+    b->tabs = 10;
+  });
+  CompareWithGolden("tetrahedron_net", net);
+  // The net covers part of the picture, not all of it.
+  int32_t backdrop = 0;
+  for (int32_t y = 0; y < net.height; ++y) {
+    for (int32_t x = 0; x < net.width; ++x) backdrop += net.At(x, y, 0) == net.At(0, 0, 0) && net.At(x, y, 1) == net.At(0, 0, 1);
+  }
+  EXPECT_GT(backdrop, net.width * net.height / 4);
+  EXPECT_LT(backdrop, net.width * net.height * 3 / 4);
+}

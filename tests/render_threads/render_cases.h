@@ -278,6 +278,14 @@ inline std::vector<Case> ReferenceCases() {
          b->edges = 1;
          b->grid2 = 3;
        })},
+      // Nets: faces, tabs and region edges (the tetrahedron's net is the one given in full).
+      {"tetrahedron net", rgb8, Mode::Final, 3, 1, 0, 0, with(output(6, 10, 20, 0), [](PB* b) { b->tabs = 10; })},
+      {"tetrahedron net with edges", rgb16, Mode::Final, 3, 1, 0, 0, with(output(6, -30, 0, 15), [](PB* b) {
+         b->tabs = 6;
+         b->edges = 1;
+       })},
+      {"four views of the tetrahedron", rgb8, Mode::Final, 3, 1, 0, 0, output(75)},
+      {"preview tetrahedron net", rgb8, Mode::Preview, 2, 1, 0, 0, with(output(6, 0, 45, 0), [](PB* b) { b->tabs = 10; })},
   };
   return cases;
 }

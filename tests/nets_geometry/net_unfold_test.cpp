@@ -6,7 +6,7 @@
 #include "nets/net_layout.h"
 #include "nets/unfold.h"
 #include "tests/nets/net_fixtures.h"
-#include "tests/nets/net_oracle.h"
+#include "tests/nets_geometry/net_oracle.h"
 
 namespace {
 

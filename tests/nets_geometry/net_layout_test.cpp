@@ -7,7 +7,7 @@
 #include "nets/net_build.h"
 #include "nets/net_layout.h"
 #include "tests/nets/net_fixtures.h"
-#include "tests/nets/net_oracle.h"
+#include "tests/nets_geometry/net_oracle.h"
 
 namespace {
 
