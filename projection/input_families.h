@@ -39,6 +39,10 @@ void MapStripInput(int32_t input, const Vec3f* d, float aspect, InputSample* s);
 void MapWorldMapInput(int32_t input, const Vec3f* d, float* mollweideCache, InputSample* s);  // 7 14 17 21 22 23
 void MapGoreInput(int32_t input, const Vec3f* d, InputSample* s);                 // 12 19 25
 void MapCubeInput(int32_t input, const Vec3f* d, InputSample* s);                 // 10 11 26 27 28
+// Input 29: the search of the input net's band list for the reversed direction.
+struct NetFaceList;
+struct PolyMesh;
+void MapSoccerInput(const Vec3f* d, PolyMesh* mesh, NetFaceList* list, InputSample* s);
 
 // The gores at a given (u, v); MapGoreInput with the direction's position.
 void MapGoresAt(int32_t input, EquirectPosition e, InputSample* s);

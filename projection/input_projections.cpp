@@ -22,8 +22,6 @@ void MapDirectionToSource(int32_t inputProjection, int32_t flip, float sourceAsp
                           float* srcX, float* srcY, uint8_t* noSource, float* mollweideCache,
                           int32_t* inputFace, int32_t* subImage, float* edgeWeight, PolyMesh* inputMesh,
                           NetFaceList* inputFaces) {
-  (void)inputMesh;
-  (void)inputFaces;
   InputSample s{-1.0f, -1.0f, 0, kWholeSourceSubImage, -1, *edgeWeight};
   switch (inputProjection) {
     case 2: case 3: case 4: case 6: case 8: case 9: case 15: case 18:
@@ -41,9 +39,11 @@ void MapDirectionToSource(int32_t inputProjection, int32_t flip, float sourceAsp
     case 10: case 11: case 26: case 27: case 28:
       MapCubeInput(inputProjection, direction, &s);
       break;
+    case 29:
+      MapSoccerInput(direction, inputMesh, inputFaces, &s);
+      break;
     default:
-      // Input 29 searches the input net, which is not built here; any other
-      // number has no layout. Both have no source.
+      // Any other number has no layout.
       MarkNoSource(&s);
       break;
   }

@@ -9,18 +9,18 @@
 
 namespace {
 
-// Tables 3..9, 13, 14 and 15 belong to the per-face maps of the nets; until
-// their data joins the build their entries carry no values and do not load.
+// Tables 3..9, 13, 14 and 15 belong to the per-face maps of the nets; those
+// whose data is not part of the build carry no values and do not load.
 const LookupTableInfo kLookupTables[] = {
     {1, 50, 2, kTableMirrored, kSampleBilinear, kLookupTable1, 2550},
     {2, 50, 2, kTableMirrored, kSampleBilinear, kLookupTable2, 2550},
-    {3, 50, 2, kTableFull, kSampleTriangles, nullptr, 5000},
-    {4, 50, 2, kTableFull, kSampleTriangles, nullptr, 5000},
-    {5, 50, 2, kTableFull, kSampleTriangles, nullptr, 5000},
+    {3, 50, 2, kTableFull, kSampleTriangles, kLookupTable3, 5000},
+    {4, 50, 2, kTableFull, kSampleTriangles, kLookupTable4, 5000},
+    {5, 50, 2, kTableFull, kSampleTriangles, kLookupTable5, 5000},
     {6, 50, 2, kTableToAntidiagonal, kSampleTriangles, nullptr, 2648},
     {7, 51, 2, kTableToAntidiagonal, kSampleTriangles, nullptr, 2752},
     {8, 51, 2, kTableToAntidiagonal, kSampleTriangles, nullptr, 2752},
-    {9, 50, 2, kTableFull, kSampleTriangles, nullptr, 5000},
+    {9, 50, 2, kTableFull, kSampleTriangles, kLookupTable9, 5000},
     {10, 50, 2, kTableFull, kSampleTriangles, kLookupTable10, 5000},
     {12, 50, 3, kTableFull, kSampleTriangles, kLookupTable12, 7500},
     {13, 50, 2, kTableBelowAntidiagonal, kSampleTriangles, nullptr, 2550},

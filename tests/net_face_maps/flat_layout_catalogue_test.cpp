@@ -1,0 +1,125 @@
+// The catalogue step of the flat layouts and the face-map tables they read.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "image/image_record.h"
+#include "nets/catalogue_flat_layouts.h"
+#include "nets/poly_mesh.h"
+#include "projection/lookup_grid.h"
+#include "projection/net_face_maps.h"
+
+namespace {
+
+struct LayoutCounts {
+  int32_t net;
+  int32_t faces;
+  int32_t netPoints;  // highest net point named by the faces
+};
+
+// Face and net-point counts of the catalogue entries.
+constexpr LayoutCounts kCounts[] = {
+    {30, 20, 16}, {31, 10, 15}, {32, 12, 10}, {33, 6, 7}, {35, 12, 11},
+    {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
+};
+
+TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
+  auto mesh = std::make_unique<PolyMesh>();
+  for (const LayoutCounts& c : kCounts) {
+    ResetPolyMesh(mesh.get());
+    ASSERT_TRUE(LoadFlatLayout(mesh.get(), c.net, nullptr)) << c.net;
+    EXPECT_EQ(mesh->netNumber, c.net);
+    EXPECT_EQ(mesh->faceCount, c.faces) << c.net;
+    EXPECT_EQ(mesh->netFaceCount, c.faces) << c.net;
+    EXPECT_EQ(mesh->netPointTotal, c.netPoints) << c.net;
+    EXPECT_EQ(mesh->renderPointCount, c.netPoints) << c.net;
+    EXPECT_EQ(mesh->noCornerTriangles, 1);
+    EXPECT_EQ(mesh->regionFromTriangle, 1);
+    EXPECT_EQ(mesh->tablesOwned, 0);
+    EXPECT_NE(mesh->flatVertexMap, nullptr);
+    EXPECT_EQ(mesh->faceVertexLists, nullptr);
+    for (int32_t f = 0; f < c.faces; ++f) {
+      EXPECT_EQ(mesh->faces[f].netPointCount, 3) << c.net << " face " << f;
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_GE(mesh->faces[f].netPoint[k], 0);
+        EXPECT_LT(mesh->faces[f].netPoint[k], c.netPoints);
+      }
+    }
+    EXPECT_TRUE(NetHasFaceMap(c.net));
+  }
+  ResetPolyMesh(mesh.get());
+  EXPECT_FALSE(LoadFlatLayout(mesh.get(), 16, nullptr));  // a solid, not a flat layout
+}
+
+TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
+  EXPECT_EQ(FindFlatLayout(30)->netPoints, FindFlatLayout(31)->netPoints);
+  EXPECT_EQ(FindFlatLayout(32)->faceLists, FindFlatLayout(33)->faceLists);
+  EXPECT_EQ(FindFlatLayout(36)->directions, FindFlatLayout(63)->directions);
+  EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
+}
+
+// Net points lie in net units: the layout spans 0..1 across.
+TEST(FlatLayoutCatalogue, NetPointsSpanTheUnitWidth) {
+  for (int32_t i = 0; i < FlatLayoutCount(); ++i) {
+    const FlatLayoutTables& layout = *FlatLayoutAt(i);
+    double lo = 1e9, hi = -1e9;
+    for (int32_t p = 0; p < layout.netPointCount; ++p) {
+      lo = std::min(lo, layout.netPoints[2 * p]);
+      hi = std::max(hi, layout.netPoints[2 * p]);
+      const double* d = layout.directions + 3 * layout.flatVertexMap[p];
+      EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2], 1.0, 1e-6) << layout.net << " point " << p;
+    }
+    EXPECT_NEAR(lo, 0.0, 1e-9) << layout.net;
+    EXPECT_NEAR(hi, 1.0, 1e-9) << layout.net;
+  }
+}
+
+struct KnownCell {
+  int32_t table;
+  float b0, b2;
+  float re, im, tolerance;
+};
+
+// Cells the tables must hold: the stated first cells, the fan's pole at
+// corner 0 and its rim corners.
+constexpr KnownCell kKnownCells[] = {
+    {3, 0, 0, -1.0f, 0.0f, 1e-5f},
+    {3, 1.0f / 49, 0, -0.97588f, 0.0f, 1.2e-3f},  // the exact conformal map gives -0.97473
+    {3, 1, 0, 0.0f, 0.0f, 1e-6f},
+    {3, 0, 1, -0.80902f, 0.58779f, 1e-5f},  // rim at 144 degrees
+    {4, 0, 0, -1.0f, 0.0f, 1e-5f},
+    {4, 0, 1, -0.5f, 0.86603f, 1e-5f},
+    {5, 0, 0, 0.86603f, 0.5f, 1e-5f},
+    {5, 0, 1, 1.0f, 0.0f, 1e-5f},
+    {5, 1, 0, 0.0f, 0.0f, 1e-6f},
+    {9, 0, 0, 0.70711f, 0.70711f, 1e-5f},
+    {9, 0, 1, 1.0f, 0.0f, 1e-5f},
+};
+
+TEST(FaceMapTables, LoadAndHoldTheirKnownCells) {
+  ImageRecord grid;
+  InitImageRecord(&grid, nullptr, nullptr);
+  ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, FetchClamp, 0));
+  for (const KnownCell& c : kKnownCells) {
+    const Complex p{c.b0, c.b2};
+    const Complex w = LookupGridPair(&p, &grid, c.table);
+    EXPECT_EQ(grid.gridId, c.table);
+    EXPECT_NEAR(w.re, c.re, c.tolerance) << "table " << c.table << " at (" << c.b0 << ", " << c.b2 << ")";
+    EXPECT_NEAR(w.im, c.im, c.tolerance) << "table " << c.table << " at (" << c.b0 << ", " << c.b2 << ")";
+  }
+  // Inside the triangle every value lies in the closed unit disc and in its
+  // sector: the fan covers its hemisphere once.
+  for (int32_t table : {3, 4, 5, 9}) {
+    for (int y = 0; y < 50; ++y) {
+      for (int x = 0; x + y < 50; ++x) {
+        const Complex p{x / 49.0, y / 49.0};
+        const Complex w = LookupGridPair(&p, &grid, table);
+        EXPECT_LE(w.re * w.re + w.im * w.im, 1.0 + 1e-5) << "table " << table << " cell " << x << ", " << y;
+        if (table == 5 || table == 9) EXPECT_GE(w.im, -1e-6);
+      }
+    }
+  }
+  FreeImageRecord(&grid);
+}
+
+}  // namespace
