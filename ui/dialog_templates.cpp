@@ -33,6 +33,11 @@ constexpr TemplateItem kInfoBox[] = {
     {kStaticItemId, ItemClass::Picture, "", 219},
 };
 
+constexpr TemplateItem kProgress[] = {
+    {3, ItemClass::Static, "Rendering...", -1},
+    {2, ItemClass::Static, "0%", -1},
+};
+
 // The main dialog's items follow from its control table and layout.
 TemplateItem gMainItems[kLayoutIdCount];
 int32_t gMainItemCount = 0;
@@ -57,6 +62,7 @@ DialogTemplate gTemplates[] = {
     {"REFUSAL3", "Plug-in error", 260, 70, 1, ORBALIX_ITEMS(kRefusalMultichannel)},
     {"ABOUTBOX", "About", 300, 200, 1, ORBALIX_ITEMS(kAboutBox)},
     {"KELMO_INFO_BOX", "Info", 400, 300, 1, ORBALIX_ITEMS(kInfoBox)},
+    {kProgressTemplate, "Progress", 102, 50, 0, ORBALIX_ITEMS(kProgress)},
 };
 
 #undef ORBALIX_ITEMS
@@ -95,4 +101,11 @@ const DialogTemplate* FindDialogTemplate(const char* name) {
     return &t;
   }
   return nullptr;
+}
+
+int32_t DialogTemplateCount() { return int32_t(sizeof(gTemplates) / sizeof(gTemplates[0])); }
+
+const DialogTemplate* DialogTemplateAt(int32_t index) {
+  if (index < 0 || index >= DialogTemplateCount()) return nullptr;
+  return FindDialogTemplate(gTemplates[index].name);
 }
