@@ -2,7 +2,7 @@
 
 #include "host/band_rects.h"
 #include "host/globals_record.h"
-#include "render/preview_display_stub.h"
+#include "render/preview_display.h"
 
 namespace {
 

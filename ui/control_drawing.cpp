@@ -86,6 +86,9 @@ void DrawThumbnailFrame(MainDialog* dialog) {
   ItemRect r;
   if (!ItemRectOf(dialog, kIdDotThumbnail, &r)) return;
   PortDrawBitmap(dialog->port, kBitmapThumbnailFrame, r.left, r.top, nullptr);
+  if (!dialog->dotThumbnailLoaded) return;
+  const CanvasPixels pixels{kDotThumbnailSide, kDotThumbnailSide, kDotThumbnailSide * 3, dialog->dotThumbnail};
+  PortBlitPixels(dialog->port, pixels, r.left + 4, r.top + 4);
 }
 
 }  // namespace

@@ -69,7 +69,6 @@ void SetEditNumber(MainDialog* dialog, int32_t id, double value) {
   dialog->programmaticEdits += 1;
   PortSetItemText(dialog->port, id, text);
   dialog->programmaticEdits -= 1;
-  PortKillTimer(dialog->port, kPreviewTimerId);
 }
 
 double GetEditNumber(const MainDialog* dialog, int32_t id) {

@@ -23,8 +23,9 @@ bool IsControlEnabled(const MainDialog* dialog, int32_t id);
 void SetControlEnabled(MainDialog* dialog, int32_t id, bool enabled);
 void EnableAllControls(MainDialog* dialog);
 
-// The edit's text := the value as "%g"; the timer of the preview is stopped
-// afterwards, so the edit's own change report leaves no timer running.
+// The edit's text := the value as "%g". The edit's change report is the
+// echo of the program's own write: it arms no preview timer and stops none
+// that typing armed.
 void SetEditNumber(MainDialog* dialog, int32_t id, double value);
 // The edit's number (its first 256 characters); 0 for no dialog or kNoControl.
 double GetEditNumber(const MainDialog* dialog, int32_t id);

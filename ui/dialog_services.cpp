@@ -61,6 +61,7 @@ void ShowCancelling(GlobalsRecord* /*globals*/) {
 void ClearMemoryDotThumbnail(GlobalsRecord* globals, void* dialog) {
   if (!dialog || !globals || !globals->workRecord) return;
   FreeImageRecord(&globals->workRecord->workImage);
+  static_cast<MainDialog*>(dialog)->dotThumbnailLoaded = 0;
   RedrawControl(static_cast<MainDialog*>(dialog), kIdDotThumbnail);
   globals->workRecord->selectedDots[0] = -1;
   globals->workRecord->selectedDots[1] = -1;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "host/host_records.h"
 #include "settings/settings_defaults.h"
 #include "ui/control_table.h"
 #include "ui/dialog_port.h"
@@ -15,6 +16,7 @@ constexpr int32_t kPreviewTimerId = 8064;
 constexpr int32_t kPreviewDelayMs = 1000;
 constexpr int32_t kPopupMapSize = 400;
 constexpr int32_t kFirstPopupCommand = 2000;
+constexpr int32_t kDotThumbnailSide = 88;
 
 // Per-id tables, indexed by control id 0..199.
 struct DialogControls {
@@ -56,6 +58,21 @@ struct MainDialog {
   int32_t eventDepth;
   int32_t droppedEvents;  // events refused because the nesting went too deep
   uint8_t modalStep;      // 1 while a dialog, chooser or alert opened from here runs
+  // The preview: the fitted preview rectangle (the preview area inset by 2,
+  // no larger than the filter rectangle), the scale at which the whole filter
+  // area fits it (the largest sampling scale), and the previous and current
+  // mouse point of a drag (x, y; the anchor is unset after a press).
+  Rect fittedPreview;
+  int32_t wholeImageScale;
+  uint8_t dragAnchorSet;
+  int32_t dragAnchor[2];
+  int32_t dragPoint[2];
+  uint8_t previewTimerArmed;  // timer 8064 runs for a typed value
+  int32_t pressValue;         // the captured slider's value at the press
+  // The thumbnail of the shown memory dot, drawn 1:1 into control 98.
+  uint8_t dotThumbnailLoaded;
+  uint8_t dotThumbnail[kDotThumbnailSide * kDotThumbnailSide * 3];
+  uint8_t ended;  // OK or Cancel has ended the dialog; later work must not touch the settings
 };
 
 // A fresh record for the globals: nothing bound to a window yet.

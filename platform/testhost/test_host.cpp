@@ -204,7 +204,7 @@ HostBoolean AbortProcImpl() {
 }
 
 HostError DisplayPixelsProcImpl(const PSPixelMap* source, const Rect32* srcRect, int32_t dstRow, int32_t dstCol,
-                                void* /*platformContext*/) {
+                                void* platformContext) {
   ++currentHost->displayPixelsCalls;
   if (!source || !srcRect || !source->baseAddr) return kFilterBadParameters;
   TestDisplayCall call;
@@ -216,6 +216,24 @@ HostError DisplayPixelsProcImpl(const PSPixelMap* source, const Rect32* srcRect,
   call.colBytes = source->colBytes;
   call.planeBytes = source->planeBytes;
   call.bounds = source->bounds;
+  call.context = platformContext;
+  const bool eightBit = source->imageMode == kImageModeGrayScale || source->imageMode == kImageModeRGBColor;
+  const int32_t width = srcRect->right - srcRect->left;
+  const int32_t height = srcRect->bottom - srcRect->top;
+  std::vector<uint8_t>& shown = currentHost->lastDisplayedPixels;
+  shown.clear();
+  if (eightBit && width > 0 && height > 0 && source->colBytes > 0 && srcRect->left >= source->bounds.left &&
+      srcRect->top >= source->bounds.top && srcRect->right <= source->bounds.right &&
+      srcRect->bottom <= source->bounds.bottom) {
+    const size_t rowBytes = size_t(width) * size_t(source->colBytes);
+    shown.resize(rowBytes * size_t(height));
+    for (int32_t y = 0; y < height; ++y) {
+      const uint8_t* row = static_cast<const uint8_t*>(source->baseAddr) +
+                           int64_t(srcRect->top - source->bounds.top + y) * source->rowBytes +
+                           int64_t(srcRect->left - source->bounds.left) * source->colBytes;
+      std::memcpy(shown.data() + size_t(y) * rowBytes, row, rowBytes);
+    }
+  }
   currentHost->displayCalls.push_back(call);
   return kNoErr;
 }

@@ -66,6 +66,7 @@ struct TestDisplayCall {
   int32_t dstRow = 0, dstCol = 0;
   int32_t imageMode = 0, rowBytes = 0, colBytes = 0, planeBytes = 0;
   Rect32 bounds{};
+  void* context = nullptr;
 };
 
 struct TestHostOptions {
@@ -130,6 +131,9 @@ struct TestHost {
   int32_t abortAtCall = 0;  // the abort test answers yes from this call on (0: never)
   int32_t displayPixelsCalls = 0;
   std::vector<TestDisplayCall> displayCalls;
+  // The pixels of the last displayPixels call: its source rectangle, row
+  // after row, colBytes bytes a pixel (8-bit maps only; empty otherwise).
+  std::vector<uint8_t> lastDisplayedPixels;
   int32_t colorServicesCalls = 0;
   int32_t advanceStateCalls = 0;
   int32_t requestErrors = 0;  // requests answered with an error

@@ -19,7 +19,7 @@
 #include "host/plugin_main.h"
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
-#include "render/preview_display_stub.h"
+#include "tests/support/preview_rows.h"
 
 struct RenderRun {
   TestHost host;
@@ -115,7 +115,7 @@ struct PreviewRun {
   void Preview(TestDocument* doc, int32_t scale, int32_t quality, int32_t panX = 0, int32_t panY = 0,
                Rect previewRect = Rect{0, 0, 1000, 1000}) {
     Open(doc, scale, quality, panX, panY, previewRect);
-    PreviewDisplayStubCalls().clear();
+    ShownPreviewRows().clear();
     RenderPreviewImage(Globals());
     ASSERT_EQ(result, kNoErr);
   }

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "render/preview_display_stub.h"
+#include "tests/support/preview_rows.h"
 #include "tests/render/render_fixture.h"
 
 namespace {
@@ -70,8 +70,8 @@ TEST(RunModes, PreviewShowsTheRenderOverTheCheckerboardThroughTheMask) {
     const std::string what = std::to_string(k.planes) + " planes " + std::to_string(k.depth) + " bits" +
                              (k.transparency ? " with transparency" : "");
     // The rows were shown as they finished, the first one clearing the area.
-    ASSERT_EQ(PreviewDisplayStubCalls().size(), 24u) << what;
-    EXPECT_EQ(PreviewDisplayStubCalls()[0], 0) << what;
+    ASSERT_EQ(ShownPreviewRows().size(), 24u) << what;
+    EXPECT_EQ(ShownPreviewRows()[0], 0) << what;
     const double tolerance = k.depth == 32 ? 1e-5 : (k.depth == 16 ? 160 : 1);
     for (int32_t y : {1, 9, 20}) {
       for (int32_t x : {2, 10, 20}) {

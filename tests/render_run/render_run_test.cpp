@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "host/band_rects.h"
-#include "render/preview_display_stub.h"
+#include "tests/support/preview_rows.h"
 #include "render/render_run.h"
 #include "run_fixture.h"
 
@@ -195,11 +195,11 @@ TEST_F(RenderRun, ThePreviewNeverAsksAboutAnAbortAndShowsRowsAsTheHostAllows) {
     SetWholeFilterRects(g);
     ASSERT_EQ(TestHostAdvanceState(), kNoErr);
     const int32_t abortCallsBefore = host.abortCalls;
-    PreviewDisplayStubCalls().clear();
+    ShownPreviewRows().clear();
     RenderWholeImage(g);
     EXPECT_EQ(directResult, kNoErr);
     EXPECT_EQ(host.abortCalls, abortCallsBefore);
-    EXPECT_EQ(PreviewDisplayStubCalls(), c.shown);
+    EXPECT_EQ(ShownPreviewRows(), c.shown);
     EXPECT_EQ(g->bandActive, 0);
     Block()->runMode = RunModeHost;
     host.abortAtCall = 0;

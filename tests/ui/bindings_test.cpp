@@ -44,10 +44,12 @@ TEST(SliderReads, ClampAndWriteBackOnlyWhatClampingChanged) {
   for (const SliderReadCase& c : cases) {
     DialogSession s;
     s.Open();
-    s.SetText(c.edit, c.typed);
+    s.SetText(c.edit, c.typed);  // as typed: the preview timer runs
+    ASSERT_TRUE(StandInTimerRunning(s.window, kPreviewTimerId)) << c.what;
     EXPECT_DOUBLE_EQ(ReadControlValue(s.dialog.get(), GetControlDescriptor(c.edit).mainId), c.read) << c.what;
     EXPECT_EQ(s.Text(c.edit), c.shownAfter) << c.what;
-    EXPECT_FALSE(StandInTimerRunning(s.window, kPreviewTimerId)) << c.what;
+    // Rewriting the edit is the program's own write: the typed value's timer runs on.
+    EXPECT_TRUE(StandInTimerRunning(s.window, kPreviewTimerId)) << c.what;
   }
 }
 
@@ -82,12 +84,12 @@ TEST(ControlWrites, SlidersTakeTheWholeValueAndTheEditTheNumber) {
       {61, 33.333333f, 33, "33.3333"},
   };
   for (const auto& c : cases) {
-    PortSetTimer(d->port, kPreviewTimerId, kPreviewDelayMs);
     WriteControlValue(d, c.slider, c.value);
     EXPECT_EQ(GetControlValue(d, c.slider), c.sliderValue) << c.value;
     EXPECT_EQ(s.Text(GetControlDescriptor(c.slider).editId), c.edit) << c.value;
-    // The edit's change report arrived, and no timer is left running.
+    // The edit's change report was the program's own write: no timer armed.
     EXPECT_FALSE(StandInTimerRunning(s.window, kPreviewTimerId)) << c.value;
+    EXPECT_FALSE(d->previewTimerArmed) << c.value;
   }
 }
 

@@ -302,7 +302,9 @@ void PortFocus(void* c, ItemRect rect) {
   Self(c)->canvas.push_back(op);
 }
 
-void* PortNoDrawingContext(void*) { return nullptr; }
+// The host draws through a context of the platform's; the stand-in hands
+// out the dialog itself, so that displayPixels reaches the host as it would.
+void* PortDrawingContext(void* context) { return context; }
 
 DialogPort MakePort(StandInDialog* d) {
   DialogPort p{};
@@ -343,7 +345,7 @@ DialogPort MakePort(StandInDialog* d) {
   p.blitPixels = PortPixels;
   p.drawText = PortText;
   p.drawFocusRect = PortFocus;
-  p.hostDrawingContext = PortNoDrawingContext;
+  p.hostDrawingContext = PortDrawingContext;
   return p;
 }
 
