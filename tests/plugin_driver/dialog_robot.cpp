@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "host/host_records.h"
+
 namespace {
 
 HWND W(RobotWindow w) { return reinterpret_cast<HWND>(w); }
@@ -196,5 +198,50 @@ bool WriteShotBmp(const RobotShot& shot, const std::string& path) {
 }
 
 void RobotSleep(int32_t ms) { Sleep(DWORD(ms)); }
+
+namespace {
+
+DisplayPixelsProc gRecordingDisplay = nullptr;
+
+// Interleaved 8-bit RGB (the only layout the dialog hands over) onto the
+// drawing context.
+HostError PaintingDisplay(const PSPixelMap* source, const Rect32* srcRect, int32_t dstRow, int32_t dstCol,
+                          void* platformContext) {
+  const HostError recorded = gRecordingDisplay ? gRecordingDisplay(source, srcRect, dstRow, dstCol, platformContext) : 0;
+  if (!platformContext || !source || !srcRect || source->colBytes != 3 || source->planeBytes != 1) return recorded;
+  const int32_t width = srcRect->right - srcRect->left;
+  const int32_t height = srcRect->bottom - srcRect->top;
+  if (width <= 0 || height <= 0) return recorded;
+  std::vector<uint8_t> bgrx(size_t(width) * height * 4);
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* row = static_cast<const uint8_t*>(source->baseAddr) +
+                         size_t(srcRect->top - source->bounds.top + y) * source->rowBytes +
+                         size_t(srcRect->left - source->bounds.left) * 3;
+    for (int32_t x = 0; x < width; ++x) {
+      uint8_t* to = &bgrx[(size_t(y) * width + x) * 4];
+      to[0] = row[3 * x + 2];
+      to[1] = row[3 * x + 1];
+      to[2] = row[3 * x];
+      to[3] = 0;
+    }
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  SetDIBitsToDevice(static_cast<HDC>(platformContext), dstCol, dstRow, DWORD(width), DWORD(height), 0, 0, 0,
+                    UINT(height), bgrx.data(), &info, DIB_RGB_COLORS);
+  return recorded;
+}
+
+}  // namespace
+
+void PaintWhatIsDisplayed(FilterRecord* record) {
+  if (record->displayPixels != PaintingDisplay) gRecordingDisplay = record->displayPixels;
+  record->displayPixels = PaintingDisplay;
+}
 
 #endif

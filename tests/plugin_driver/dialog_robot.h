@@ -52,6 +52,12 @@ RobotShot RobotScreenshot(RobotWindow dialog, const RobotRect* part = nullptr);
 bool WriteShotBmp(const RobotShot& shot, const std::string& path);
 void RobotSleep(int32_t ms);
 
+struct FilterRecord;
+// The test host records what the filter shows; a host on a screen also
+// paints it into the drawing context it was given. This makes the record's
+// displayPixels do both.
+void PaintWhatIsDisplayed(FilterRecord* record);
+
 // Runs the script on a thread of its own while the caller plays the host.
 struct RobotRun {
   std::thread thread;
