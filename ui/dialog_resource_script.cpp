@@ -50,6 +50,16 @@ TemplateItemBox SmallItemBox(const DialogTemplate& t, int32_t index) {
     }
   }
   if (IsNamed(t, "KELMO_INFO_BOX")) return {0, 0, w, h};
+  if (IsNamed(t, "CHOOSEPSDWITHSIZE")) {
+    constexpr TemplateItemBox kBoxes[] = {{10, 8, 160, 10},  {10, 22, 160, 10}, {10, 36, 160, 10},
+                                          {22, 54, 30, 8},   {56, 52, 50, 12},  {22, 72, 30, 8},
+                                          {56, 70, 50, 12},  {66, 92, 50, 14},  {122, 92, 50, 14}};
+    return kBoxes[index];
+  }
+  if (IsNamed(t, "CHOOSECUBE")) {
+    constexpr TemplateItemBox kBoxes[] = {{10, 8, 160, 34}, {10, 48, 60, 12}, {66, 72, 50, 14}, {122, 72, 50, 14}};
+    return kBoxes[index];
+  }
   if (IsNamed(t, kProgressTemplate)) return item.id == 3 ? TemplateItemBox{8, 8, w - 16, 10} : TemplateItemBox{8, 26, w - 16, 10};
   // Alerts.
   switch (item.itemClass) {
@@ -113,6 +123,10 @@ std::string Quoted(const char* text) {
   std::string out = "\"";
   for (const char* p = text ? text : ""; *p; ++p) {
     if (*p == '"') out += '"';
+    if (*p == '\n') {
+      out += "\\n";
+      continue;
+    }
     out += *p;
   }
   return out + "\"";
