@@ -105,6 +105,17 @@ void RobotType(RobotWindow dialog, int32_t id, const char* text) {
 
 void RobotClick(RobotWindow dialog, int32_t id) { SendMessageA(GetDlgItem(W(dialog), id), BM_CLICK, 0, 0); }
 
+void PostClick(RobotWindow dialog, int32_t id) {
+  PostMessageA(W(dialog), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(W(dialog), id)));
+}
+
+void RobotTypeFileName(RobotWindow fileDialog, const char* path) {
+  // The explorer-style dialog's name box (cmb13), or the older edit (edt1).
+  HWND box = GetDlgItem(W(fileDialog), 0x47C);
+  if (!box) box = GetDlgItem(W(fileDialog), 0x480);
+  SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+}
+
 void RobotPick(RobotWindow dialog, int32_t id, int32_t index) {
   HWND combo = GetDlgItem(W(dialog), id);
   SendMessageA(combo, CB_SETCURSEL, WPARAM(index), 0);

@@ -39,6 +39,11 @@ std::string RobotItemText(RobotWindow dialog, int32_t id);
 std::string RobotItemTextNow(RobotWindow dialog, int32_t id);
 void RobotType(RobotWindow dialog, int32_t id, const char* text);
 void RobotClick(RobotWindow dialog, int32_t id);  // as a mouse click on the button does
+// A click that does not wait for the dialog to handle it (the click may
+// open a modal loop of its own).
+void PostClick(RobotWindow dialog, int32_t id);
+// The file name of the system's open and save dialogs.
+void RobotTypeFileName(RobotWindow fileDialog, const char* path);
 void RobotPick(RobotWindow dialog, int32_t id, int32_t index);
 void RobotMouseClick(RobotWindow dialog, int32_t x, int32_t y);
 int32_t RobotCheckState(RobotWindow dialog, int32_t id);

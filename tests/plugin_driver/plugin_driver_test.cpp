@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -336,6 +337,72 @@ TEST(PluginDialogs, MainDialogLaysOutTakesInputAndEndsWithOkOrCancel) {
   // Every GDI object the dialogs created was released.
   EXPECT_EQ(LiveGdiObjectsInAboutBox(entry), liveBefore);
   EXPECT_EQ(ProcessGdiObjects(), systemBefore);
+#endif
+}
+
+TEST(PluginDialogs, PsdWithSizeAsksForAFileAndWritesItInTheProgressDialog) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().entry, nullptr);
+  TestDocument doc = MakeTestDocument(96, 48, 3, 8, false);
+  FillWorldMap(doc);
+  TestHost host;
+  InitTestHost(&host, &doc, TestHostOptions{});
+  SetTestHostDescriptor(&host, DescriptorList{}, 1);
+  // Where the export goes, as a Windows path of wine's drive Z:.
+  std::string unixPath = std::string(ORBALIX_SHOT_FILE) + ".export.psd";
+  std::remove(unixPath.c_str());
+  std::string windowsPath = "Z:" + unixPath;
+  for (char& c : windowsPath) c = c == '/' ? '\\' : c;
+  bool sizeDialog = false;
+  bool chooser = false;
+  bool progress = false;
+  TestRunReport report;
+  {
+    RobotRun robot([&] {
+      const RobotWindow dialog = WaitForDialog("Orbalix 2");
+      if (!dialog) return;
+      PostClick(dialog, 40);  // "PSD with size": its dialog runs a loop of its own
+      const RobotWindow size = WaitForDialog("Export PSD image");
+      sizeDialog = size != 0;
+      if (size) {
+        RobotType(size, 3, "64");  // typing chooses a custom size
+        RobotType(size, 4, "40");
+        PostClick(size, 1);
+        const RobotWindow save = WaitForDialog("Save a PSD file");
+        chooser = save != 0;
+        if (save) {
+          RobotTypeFileName(save, windowsPath.c_str());
+          PostClick(save, 1);
+          const RobotWindow running = WaitForDialog("Progress");
+          progress = running != 0;
+          WaitForDialogGone(running);
+        }
+      }
+      RobotSleep(300);
+      RobotClick(dialog, 2);  // Cancel: the export stays written
+      WaitForDialogGone(dialog);
+    });
+    RunFilterSelectors(&host, Plugin().entry, TestRunOptions{}, &report);
+  }
+  EXPECT_TRUE(sizeDialog);
+  EXPECT_TRUE(chooser);
+  EXPECT_TRUE(progress);
+  // A PSD document of the typed size.
+  FILE* f = std::fopen(unixPath.c_str(), "rb");
+  ASSERT_NE(f, nullptr) << unixPath;
+  uint8_t header[26] = {};
+  EXPECT_EQ(std::fread(header, 1, sizeof(header), f), sizeof(header));
+  std::fclose(f);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(header), 4), "8BPS");
+  const uint32_t height = uint32_t(header[14]) << 24 | uint32_t(header[15]) << 16 | uint32_t(header[16]) << 8 | header[17];
+  const uint32_t width = uint32_t(header[18]) << 24 | uint32_t(header[19]) << 16 | uint32_t(header[20]) << 8 | header[21];
+  EXPECT_EQ(width, 64u);
+  EXPECT_EQ(height, 40u);
+  std::remove(unixPath.c_str());
+  EXPECT_EQ(LiveBufferCount(&host), 0);
+  ShutdownTestHost(&host);
 #endif
 }
 
