@@ -8,7 +8,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   proj-bin libjpeg-turbo-progs xplanet-images imagemagick locales
   python3-psd-tools libimage-exiftool-perl clang libclang-rt-14-dev libboost-dev
-  assimp-utils admesh tidy chromium
+  assimp-utils admesh tidy chromium xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

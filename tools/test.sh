@@ -2,7 +2,8 @@
 # Builds and runs every test: the native suite, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer (float-to-integer overflow
 # included), the threaded render's tests under ThreadSanitizer, a short run of
-# the fuzz targets built with clang, and the Windows build of the suite under wine.
+# the fuzz targets built with clang, and the Windows build of the suite under wine
+# on a virtual X display (the plug-in's dialogs are driven there).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -40,5 +41,6 @@ cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DJPEG_INCLUDE_DIR="$PWD/build/mingw-jpeg/include" -DJPEG_LIBRARY="$PWD/build/mingw-jpeg/lib/libjpeg.a" >/dev/null
 cmake --build build/win64 -j "$jobs"
 export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1 || true
-ctest --test-dir build/win64 -j "$jobs" --output-on-failure
+# The plug-in's dialogs need a display: a virtual one for the length of the leg.
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
+  "wineboot -i >/dev/null 2>&1 || true; ctest --test-dir build/win64 -j $jobs --output-on-failure"

@@ -5,6 +5,7 @@
 #include "ui/control_drawing.h"
 #include "ui/dialog_numbers.h"
 #include "ui/main_dialog.h"
+#include "ui/progress_dialog.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ void UpdateProgressPercent(GlobalsRecord* globals, int32_t done, int32_t total, 
   FormatInteger(percent, text, sizeof(text) - 1);
   AppendText(text, "%");
   PortSetItemText(progress, kProgressTextItem, text);
+  // The job runs inside the dialog's timer tick: the text is painted now.
+  PortRedrawItem(progress, kProgressTextItem);
   PortBringToTop(progress);
 }
 
@@ -51,6 +54,8 @@ void ShowCancelling(GlobalsRecord* /*globals*/) {
   const DialogPort* progress = gDialogModuleState.progressWindow;
   if (!progress) return;
   PortSetItemText(progress, kProgressTextItem, "Cancelling...");
+  PortRedrawItem(progress, kProgressTextItem);
+  MarkProgressCancelled();
 }
 
 void ClearMemoryDotThumbnail(GlobalsRecord* globals, void* dialog) {

@@ -33,6 +33,30 @@ constexpr TemplateItem kInfoBox[] = {
     {kStaticItemId, ItemClass::Picture, "", 219},
 };
 
+constexpr TemplateItem kPsdSize[] = {
+    {10, ItemClass::RadioButton, "Same size as input", -1},
+    {11, ItemClass::RadioButton, "Same proportions as input", -1},
+    {12, ItemClass::RadioButton, "Custom size in pixels:", -1},
+    {kStaticItemId, ItemClass::Static, "width", -1},
+    {3, ItemClass::Edit, "", -1},
+    {kStaticItemId, ItemClass::Static, "height", -1},
+    {4, ItemClass::Edit, "", -1},
+    {1, ItemClass::DefaultButton, "&OK", -1},
+    {2, ItemClass::Button, "&Cancel", -1},
+};
+
+constexpr TemplateItem kCubeMap[] = {
+    {4, ItemClass::Static, "Exports a cube map as six Photoshop documents.\n\nOutput size in pixels:", -1},
+    {3, ItemClass::Edit, "", -1},
+    {1, ItemClass::DefaultButton, "&OK", -1},
+    {2, ItemClass::Button, "&Cancel", -1},
+};
+
+constexpr TemplateItem kProgress[] = {
+    {3, ItemClass::Static, "Rendering...", -1},
+    {2, ItemClass::Static, "0%", -1},
+};
+
 // The main dialog's items follow from its control table and layout.
 TemplateItem gMainItems[kLayoutIdCount];
 int32_t gMainItemCount = 0;
@@ -57,6 +81,9 @@ DialogTemplate gTemplates[] = {
     {"REFUSAL3", "Plug-in error", 260, 70, 1, ORBALIX_ITEMS(kRefusalMultichannel)},
     {"ABOUTBOX", "About", 300, 200, 1, ORBALIX_ITEMS(kAboutBox)},
     {"KELMO_INFO_BOX", "Info", 400, 300, 1, ORBALIX_ITEMS(kInfoBox)},
+    {kProgressTemplate, "Progress", 102, 50, 0, ORBALIX_ITEMS(kProgress)},
+    {"CHOOSEPSDWITHSIZE", "Export PSD image", 180, 112, 1, ORBALIX_ITEMS(kPsdSize)},
+    {"CHOOSECUBE", "Cube map", 180, 92, 1, ORBALIX_ITEMS(kCubeMap)},
 };
 
 #undef ORBALIX_ITEMS
@@ -95,4 +122,11 @@ const DialogTemplate* FindDialogTemplate(const char* name) {
     return &t;
   }
   return nullptr;
+}
+
+int32_t DialogTemplateCount() { return int32_t(sizeof(gTemplates) / sizeof(gTemplates[0])); }
+
+const DialogTemplate* DialogTemplateAt(int32_t index) {
+  if (index < 0 || index >= DialogTemplateCount()) return nullptr;
+  return FindDialogTemplate(gTemplates[index].name);
 }

@@ -37,9 +37,14 @@ struct DialogTemplate {
 };
 
 constexpr const char* kMainDialogTemplate = "RIVADARORIREVODER";
+constexpr const char* kProgressTemplate = "VASTO_PROGRESS";
 
 // The template of that name, or null.
 const DialogTemplate* FindDialogTemplate(const char* name);
 
 // The class of a main-dialog control id in the template.
 ItemClass MainDialogItemClass(int32_t id);
+
+// Every template in turn (the resource script lists them all).
+int32_t DialogTemplateCount();
+const DialogTemplate* DialogTemplateAt(int32_t index);

@@ -19,6 +19,7 @@
 #include "ui/dialog_mouse.h"
 #include "ui/dialog_services.h"
 #include "ui/dialog_templates.h"
+#include "ui/export_dialogs.h"
 #include "ui/document_thumbnail.h"
 #include "ui/file_choosers.h"
 #include "ui/memory_dot_controls.h"
@@ -96,8 +97,8 @@ void ApplyRandomSettings(MainDialog* dialog) {
   RedrawStatusLine(dialog);
 }
 
-// The buttons of the command table that open the exports. They are not
-// reachable from this dialog yet: the press only beeps.
+// The buttons of the command table whose exports this build does not have
+// (brick sphere, polyhedron faces, the pages): the press only beeps.
 void ExportUnavailable() { SoundBeep(); }
 
 // The commands of the dialog's own buttons; true when the preview must be redrawn.
@@ -128,8 +129,12 @@ bool HandleButtonCommand(MainDialog* dialog, int32_t id) {
       RedrawStatusLine(dialog);
       return true;
     case kIdPsdExport:
-    case kIdBrickExport:
+      ReadControlsToSettings(dialog);
+      return ShowPsdSizeDialog(globals) && !Ended(dialog);
     case kIdCubeExport:
+      ReadControlsToSettings(dialog);
+      return ShowCubeMapDialog(globals) && !Ended(dialog);
+    case kIdBrickExport:
     case kIdFacet:
     case kIdPresetsPage:
       ExportUnavailable();
@@ -429,6 +434,7 @@ bool OnOkCancel(MainDialog* dialog, int32_t id) {
   }
   if (dialog->capturedControl != -1) PortReleaseMouse(dialog->port);
   dialog->capturedControl = -1;
+  CloseChildWindows(globals);
   module.mainDialogWindow = nullptr;
   module.mainDialog = nullptr;
   dialog->ended = 1;

@@ -1,15 +1,31 @@
 // Loads the built plug-in file as a host does and runs it through the test
-// host: parameters, prepare, start, continue and finish on a small document.
-// Only the Windows build has the plug-in file; it runs under wine.
+// host, while a robot thread plays the user of its dialogs: the about box,
+// the refusal alert, the main dialog (layout read back from the live
+// windows, typing, ticking, picking, OK and Cancel), the GDI objects before
+// and after, a screenshot for the golden image, and the progress dialog.
+// Only the Windows build has the plug-in file; it runs under wine on a
+// virtual X display.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "host/globals_record.h"
+#include "host/rect_path.h"
 #include "platform/testhost/test_host.h"
+#include "platform/testhost/test_host_descriptor.h"
+#include "ui/dialog_geometry.h"
+#include "ui/dialog_services.h"
+#include "ui/dialog_templates.h"
+#include "ui/progress_dialog.h"
 
 #if defined(_WIN32) && defined(ORBALIX_PLUGIN_FILE)
-// The three kernel32 calls a host makes to reach the entry point.
+#include "tests/plugin_driver/dialog_robot.h"
+#include "ui/win32/win32_view.h"
+// The kernel32 calls a host makes to reach the entry point.
 extern "C" __declspec(dllimport) void* __stdcall LoadLibraryA(const char* fileName);
 extern "C" __declspec(dllimport) void* __stdcall GetProcAddress(void* module, const char* procName);
 extern "C" __declspec(dllimport) int __stdcall FreeLibrary(void* module);
@@ -18,16 +34,105 @@ extern "C" __declspec(dllimport) int __stdcall FreeLibrary(void* module);
 
 namespace {
 
+#ifdef ORBALIX_CAN_LOAD_PLUGIN
+
+constexpr int16_t kUserCanceled = -128;
+
+struct LoadedPlugin {
+  void* module = nullptr;
+  PluginEntryProc entry = nullptr;
+  LoadedPlugin() {
+    std::string path = ORBALIX_PLUGIN_FILE;
+    module = LoadLibraryA(path.c_str());
+    if (!module && !path.empty() && path[0] == '/') module = LoadLibraryA(("Z:" + path).c_str());
+    if (module) entry = reinterpret_cast<PluginEntryProc>(GetProcAddress(module, "PluginMain"));
+  }
+  ~LoadedPlugin() {
+    if (module) FreeLibrary(module);
+  }
+};
+
+const LoadedPlugin& Plugin() {
+  static LoadedPlugin plugin;
+  return plugin;
+}
+
+double DescriptorDouble(const DescriptorList& list, FourCC key) {
+  const DescriptorEntry* e = FindDescriptorEntry(list, key);
+  double v = -12345.0;
+  if (e && e->value.size() == sizeof(v)) std::memcpy(&v, e->value.data(), sizeof(v));
+  return v;
+}
+
+int32_t DescriptorFlag(const DescriptorList& list, FourCC key) {
+  const DescriptorEntry* e = FindDescriptorEntry(list, key);
+  bool v = false;
+  return e && DescriptorEntryBoolean(*e, &v) ? int32_t(v) : -1;
+}
+
+DescriptorEnumId DescriptorEnum(const DescriptorList& list, FourCC key) {
+  const DescriptorEntry* e = FindDescriptorEntry(list, key);
+  DescriptorTypeId type = 0;
+  DescriptorEnumId v = 0;
+  return e && DescriptorEntryEnumerated(*e, &type, &v) ? v : 0;
+}
+
+// A small world map as an equirectangular panorama: sky blue to sea green
+// by latitude, warm land bands by longitude, and a 30-degree graticule, so
+// that the preview shows a picture and not noise.
+void FillWorldMap(TestDocument& doc) {
+  for (int32_t y = 0; y < doc.height; ++y) {
+    for (int32_t x = 0; x < doc.width; ++x) {
+      const double lon = (x + 0.5) / doc.width * 360.0 - 180.0;
+      const double lat = 90.0 - (y + 0.5) / doc.height * 180.0;
+      const bool land = std::sin(lon * 0.05) * std::cos(lat * 0.07) > 0.35;
+      const bool line = std::fabs(std::remainder(lon, 30.0)) < 0.8 || std::fabs(std::remainder(lat, 30.0)) < 0.8;
+      double r = land ? 0.55 : 0.10;
+      double g = land ? 0.45 + 0.2 * std::cos(lat * 0.03) : 0.35 + 0.3 * (lat + 90.0) / 180.0;
+      double b = land ? 0.20 : 0.75;
+      if (line) r = g = b = 0.95;
+      SetDocumentSample(doc, x, y, 0, r * 255.0);
+      SetDocumentSample(doc, x, y, 1, g * 255.0);
+      SetDocumentSample(doc, x, y, 2, b * 255.0);
+    }
+  }
+}
+
+// The host's count as the robot's thread reads it while the host's runs.
+int32_t DisplayCalls(const TestHost& host) { return *static_cast<const volatile int32_t*>(&host.displayPixelsCalls); }
+
+// Opens the about box through the host's about call and answers the view's
+// live GDI count while it is open.
+int32_t LiveGdiObjectsInAboutBox(PluginEntryProc entry) {
+  TestDocument doc = MakeTestDocument(4, 4, 3, 8, false);
+  TestHost host;
+  InitTestHost(&host, &doc, TestHostOptions{});
+  int32_t live = -1;
+  int32_t boxes = 0;
+  {
+    RobotRun robot([&] {
+      const RobotWindow about = WaitForDialog("About");
+      if (!about) return;
+      boxes = CountDialogs("About");
+      live = RobotLiveGdiObjects(about);
+      RobotClose(about);
+    });
+    EXPECT_EQ(CallFilterSelector(&host, entry, kSelectorAbout), kNoErr);
+  }
+  EXPECT_EQ(boxes, 1);  // one about box
+  EXPECT_EQ(host.data, 0);  // and no state
+  ShutdownTestHost(&host);
+  return live;
+}
+
+#endif
+
 TEST(PluginDriver, LoadsThePluginAndRunsEveryPhase) {
 #ifndef ORBALIX_CAN_LOAD_PLUGIN
   GTEST_SKIP() << "the plug-in file is built and loaded by the Windows build only";
 #else
-  std::string path = ORBALIX_PLUGIN_FILE;
-  void* module = LoadLibraryA(path.c_str());
-  if (!module && !path.empty() && path[0] == '/') module = LoadLibraryA(("Z:" + path).c_str());
-  ASSERT_NE(module, nullptr) << path;
-  auto entry = reinterpret_cast<PluginEntryProc>(GetProcAddress(module, "PluginMain"));
-  ASSERT_NE(entry, nullptr);
+  ASSERT_NE(Plugin().entry, nullptr) << ORBALIX_PLUGIN_FILE;
+  const PluginEntryProc entry = Plugin().entry;
 
   TestDocument doc = MakeTestDocument(7, 5, 3, 8, false);
   FillDocumentPattern(doc, 11);
@@ -37,10 +142,7 @@ TEST(PluginDriver, LoadsThePluginAndRunsEveryPhase) {
   InitTestHost(&host, &doc, TestHostOptions{});
   host.moveUnlockedHandles = true;
 
-  // The about box touches nothing.
-  EXPECT_EQ(CallFilterSelector(&host, entry, kSelectorAbout), kNoErr);
-  EXPECT_EQ(host.data, 0);
-
+  // The host plays the action without the dialog.
   TestRunReport report;
   TestRunOptions options;
   EXPECT_EQ(RunFilterSelectors(&host, entry, options, &report), kNoErr);
@@ -78,7 +180,309 @@ TEST(PluginDriver, LoadsThePluginAndRunsEveryPhase) {
   EXPECT_EQ(host.handleMisuse, 0);
   EXPECT_EQ(host.bufferMisuse, 0);
   ShutdownTestHost(&host);
-  EXPECT_NE(FreeLibrary(module), 0);
+#endif
+}
+
+TEST(PluginDialogs, RefusalAlertShowsItsText) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().entry, nullptr);
+  TestDocument doc = MakeTestDocument(8, 8, 3, 8, false);
+  TestHostOptions options;
+  options.hasAdvanceState = false;
+  TestHost host;
+  InitTestHost(&host, &doc, options);
+  std::string text;
+  bool gone = false;
+  TestRunReport report;
+  {
+    RobotRun robot([&] {
+      const RobotWindow alert = WaitForDialog("Plug-in error");
+      if (!alert) return;
+      text = RobotItemText(alert, 99);
+      RobotClick(alert, 1);
+      gone = WaitForDialogGone(alert);
+    });
+    RunFilterSelectors(&host, Plugin().entry, TestRunOptions{}, &report);
+  }
+  EXPECT_EQ(text,
+            "The filter cannot run because your paint program does not support enough of the Photoshop 3.0 plug-in "
+            "standard.");
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(report.continueCalls, 0);
+  EXPECT_EQ(LiveBufferCount(&host), 0);
+  ShutdownTestHost(&host);
+#endif
+}
+
+TEST(PluginDialogs, MainDialogLaysOutTakesInputAndEndsWithOkOrCancel) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().entry, nullptr);
+  const PluginEntryProc entry = Plugin().entry;
+  const int32_t systemBefore = ProcessGdiObjects();
+  const int32_t liveBefore = LiveGdiObjectsInAboutBox(entry);
+
+  struct Case {
+    const char* what;
+    int32_t endButton;
+  };
+  for (const Case& c : {Case{"OK", 3}, Case{"Cancel", 2}}) {
+    SCOPED_TRACE(c.what);
+    TestDocument doc = MakeTestDocument(480, 240, 3, 8, false);
+    FillWorldMap(doc);
+    const TestDocument before = doc;
+    TestHost host;
+    InitTestHost(&host, &doc, TestHostOptions{});
+    SetTestHostDescriptor(&host, DescriptorList{}, 1);  // the action shows the dialog
+    PaintWhatIsDisplayed(&host.record);
+    const int32_t displaysBefore = DisplayCalls(host);
+    int32_t displaysAfterOpen = -1;
+    int32_t displaysAfterTyping = -1;
+
+    std::vector<std::string> misplaced;
+    RobotRect client{};
+    int32_t liveOpen = -1;
+    int32_t flipTicked = -1;
+    bool typedPreviewEarly = true;
+    bool dotRedrawn = false;
+    bool gone = false;
+    TestRunReport report;
+    {
+      RobotRun robot([&] {
+        const RobotWindow dialog = WaitForDialog("Orbalix 2");
+        if (!dialog) return;
+        client = RobotDialogClientSize(dialog);
+        // Every control at its layout rectangle, read back from the windows
+        // (a combo box's height is its list's, not the layout's).
+        const DialogTemplate* t = FindDialogTemplate(kMainDialogTemplate);
+        for (int32_t i = 0; t && i < t->itemCount; ++i) {
+          const int32_t id = t->items[i].id;
+          const ItemRect want = ComputeControlLayout(id);
+          const RobotRect got = RobotItemClientRect(dialog, id);
+          const bool combo = t->items[i].itemClass == ItemClass::ComboBox;
+          if (got.left != want.left || got.top != want.top || got.right != want.right ||
+              (!combo && got.bottom != want.bottom)) {
+            misplaced.push_back(std::to_string(id) + ": " + std::to_string(got.left) + "," + std::to_string(got.top) +
+                                "," + std::to_string(got.right) + "," + std::to_string(got.bottom));
+          }
+        }
+        liveOpen = RobotLiveGdiObjects(dialog);
+        RobotClick(dialog, 30);  // auto preview off: only the typed value previews
+        RobotSleep(300);
+        displaysAfterOpen = DisplayCalls(host);
+        RobotType(dialog, 86, "30");  // latitude
+        RobotSleep(400);
+        typedPreviewEarly = DisplayCalls(host) != displaysAfterOpen;
+        RobotSleep(1300);  // the typed value previews about a second after the keystroke
+        displaysAfterTyping = DisplayCalls(host);
+        RobotClick(dialog, 30);  // auto preview on again
+        RobotClick(dialog, 48);  // flip
+        flipTicked = RobotCheckState(dialog, 48);
+        RobotPick(dialog, 21, 3);  // grid: the fourth choice
+        RobotSleep(500);
+        // A click on the second memory dot stores the settings there: the
+        // dot is drawn as the current one.
+        const RobotRect dot = RobotItemClientRect(dialog, 47);
+        const RobotShot dotBefore = RobotScreenshot(dialog, &dot);
+        RobotMouseClick(dialog, (dot.left + dot.right) / 2, (dot.top + dot.bottom) / 2 + 2);
+        RobotSleep(300);
+        dotRedrawn = RobotScreenshot(dialog, &dot).rgb != dotBefore.rgb;
+        if (c.endButton == 3) WriteShotBmp(RobotScreenshot(dialog), ORBALIX_SHOT_FILE);
+        RobotClick(dialog, c.endButton);
+        gone = WaitForDialogGone(dialog);
+      });
+      RunFilterSelectors(&host, entry, TestRunOptions{}, &report);
+    }
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(client.right, 865);
+    EXPECT_EQ(client.bottom, 644);
+    EXPECT_TRUE(misplaced.empty()) << ::testing::PrintToString(misplaced);
+    EXPECT_GT(liveOpen, 0);  // the artwork is loaded while the dialog is open
+    EXPECT_EQ(flipTicked, 1);
+    EXPECT_TRUE(dotRedrawn);
+    // The dialog opened with a preview, and the typed value was previewed
+    // after its delay, not at once.
+    EXPECT_GT(displaysAfterOpen, displaysBefore);
+    EXPECT_FALSE(typedPreviewEarly);
+    EXPECT_GT(displaysAfterTyping, displaysAfterOpen);
+    if (c.endButton == 3) {
+      // OK: the render follows with the settings the controls held.
+      EXPECT_GE(report.continueCalls, 1);
+      bool changed = false;
+      for (int32_t y = 0; y < doc.height && !changed; ++y) {
+        for (int32_t x = 0; x < doc.width && !changed; ++x) {
+          changed = GetDocumentSample(doc, x, y, 0) != GetDocumentSample(before, x, y, 0);
+        }
+      }
+      EXPECT_TRUE(changed);
+      DescriptorList recorded;
+      ASSERT_TRUE(GetTestHostDescriptor(&host, &recorded));
+      EXPECT_EQ(DescriptorDouble(recorded, MakeFourCC('0', '0', '3', '4')), 30.0);  // latitude
+      EXPECT_EQ(DescriptorFlag(recorded, MakeFourCC('0', '0', '1', '1')), 1);       // flip
+      // The grid's fourth choice, "10 degrees".
+      EXPECT_EQ(DescriptorEnum(recorded, MakeFourCC('Q', 'g', 'k', 'y')), MakeFourCC('Q', 'g', 'r', '4'));
+    } else {
+      // Cancel: the user's cancel code from the start phase, and no render.
+      ASSERT_GE(report.results.size(), 3u);
+      EXPECT_EQ(report.results[2], kUserCanceled);
+      EXPECT_EQ(report.continueCalls, 0);
+    }
+    EXPECT_EQ(LiveBufferCount(&host), 0);
+    ShutdownTestHost(&host);
+  }
+
+  // Every GDI object the dialogs created was released.
+  EXPECT_EQ(LiveGdiObjectsInAboutBox(entry), liveBefore);
+  EXPECT_EQ(ProcessGdiObjects(), systemBefore);
+#endif
+}
+
+TEST(PluginDialogs, PsdWithSizeAsksForAFileAndWritesItInTheProgressDialog) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().entry, nullptr);
+  TestDocument doc = MakeTestDocument(96, 48, 3, 8, false);
+  FillWorldMap(doc);
+  TestHost host;
+  InitTestHost(&host, &doc, TestHostOptions{});
+  SetTestHostDescriptor(&host, DescriptorList{}, 1);
+  // Where the export goes, as a Windows path of wine's drive Z:.
+  std::string unixPath = std::string(ORBALIX_SHOT_FILE) + ".export.psd";
+  std::remove(unixPath.c_str());
+  std::string windowsPath = "Z:" + unixPath;
+  for (char& c : windowsPath) c = c == '/' ? '\\' : c;
+  bool sizeDialog = false;
+  bool chooser = false;
+  bool progress = false;
+  TestRunReport report;
+  {
+    RobotRun robot([&] {
+      const RobotWindow dialog = WaitForDialog("Orbalix 2");
+      if (!dialog) return;
+      PostClick(dialog, 40);  // "PSD with size": its dialog runs a loop of its own
+      const RobotWindow size = WaitForDialog("Export PSD image");
+      sizeDialog = size != 0;
+      if (size) {
+        RobotType(size, 3, "64");  // typing chooses a custom size
+        RobotType(size, 4, "40");
+        PostClick(size, 1);
+        const RobotWindow save = WaitForDialog("Save a PSD file");
+        chooser = save != 0;
+        if (save) {
+          RobotTypeFileName(save, windowsPath.c_str());
+          PostClick(save, 1);
+          const RobotWindow running = WaitForDialog("Progress");
+          progress = running != 0;
+          WaitForDialogGone(running);
+        }
+      }
+      RobotSleep(300);
+      RobotClick(dialog, 2);  // Cancel: the export stays written
+      WaitForDialogGone(dialog);
+    });
+    RunFilterSelectors(&host, Plugin().entry, TestRunOptions{}, &report);
+  }
+  EXPECT_TRUE(sizeDialog);
+  EXPECT_TRUE(chooser);
+  EXPECT_TRUE(progress);
+  // A PSD document of the typed size.
+  FILE* f = std::fopen(unixPath.c_str(), "rb");
+  ASSERT_NE(f, nullptr) << unixPath;
+  uint8_t header[26] = {};
+  EXPECT_EQ(std::fread(header, 1, sizeof(header), f), sizeof(header));
+  std::fclose(f);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(header), 4), "8BPS");
+  const uint32_t height = uint32_t(header[14]) << 24 | uint32_t(header[15]) << 16 | uint32_t(header[16]) << 8 | header[17];
+  const uint32_t width = uint32_t(header[18]) << 24 | uint32_t(header[19]) << 16 | uint32_t(header[20]) << 8 | header[21];
+  EXPECT_EQ(width, 64u);
+  EXPECT_EQ(height, 40u);
+  std::remove(unixPath.c_str());
+  EXPECT_EQ(LiveBufferCount(&host), 0);
+  ShutdownTestHost(&host);
+#endif
+}
+
+#ifdef ORBALIX_CAN_LOAD_PLUGIN
+struct ProgressLog {
+  std::vector<std::string> seen;  // the percentage as the robot saw it on screen
+  uint64_t paintedDifferently = 0;
+};
+volatile int32_t gJobStep = 0;
+volatile int32_t gRobotStep = 0;
+bool gCancelJob = false;
+
+void WaitFor(volatile int32_t* step, int32_t value) {
+  for (int32_t i = 0; i < 500 && *step < value; ++i) RobotSleep(10);
+}
+
+// A job that shows two percentages and waits, each time, for the robot to
+// look at the window: a window that is only painted from the message loop
+// would show neither.
+void TwoStepJob(GlobalsRecord* globals, int32_t, const FileSpec*, uint8_t* cancel) {
+  UpdateProgressPercent(globals, 1, 4, 1);
+  gJobStep = 1;
+  WaitFor(&gRobotStep, 1);
+  if (gCancelJob) ShowCancelling(globals);
+  if (*cancel) return;
+  UpdateProgressPercent(globals, 3, 4, 1);
+  gJobStep = 2;
+  WaitFor(&gRobotStep, 2);
+}
+#endif
+
+TEST(PluginDialogs, ProgressJobReturnsCompletionOrCancelAndRepaintsWhileItRuns) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().module, nullptr);
+  // This program's own copy of the view, over the plug-in file's templates.
+  InstallWin32WindowSystem(Plugin().module);
+  GlobalsRecord globals{};
+  FileSpec spec{};
+  for (bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "completed");
+    gJobStep = 0;
+    gRobotStep = 0;
+    gCancelJob = cancel;
+    std::vector<std::string> texts;
+    std::vector<RobotShot> shots;
+    uint8_t cancelled = 9;
+    int16_t result = -1;
+    {
+      RobotRun robot([&] {
+        const RobotWindow progress = WaitForDialog("Progress");
+        if (!progress) return;
+        const RobotRect textRect = RobotItemClientRect(progress, 2);
+        for (int32_t step = 1; step <= 2; ++step) {
+          WaitFor(&gJobStep, step);
+          RobotSleep(200);
+          texts.push_back(RobotItemTextNow(progress, 2));
+          shots.push_back(RobotScreenshot(progress, &textRect));
+          gRobotStep = step;
+          if (cancel) break;
+        }
+      });
+      result = ShowProgressDialogWith(&globals, &spec, &cancelled, kProgressJobPsd, TwoStepJob);
+    }
+    if (cancel) {
+      EXPECT_EQ(result, kProgressRefused);
+      EXPECT_EQ(cancelled, 1);
+      EXPECT_EQ(texts, (std::vector<std::string>{"25%"}));
+    } else {
+      EXPECT_EQ(result, 0);
+      EXPECT_EQ(cancelled, 0);
+      EXPECT_EQ(texts, (std::vector<std::string>{"25%", "75%"}));
+      // The window showed each percentage while the job ran.
+      ASSERT_EQ(shots.size(), 2u);
+      ASSERT_FALSE(shots[0].rgb.empty());
+      EXPECT_NE(shots[0].rgb, shots[1].rgb);
+    }
+  }
+  InstallWindowSystem(nullptr);
 #endif
 }
 
