@@ -68,8 +68,9 @@ count=$((${#tiles[@]} / 3))
 columns=$(( count < 8 ? count : 8 ))
 # A font ImageMagick knows for the labels (its default may be missing).
 font=()
+known_fonts=$(montage -list font 2>/dev/null || true)
 for f in DejaVu-Sans Liberation-Sans FreeSans; do
-  if montage -list font 2>/dev/null | grep -qx "  Font: $f"; then font=(-font "$f"); break; fi
+  if grep -qx "  Font: $f" <<<"$known_fonts"; then font=(-font "$f"); break; fi
 done
 montage "${font[@]}" -pointsize 16 "${tiles[@]}" -tile "${columns}x" -geometry +6+6 -background white "$sheet"
 echo "wrote $sheet: $count pictures, $failed failed"

@@ -271,6 +271,7 @@ void CutSteepest(PolyMesh* m, Vec3 d) {
 // --- unfolding -------------------------------------------------------------------------
 
 void BuildSolid(PolyMesh* m, const CatalogueSolid& solid) {
+  FreeMeshTables(m, nullptr);
   ResetPolyMesh(m);
   if (!AllocMeshTables(m, nullptr, kMaxNetPoints, kMaxMeshFaces)) Fail("no memory for the mesh tables");
   if (AddCatalogueSolid(m, &solid) != kMeshNoError) Fail("the solid does not go through the pools");

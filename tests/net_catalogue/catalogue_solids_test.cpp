@@ -153,7 +153,17 @@ TEST(CatalogueSolidOrientation, RegularSolidsSitWhereTheCatalogueSaysTheyDo) {
   // Same name, same solid, to the bit.
   CatalogueSolid again;
   ASSERT_TRUE(MakeCatalogueSolid("icosahedron", &again));
-  EXPECT_EQ(std::memcmp(&s, &again, sizeof(s)), 0);
+  ASSERT_EQ(s.vertexCount, again.vertexCount);
+  ASSERT_EQ(s.faceCount, again.faceCount);
+  for (int32_t i = 0; i < s.vertexCount; ++i) {
+    EXPECT_EQ(s.vertices[i].x, again.vertices[i].x);
+    EXPECT_EQ(s.vertices[i].y, again.vertices[i].y);
+    EXPECT_EQ(s.vertices[i].z, again.vertices[i].z);
+  }
+  for (int32_t f = 0; f < s.faceCount; ++f) {
+    ASSERT_EQ(s.cornerCounts[f], again.cornerCounts[f]);
+    for (int32_t k = 0; k < s.cornerCounts[f]; ++k) EXPECT_EQ(s.corners[f][k], again.corners[f][k]);
+  }
   EXPECT_FALSE(MakeCatalogueSolid("no such solid", &s));
   EXPECT_EQ(s.faceCount, 0);
 }
