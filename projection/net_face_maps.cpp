@@ -440,6 +440,13 @@ int32_t FaceMapTableOfNet(int32_t net) {
 
 bool MapFaceByNetNumber(const FaceMapPoint& p) {
   const int32_t net = p.mesh->netNumber;
+  // A map whose table is not part of the build would draw every face in one
+  // colour; the caller blends the corners instead.
+  const int32_t table = FaceMapTableOfNet(net);
+  if (table > 0) {
+    const LookupTableInfo* info = FindLookupTable(table);
+    if (info == nullptr || info->values == nullptr) return false;
+  }
   p.list->region = 0;
   float a = p.b0, b = p.b1, c = p.b2;
   switch (net) {

@@ -63,7 +63,8 @@ int32_t InTetraFaceRegion(int32_t triangle, float b0, float b1, float b2, Vec3* 
 
 // The face map of layout style 1 chosen by the mesh's net number (region set
 // as the maps say; the weight maps set the region to the triangle). False,
-// with nothing written, for a net that has no map of its own.
+// with nothing written, for a net that has no map of its own or whose table
+// is not part of the build.
 bool MapFaceByNetNumber(const FaceMapPoint& p);
 // Whether MapFaceByNetNumber has a map for the net.
 bool NetHasFaceMap(int32_t net);

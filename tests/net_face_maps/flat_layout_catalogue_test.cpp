@@ -7,6 +7,7 @@
 #include "nets/catalogue_flat_layouts.h"
 #include "nets/poly_mesh.h"
 #include "projection/lookup_grid.h"
+#include "projection/mapping_context.h"
 #include "projection/net_face_maps.h"
 
 namespace {
@@ -118,6 +119,28 @@ TEST(FaceMapTables, LoadAndHoldTheirKnownCells) {
         if (table == 5 || table == 9) EXPECT_GE(w.im, -1e-6);
       }
     }
+  }
+  FreeImageRecord(&grid);
+}
+
+}  // namespace
+
+namespace {
+
+// Without its table a weight map would send every point of a face to one
+// corner; the face is then left to the corner blend.
+TEST(FaceMapTables, MapsWithoutTheirTableLeaveTheFaceToTheCornerBlend) {
+  auto mesh = std::make_unique<PolyMesh>();
+  auto list = std::make_unique<NetFaceList>();
+  ImageRecord grid;
+  InitImageRecord(&grid, nullptr, nullptr);
+  ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, FetchClamp, 0));
+  Vec3f d{0, 0, 1};
+  uint8_t outside = 0;
+  for (int32_t net : {52, 53, 55, 65, 66, 67, 70, 38, 39}) {
+    mesh->netNumber = net;
+    const FaceMapPoint p{0, 0.2f, 0.3f, 0.5f, 0, 0, &d, &outside, list.get(), mesh.get(), &grid};
+    EXPECT_FALSE(MapFaceByNetNumber(p)) << net;
   }
   FreeImageRecord(&grid);
 }
