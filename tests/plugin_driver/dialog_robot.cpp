@@ -127,6 +127,19 @@ void RobotMouseClick(RobotWindow dialog, int32_t x, int32_t y) {
   SendMessageA(W(dialog), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
+RobotRect RobotButtonIconSize(RobotWindow dialog, int32_t id) {
+  HICON icon = reinterpret_cast<HICON>(SendMessageA(GetDlgItem(W(dialog), id), BM_GETIMAGE, IMAGE_ICON, 0));
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return RobotRect{0, 0, 0, 0};
+  BITMAP mask{};
+  GetObjectA(info.hbmMask, sizeof(mask), &mask);
+  const bool colour = info.hbmColor != nullptr;
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  // A monochrome icon's mask holds both halves, one above the other.
+  return RobotRect{0, 0, mask.bmWidth, colour ? mask.bmHeight : mask.bmHeight / 2};
+}
+
 int32_t RobotCheckState(RobotWindow dialog, int32_t id) {
   return int32_t(SendMessageA(GetDlgItem(W(dialog), id), BM_GETCHECK, 0, 0));
 }

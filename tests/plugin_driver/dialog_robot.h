@@ -46,6 +46,8 @@ void PostClick(RobotWindow dialog, int32_t id);
 void RobotTypeFileName(RobotWindow fileDialog, const char* path);
 void RobotPick(RobotWindow dialog, int32_t id, int32_t index);
 void RobotMouseClick(RobotWindow dialog, int32_t x, int32_t y);
+// The size of the icon a button shows (0 x 0 without one).
+RobotRect RobotButtonIconSize(RobotWindow dialog, int32_t id);
 int32_t RobotCheckState(RobotWindow dialog, int32_t id);
 void RobotClose(RobotWindow dialog);
 // What the view counts as live GDI objects.

@@ -248,6 +248,8 @@ TEST(PluginDialogs, MainDialogLaysOutTakesInputAndEndsWithOkOrCancel) {
     int32_t flipTicked = -1;
     bool typedPreviewEarly = true;
     bool dotRedrawn = false;
+    RobotRect saveIcon{};
+    RobotRect cycleIcon{};
     bool gone = false;
     TestRunReport report;
     {
@@ -270,6 +272,8 @@ TEST(PluginDialogs, MainDialogLaysOutTakesInputAndEndsWithOkOrCancel) {
           }
         }
         liveOpen = RobotLiveGdiObjects(dialog);
+        saveIcon = RobotButtonIconSize(dialog, 26);
+        cycleIcon = RobotButtonIconSize(dialog, 81);
         RobotClick(dialog, 30);  // auto preview off: only the typed value previews
         RobotSleep(300);
         displaysAfterOpen = DisplayCalls(host);
@@ -303,6 +307,11 @@ TEST(PluginDialogs, MainDialogLaysOutTakesInputAndEndsWithOkOrCancel) {
     EXPECT_GT(liveOpen, 0);  // the artwork is loaded while the dialog is open
     EXPECT_EQ(flipTicked, 1);
     EXPECT_TRUE(dotRedrawn);
+    // Icons at their own sizes, not stretched to the system's icon size.
+    EXPECT_EQ(saveIcon.right, 48);
+    EXPECT_EQ(saveIcon.bottom, 16);
+    EXPECT_EQ(cycleIcon.right, 8);
+    EXPECT_EQ(cycleIcon.bottom, 8);
     // The dialog opened with a preview, and the typed value was previewed
     // after its delay, not at once.
     EXPECT_GT(displaysAfterOpen, displaysBefore);
