@@ -333,6 +333,7 @@ HostError TestHostAdvanceState() {
 void TestHostCommitOutput(TestHost* host) {
   if (!host->outPending) return;
   host->outPending = false;
+  if (host->runningSelector == kSelectorStart) return;
   TestDocument& doc = *host->document;
   const Rect& r = host->pendingOutRect;
   const Rect& f = doc.filterRect;
@@ -388,8 +389,10 @@ HostError CallFilterSelector(TestHost* host, PluginEntryProc entry, int16_t sele
     }
   }
   if (host->moveUnlockedHandles) MoveUnlockedHandles(host);
+  host->runningSelector = selector;
   entry(selector, &host->record, &host->data, &result);
   TestHostCommitOutput(host);
+  host->runningSelector = -1;
   TestHostReleaseDelivery(host);
   return result;
 }

@@ -126,6 +126,10 @@ struct TestHost {
 
   // Recorders.
   std::vector<TestRequest> requests;
+  // The selector being called (-1 between calls). Output written during the
+  // start phase is the dialog's preview: it is shown, never put into the
+  // document, as the host keeps the document as it was until the render.
+  int16_t runningSelector = -1;
   std::vector<std::pair<int32_t, int32_t>> progress;  // (done, total) of every progress call
   int32_t abortCalls = 0;
   int32_t abortAtCall = 0;  // the abort test answers yes from this call on (0: never)
