@@ -87,6 +87,16 @@ void MakeDocumentThumbnail(GlobalsRecord* globals) {
   if (side > 0) {
     SavedRunState saved{};
     SaveRunState(&saved, globals);
+    // The output buffer holds the preview: kept, to be put back once the
+    // host delivers the same rectangle again.
+    const Rect outBefore = fr->outRect;
+    const int32_t outRowBytes = fr->outRowBytes;
+    const int32_t outRows = int32_t(outBefore.bottom) - outBefore.top;
+    std::vector<uint8_t> keptOutput;
+    if (fr->outData && outRowBytes > 0 && outRows > 0) {
+      const uint8_t* out = static_cast<const uint8_t*>(fr->outData);
+      keptOutput.assign(out, out + size_t(outRowBytes) * size_t(outRows));
+    }
     // The square, centred, relative to the filter rectangle's corner.
     Rect square{};
     SetRect16(&square, int16_t((width - side) / 2), int16_t((height - side) / 2), int16_t((width - side) / 2 + side),
@@ -112,6 +122,10 @@ void MakeDocumentThumbnail(GlobalsRecord* globals) {
     }
     // The host's rectangles as they were (a preview's input asked for again).
     RestoreRunState(&saved, globals);
+    if (!keptOutput.empty() && fr->outData && fr->outRowBytes == outRowBytes &&
+        std::memcmp(&fr->outRect, &outBefore, sizeof(Rect)) == 0) {
+      std::memcpy(fr->outData, keptOutput.data(), keptOutput.size());
+    }
   }
   ThumbnailToImage(thumbnail.get(), &globals->thumbnailImage);
 }

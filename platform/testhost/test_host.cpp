@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/testhost/test_host.h"
+#include "ui/dialog_services.h"
 
 namespace {
 
@@ -180,6 +181,8 @@ HostError DeliverRequest(TestHost* host) {
     fr.outColumnBytes = (fr.outHiPlane - fr.outLoPlane + 1) * bpc;
     fr.outPlaneBytes = bpc;
     host->outPending = true;
+    host->pendingOutIsPreview =
+        host->runningSelector == kSelectorStart && GetDialogModuleState().mainDialog != nullptr;
     host->pendingOutRect = fr.outRect;
     host->pendingOutLoPlane = fr.outLoPlane;
     host->pendingOutHiPlane = fr.outHiPlane;
@@ -333,6 +336,9 @@ HostError TestHostAdvanceState() {
 void TestHostCommitOutput(TestHost* host) {
   if (!host->outPending) return;
   host->outPending = false;
+  // Output delivered while the plug-in's dialog was open is its preview: the
+  // host shows it and keeps the document as it was.
+  if (host->pendingOutIsPreview) return;
   TestDocument& doc = *host->document;
   const Rect& r = host->pendingOutRect;
   const Rect& f = doc.filterRect;
@@ -388,8 +394,10 @@ HostError CallFilterSelector(TestHost* host, PluginEntryProc entry, int16_t sele
     }
   }
   if (host->moveUnlockedHandles) MoveUnlockedHandles(host);
+  host->runningSelector = selector;
   entry(selector, &host->record, &host->data, &result);
   TestHostCommitOutput(host);
+  host->runningSelector = -1;
   TestHostReleaseDelivery(host);
   return result;
 }

@@ -126,6 +126,10 @@ struct TestHost {
 
   // Recorders.
   std::vector<TestRequest> requests;
+  // The selector being called (-1 between calls). Output written in the
+  // start phase while the plug-in's dialog is open is its preview: it is
+  // shown, never put into the document.
+  int16_t runningSelector = -1;
   std::vector<std::pair<int32_t, int32_t>> progress;  // (done, total) of every progress call
   int32_t abortCalls = 0;
   int32_t abortAtCall = 0;  // the abort test answers yes from this call on (0: never)
@@ -141,6 +145,7 @@ struct TestHost {
   // The data handed to the filter, valid until the next delivery or the end of the call.
   PixelBytes inBuffer, outBuffer, maskBuffer;
   bool outPending = false;
+  bool pendingOutIsPreview = false;  // delivered while the plug-in's dialog was open
   Rect pendingOutRect{};
   int16_t pendingOutLoPlane = 0, pendingOutHiPlane = 0;
   int32_t pendingOutRowBytes = 0;
