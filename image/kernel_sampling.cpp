@@ -69,19 +69,29 @@ void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t i
   const ImageTile* tiles = image->tiles + image->firstTile[level];
   const int32_t tilesPerRow = image->tilesPerRow[level];
   const int64_t bytes = image->bytesPerPixel;
-  int32_t tileColumn[5], rowTile[5];
-  int64_t columnOffset[5], rowOffset[5];
+  int32_t tileColumn[5];
+  int64_t columnByte[5];
   for (int32_t k = 0; k < 5; ++k) {
     tileColumn[k] = columns[k] >> kTileShift;
-    columnOffset[k] = columns[k] & kTileMask;
-    rowTile[k] = (rows[k] >> kTileShift) * tilesPerRow;
-    rowOffset[k] = rows[k] & kTileMask;
+    columnByte[k] = int64_t(columns[k] & kTileMask) * bytes;
   }
+  // Mostly the five columns lie in one tile column (only a vertical seam or
+  // a wrap splits them): then each row needs one tile.
+  const bool oneTileColumn = tileColumn[1] == tileColumn[0] && tileColumn[2] == tileColumn[0] &&
+                             tileColumn[3] == tileColumn[0] && tileColumn[4] == tileColumn[0];
   for (int32_t r = 0; r < 5; ++r) {
+    const ImageTile* rowTiles = tiles + (rows[r] >> kTileShift) * tilesPerRow;
+    const int64_t rowOffset = rows[r] & kTileMask;
+    if (oneTileColumn) {
+      const ImageTile& tile = rowTiles[tileColumn[0]];
+      const uint8_t* row = static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * bytes;
+      for (int32_t c = 0; c < 5; ++c) taps->address[r][c] = row + columnByte[c];
+      continue;
+    }
     for (int32_t c = 0; c < 5; ++c) {
-      const ImageTile& tile = tiles[rowTile[r] + tileColumn[c]];
-      const int64_t element = int64_t(tile.width) * rowOffset[r] + columnOffset[c];
-      taps->address[r][c] = static_cast<const uint8_t*>(tile.pixels) + element * bytes;
+      const ImageTile& tile = rowTiles[tileColumn[c]];
+      taps->address[r][c] =
+          static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * bytes + columnByte[c];
     }
   }
 }
