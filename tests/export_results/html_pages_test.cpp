@@ -154,7 +154,7 @@ TEST(PresetsPage, OneCellPerSettingsFileWithItsPicture) {
   }
   int32_t pictures = 0;
   const std::string page = out / "Orbalix 2 presets.html";
-  ASSERT_EQ(WritePresetsPage(nullptr, page.c_str(), source.path.c_str(), &pictures), kExportDone);
+  ASSERT_EQ(WritePresetsPage(nullptr, page.c_str(), source.path.string().c_str(), &pictures), kExportDone);
   EXPECT_EQ(pictures, 4);
   const std::string html = ReadWholeFile(page);
   EXPECT_NE(html.find("alt=\"a&amp;b.jpg\""), std::string::npos);
