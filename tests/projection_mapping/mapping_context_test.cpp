@@ -71,7 +71,10 @@ struct ContextSetUp {
     PrepareMappingContextFrom(&sources, context.get());
     return *context;
   }
-  ~ContextSetUp() { FreeBrickGrid(&brickGrid, nullptr); }
+  ~ContextSetUp() {
+    FreeMeshTables(mesh.get(), nullptr);
+    FreeBrickGrid(&brickGrid, nullptr);
+  }
 };
 
 TEST(MappingContextSetUp, SizesRotationAndBandLists) {

@@ -13,6 +13,7 @@
 #include "host/parameter_block.h"
 #include "image/image_record.h"
 #include "nets/brick_grid.h"
+#include "nets/poly_mesh.h"
 #include "nets/nets_services_stub.h"
 #include "projection/formula_helpers.h"
 #include "projection/mapping_context.h"
@@ -87,6 +88,7 @@ struct OutputRig {
     WarmLookupGridsFor(context.get(), outputFaces.get());
   }
   ~OutputRig() {
+    FreeMeshTables(mesh.get(), nullptr);
     FreeBrickGrid(&brickGrid, nullptr);
     if (gridMade) FreeImageRecord(&grid);
   }
