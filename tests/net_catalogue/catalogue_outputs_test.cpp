@@ -92,27 +92,7 @@ TEST_P(CatalogueOutputs, EveryEdgeMapsToOneDirectionFromBothSides) {
   auto owned = Built(c.output, 0.5f, 0.05f);
   PolyMesh* mesh = owned.get();
   int32_t folds = 0, cuts = 0;
-  for (int32_t f = 0; f < mesh->netFaceCount; ++f) {
-    const int32_t n = mesh->faces[f].netPointCount;
-    for (int32_t k = 0; k < n; ++k) {
-      int32_t p, e;
-      FacePieceAndEdge(f, k, &p, &e, mesh);
-      const int32_t t = mesh->faces[p].neighbour[e];
-      int32_t g, gc;
-      ASSERT_TRUE(NetFaceOfPiece(t, PrevCorner(mesh, t, mesh->faces[p].neighbourEdge[e]), &g, &gc, mesh));
-      (mesh->faces[f].netNeighbour[k] >= 0 ? folds : cuts)++;
-      const RenderPoint& P = mesh->renderPoints[mesh->faces[f].netPoint[k]];
-      const RenderPoint& Q = mesh->renderPoints[mesh->faces[f].netPoint[(k + 1) % n]];
-      const int32_t m = mesh->faces[g].netPointCount;
-      const RenderPoint& G0 = mesh->renderPoints[mesh->faces[g].netPoint[gc]];
-      const RenderPoint& G1 = mesh->renderPoints[mesh->faces[g].netPoint[(gc + 1) % m]];
-      for (double s = 0; s <= 1.0001; s += 0.25) {
-        const Vec3 a = DirectionInFace(mesh, f, P.x + s * (Q.x - P.x), P.y + s * (Q.y - P.y));
-        const Vec3 b = DirectionInFace(mesh, g, G1.x + s * (G0.x - G1.x), G1.y + s * (G0.y - G1.y));
-        EXPECT_LT(AngleBetween(a, b), 1e-4) << "face " << f << " edge " << k << " at " << s;
-      }
-    }
-  }
+  ExpectOneDirectionFromBothSides(mesh, 0.25, 1e-4, &folds, &cuts);
   EXPECT_EQ(folds, 2 * (c.faces - 1));  // one piece: a tree of folds
   EXPECT_GT(cuts, 0);
 }

@@ -186,28 +186,8 @@ TEST(NetSeams, APointOnAFoldOrACutMapsToOneDirectionFromBothFaces) {
     PolyMesh* mesh = box.mesh;
     BuildNetForOutput(output, mesh, 0.5f, 0.05f, kFitToBox, 0, kBuildNet, nullptr, true);
     int32_t folds = 0, cuts = 0;
-    for (int32_t f = 0; f < mesh->netFaceCount; ++f) {
-      const int32_t n = mesh->faces[f].netPointCount;
-      for (int32_t k = 0; k < n; ++k) {
-        // The same solid edge seen from the other side.
-        int32_t p, e;
-        FacePieceAndEdge(f, k, &p, &e, mesh);
-        const int32_t t = mesh->faces[p].neighbour[e];
-        int32_t g, c;
-        ASSERT_TRUE(NetFaceOfPiece(t, PrevCorner(mesh, t, mesh->faces[p].neighbourEdge[e]), &g, &c, mesh));
-        (mesh->faces[f].netNeighbour[k] >= 0 ? folds : cuts)++;
-        const RenderPoint& P = mesh->renderPoints[mesh->faces[f].netPoint[k]];
-        const RenderPoint& Q = mesh->renderPoints[mesh->faces[f].netPoint[(k + 1) % n]];
-        const int32_t m = mesh->faces[g].netPointCount;
-        const RenderPoint& G0 = mesh->renderPoints[mesh->faces[g].netPoint[c]];            // Q's corner
-        const RenderPoint& G1 = mesh->renderPoints[mesh->faces[g].netPoint[(c + 1) % m]];  // P's corner
-        for (double s = 0; s <= 1.0001; s += 0.125) {
-          const Vec3 a = DirectionInFace(mesh, f, P.x + s * (Q.x - P.x), P.y + s * (Q.y - P.y));
-          const Vec3 b = DirectionInFace(mesh, g, G1.x + s * (G0.x - G1.x), G1.y + s * (G0.y - G1.y));
-          EXPECT_LT(AngleBetween(a, b), 1e-4) << output << " face " << f << " edge " << k << " at " << s;
-        }
-      }
-    }
+    SCOPED_TRACE(output);
+    ExpectOneDirectionFromBothSides(mesh, 0.125, 1e-4, &folds, &cuts);
     EXPECT_GT(folds, 0);
     EXPECT_GT(cuts, 0);
   }

@@ -1,8 +1,10 @@
 // Directions on the solid read back from a built net: the net point (x, y)
-// inside net face f carried onto the sphere, and the angle between two
-// directions. Tests use these to check that a net is continuous across its
-// folds and cuts.
+// inside net face f carried onto the sphere, the angle between two
+// directions, and the check that a net is continuous across its folds and
+// cuts.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -48,4 +50,35 @@ inline double AngleBetween(const Vec3& a, const Vec3& b) {
   const double c = a.x * b.x + a.y * b.y + a.z * b.z;
   const Vec3 x{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
   return std::atan2(std::sqrt(x.x * x.x + x.y * x.y + x.z * x.z), c);
+}
+
+// Every edge of every net face against the same solid edge seen from the
+// face on its other side (across a fold or a cut): points a `step` apart
+// along it map to directions no more than `tolerance` apart. Counts the
+// folds and the cuts met (each edge once from each side).
+inline void ExpectOneDirectionFromBothSides(const PolyMesh* mesh, double step, double tolerance, int32_t* folds,
+                                            int32_t* cuts) {
+  for (int32_t f = 0; f < mesh->netFaceCount; ++f) {
+    const int32_t n = mesh->faces[f].netPointCount;
+    for (int32_t k = 0; k < n; ++k) {
+      // The same solid edge seen from the other side.
+      int32_t p, e;
+      FacePieceAndEdge(f, k, &p, &e, mesh);
+      const int32_t t = mesh->faces[p].neighbour[e];
+      int32_t g, c;
+      ASSERT_TRUE(NetFaceOfPiece(t, PrevCorner(mesh, t, mesh->faces[p].neighbourEdge[e]), &g, &c, mesh))
+          << "face " << f << " edge " << k;
+      (mesh->faces[f].netNeighbour[k] >= 0 ? *folds : *cuts)++;
+      const RenderPoint& P = mesh->renderPoints[mesh->faces[f].netPoint[k]];
+      const RenderPoint& Q = mesh->renderPoints[mesh->faces[f].netPoint[(k + 1) % n]];
+      const int32_t m = mesh->faces[g].netPointCount;
+      const RenderPoint& G0 = mesh->renderPoints[mesh->faces[g].netPoint[c]];            // Q's corner
+      const RenderPoint& G1 = mesh->renderPoints[mesh->faces[g].netPoint[(c + 1) % m]];  // P's corner
+      for (double s = 0; s <= 1.0001; s += step) {
+        const Vec3 a = DirectionInFace(mesh, f, P.x + s * (Q.x - P.x), P.y + s * (Q.y - P.y));
+        const Vec3 b = DirectionInFace(mesh, g, G1.x + s * (G0.x - G1.x), G1.y + s * (G0.y - G1.y));
+        EXPECT_LT(AngleBetween(a, b), tolerance) << "face " << f << " edge " << k << " at " << s;
+      }
+    }
+  }
 }
