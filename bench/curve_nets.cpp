@@ -9,43 +9,25 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstring>
-#include <memory>
 
+#include "bench/bench_support.h"
 #include "nets/curve_nets.h"
 #include "nets/net_build.h"
 #include "nets/poly_mesh.h"
 
 namespace {
 
-std::unique_ptr<PolyMesh> FreshMesh() {
-  auto mesh = std::make_unique<PolyMesh>();
-  std::memset(mesh.get(), 0, sizeof(PolyMesh));
-  ResetPolyMesh(mesh.get());
-  return mesh;
-}
-
 void CurveModel(benchmark::State& state, int32_t net) {
   auto mesh = FreshMesh();
-  for (auto _ : state) {
-    std::memset(mesh.get(), 0, sizeof(PolyMesh));
-    ResetPolyMesh(mesh.get());
-    BuildCurveNetModel(mesh.get(), net, nullptr, true);
-    benchmark::DoNotOptimize(mesh->faceCount);
-    FreeMeshTables(mesh.get(), nullptr);
-  }
+  TimeMeshBuilds(state, mesh.get(), [net](PolyMesh* m) { BuildCurveNetModel(m, net, nullptr, true); });
   state.counters["faces"] = mesh->faceCount;
 }
 
 void CurveOutput(benchmark::State& state, int32_t output) {
   auto mesh = FreshMesh();
-  for (auto _ : state) {
-    std::memset(mesh.get(), 0, sizeof(PolyMesh));
-    ResetPolyMesh(mesh.get());
-    BuildNetForOutput(output, mesh.get(), 0.5f, 0.05f, 0, 0.0f, 1, nullptr, true);
-    benchmark::DoNotOptimize(mesh->renderTriangleCount);
-    FreeMeshTables(mesh.get(), nullptr);
-  }
+  TimeMeshBuilds(state, mesh.get(), [output](PolyMesh* m) {
+    BuildNetForOutput(output, m, 0.5f, 0.05f, 0, 0.0f, 1, nullptr, true);
+  });
   state.counters["faces"] = mesh->faceCount;
   state.counters["triangles"] = mesh->renderTriangleCount;
 }

@@ -11,17 +11,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstring>
-#include <memory>
 
-#include "host/host_records.h"
-#include "host/parameter_block.h"
-#include "host/plugin_main.h"
+#include "bench/bench_support.h"
 #include "nets/net_build.h"
 #include "nets/net_generators.h"
 #include "nets/poly_mesh.h"
-#include "platform/testhost/test_document.h"
-#include "platform/testhost/test_host.h"
 #include "render/worker_pool.h"
 
 namespace {
@@ -29,85 +23,30 @@ namespace {
 constexpr int32_t kWidth = 2048;
 constexpr int32_t kHeight = 1024;
 
-std::unique_ptr<PolyMesh> FreshMesh() {
-  auto mesh = std::make_unique<PolyMesh>();
-  std::memset(mesh.get(), 0, sizeof(PolyMesh));
-  ResetPolyMesh(mesh.get());
-  return mesh;
-}
-
 void GenerateModel(benchmark::State& state, int32_t net) {
   auto mesh = FreshMesh();
-  for (auto _ : state) {
-    std::memset(mesh.get(), 0, sizeof(PolyMesh));
-    ResetPolyMesh(mesh.get());
-    GenerateNetModel(mesh.get(), net, nullptr, true);
-    benchmark::DoNotOptimize(mesh->faceCount);
-    FreeMeshTables(mesh.get(), nullptr);
-  }
+  TimeMeshBuilds(state, mesh.get(), [net](PolyMesh* m) { GenerateNetModel(m, net, nullptr, true); });
   state.counters["faces"] = mesh->faceCount;
 }
 
 void BuildOutputNet(benchmark::State& state, int32_t output) {
   auto mesh = FreshMesh();
-  for (auto _ : state) {
-    std::memset(mesh.get(), 0, sizeof(PolyMesh));
-    ResetPolyMesh(mesh.get());
-    BuildNetForOutput(output, mesh.get(), 0.5f, 0.05f, 0, 0.0f, 1, nullptr, true);
-    benchmark::DoNotOptimize(mesh->renderTriangleCount);
-    FreeMeshTables(mesh.get(), nullptr);
-  }
+  TimeMeshBuilds(state, mesh.get(), [output](PolyMesh* m) {
+    BuildNetForOutput(output, m, 0.5f, 0.05f, 0, 0.0f, 1, nullptr, true);
+  });
   state.counters["faces"] = mesh->faceCount;
   state.counters["triangles"] = mesh->renderTriangleCount;
 }
 
 const TestDocument& Panorama() {
-  static const TestDocument doc = [] {
-    TestDocument d = MakeTestDocument(kWidth, kHeight, 3, 8, false);
-    for (int32_t y = 0; y < kHeight; ++y) {
-      for (int32_t x = 0; x < kWidth; ++x) {
-        uint8_t* p = DocumentPixelAddress(d, x, y);
-        p[0] = uint8_t(x * 255 / (kWidth - 1));
-        p[1] = uint8_t(y * 255 / (kHeight - 1));
-        p[2] = uint8_t((((x >> 6) ^ (y >> 6)) & 1) ? 200 : 60);
-      }
-    }
-    return d;
-  }();
+  static const TestDocument doc = MakePanorama(kWidth, kHeight);
   return doc;
-}
-
-void StartRun(TestHost* host, TestDocument* doc, int32_t output) {
-  TestHostOptions options;
-  options.hasDescriptorParameters = false;
-  InitTestHost(host, doc, options);
-  CallFilterSelector(host, PluginMain, kSelectorParameters);
-  auto* block = reinterpret_cast<ParameterBlock*>(*host->record.parameters);
-  block->showDialog = 0;
-  block->inputProjection = 1;
-  block->outputProjection = output;
-  block->grid2 = 1;
-  block->indicatrix = 0;
-  block->edges = 0;
-  CallFilterSelector(host, PluginMain, kSelectorPrepare);
-  CallFilterSelector(host, PluginMain, kSelectorStart);
 }
 
 // The continue phase only: the net is built when the run starts.
 void RenderRows(benchmark::State& state, int32_t output) {
   SetRenderThreadCount(1);
-  for (auto _ : state) {
-    state.PauseTiming();
-    TestDocument doc = Panorama();
-    TestHost host;
-    StartRun(&host, &doc, output);
-    state.ResumeTiming();
-    const HostError result = CallFilterSelector(&host, PluginMain, kSelectorContinue);
-    state.PauseTiming();
-    if (result != kNoErr) state.SkipWithError("the render failed");
-    ShutdownTestHost(&host);
-    state.ResumeTiming();
-  }
+  TimeContinuePhase(state, Panorama(), [output](ParameterBlock* b) { b->outputProjection = output; });
   state.counters["rows/s"] = benchmark::Counter(double(kHeight) * double(state.iterations()),
                                                 benchmark::Counter::kIsRate);
   SetRenderThreadCount(0);

@@ -9,11 +9,7 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
-#include "host/parameter_block.h"
-#include "host/plugin_main.h"
-#include "platform/testhost/test_document.h"
-#include "platform/testhost/test_host.h"
+#include "bench/bench_support.h"
 #include "render/worker_pool.h"
 
 namespace {
@@ -21,20 +17,8 @@ namespace {
 constexpr int32_t kWidth = 4096;
 constexpr int32_t kHeight = 2048;
 
-// A smooth panorama with some detail: gradients and a soft checker.
 const TestDocument& Panorama() {
-  static const TestDocument doc = [] {
-    TestDocument d = MakeTestDocument(kWidth, kHeight, 3, 8, false);
-    for (int32_t y = 0; y < kHeight; ++y) {
-      for (int32_t x = 0; x < kWidth; ++x) {
-        uint8_t* p = DocumentPixelAddress(d, x, y);
-        p[0] = uint8_t(x * 255 / (kWidth - 1));
-        p[1] = uint8_t(y * 255 / (kHeight - 1));
-        p[2] = uint8_t((((x >> 6) ^ (y >> 6)) & 1) ? 200 : 60);
-      }
-    }
-    return d;
-  }();
+  static const TestDocument doc = MakePanorama(kWidth, kHeight);
   return doc;
 }
 
@@ -43,43 +27,22 @@ struct Settings {
   float latitude, longitude, spin, fov;
 };
 
-// Parameters, prepare and start: the run is set up and the source read.
-void StartRun(TestHost* host, TestDocument* doc, const Settings& s) {
-  TestHostOptions options;
-  options.hasDescriptorParameters = false;
-  InitTestHost(host, doc, options);
-  CallFilterSelector(host, PluginMain, kSelectorParameters);
-  auto* block = reinterpret_cast<ParameterBlock*>(*host->record.parameters);
-  block->showDialog = 0;
-  block->inputProjection = 1;
-  block->outputProjection = s.output;
-  block->latitude = s.latitude;
-  block->longitude = s.longitude;
-  block->spin = s.spin;
-  block->fov = s.fov;
-  block->grid2 = 1;
-  block->indicatrix = 0;
-  block->edges = 0;
-  block->glue = 1;
-  CallFilterSelector(host, PluginMain, kSelectorPrepare);
-  CallFilterSelector(host, PluginMain, kSelectorStart);
+// The settings of one benchmark case over the common ones.
+std::function<void(ParameterBlock*)> Apply(const Settings& s) {
+  return [s](ParameterBlock* block) {
+    block->outputProjection = s.output;
+    block->latitude = s.latitude;
+    block->longitude = s.longitude;
+    block->spin = s.spin;
+    block->fov = s.fov;
+    block->glue = 1;
+  };
 }
 
 void RenderRows(benchmark::State& state, Settings s) {
   const int32_t threads = int32_t(state.range(0));
   SetRenderThreadCount(threads);
-  for (auto _ : state) {
-    state.PauseTiming();
-    TestDocument doc = Panorama();
-    TestHost host;
-    StartRun(&host, &doc, s);
-    state.ResumeTiming();
-    const HostError result = CallFilterSelector(&host, PluginMain, kSelectorContinue);
-    state.PauseTiming();
-    if (result != kNoErr) state.SkipWithError("the render failed");
-    ShutdownTestHost(&host);
-    state.ResumeTiming();
-  }
+  TimeContinuePhase(state, Panorama(), Apply(s));
   const double megapixels = double(kWidth) * kHeight * 1e-6 * double(state.iterations());
   state.counters["MP/s"] = benchmark::Counter(megapixels, benchmark::Counter::kIsRate);
   state.counters["MP/s/thread"] = benchmark::Counter(megapixels / threads, benchmark::Counter::kIsRate);
@@ -94,7 +57,7 @@ void Acquisition(benchmark::State& state) {
     TestDocument doc = Panorama();
     TestHost host;
     state.ResumeTiming();
-    StartRun(&host, &doc, s);
+    StartRun(&host, &doc, Apply(s));
     state.PauseTiming();
     ShutdownTestHost(&host);
     state.ResumeTiming();

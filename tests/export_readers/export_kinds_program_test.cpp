@@ -15,28 +15,12 @@
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"
 #include "settings/thumbnail.h"
+#include "tests/export_readers/program_support.h"
 #include "tests/export_results/results_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string RunTool(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  pclose(pipe);
-  return output;
-}
 
 class ExportKinds : public ::testing::Test {
  protected:
@@ -46,24 +30,14 @@ class ExportKinds : public ::testing::Test {
 
   void SetUp() override {
     fs::create_directories(folder->path / "tmp");
-    ImageFile image;
-    image.width = 64;
-    image.height = 32;
-    image.channels = 3;
-    image.bitsPerChannel = 8;
-    image.pixels.resize(size_t(64) * 32 * 3);
-    for (size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
     std::string error;
-    ASSERT_TRUE(WriteImageFile(Path("in.png"), image, &error)) << error;
+    ASSERT_TRUE(WriteSamplePicture(Path("in.png"), &error)) << error;
   }
   std::string Path(const std::string& name) const { return *folder / name; }
 
   void Run(const std::vector<std::string>& args) {
-    std::string command = "TMPDIR=" + Quote(Path("tmp")) + " " + Quote(ORBALIX_PROGRAM);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
-    const int status = std::system(("(" + command + ")").c_str());
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    exitCode = ShellExitCode(ProgramCommand(Path("tmp"), args) + " >" + ShellQuote(Path("stdout.txt")) + " 2>" +
+                             ShellQuote(Path("stderr.txt")));
     err = ReadWholeFile(Path("stderr.txt"));
     out = ReadWholeFile(Path("stdout.txt"));
     fs::remove(Path("stderr.txt"));
@@ -92,7 +66,7 @@ void WritePreset(const std::string& path, uint8_t shade) {
 TEST_F(ExportKinds, JpegPictureAtItsSize) {
   Run({"export", "jpeg", Path("in.png"), Path("out.jpg"), "--size", "40x20"});
   ASSERT_EQ(exitCode, 0) << err;
-  EXPECT_EQ(RunTool("exiftool -s3 -ImageSize -Software " + Quote(Path("out.jpg"))), "40x20\nOrbalix 2\n");
+  EXPECT_EQ(RunTool("exiftool -s3 -ImageSize -Software " + ShellQuote(Path("out.jpg"))), "40x20\nOrbalix 2\n");
   Run({"export", "jpeg", Path("in.png"), Path("big.jpg"), "--size", "40000x10"});
   EXPECT_EQ(exitCode, 2);
   EXPECT_NE(err.find("at most 32767 pixels a side"), std::string::npos) << err;
@@ -125,16 +99,16 @@ TEST_F(ExportKinds, TetrahedronGeometryReadByAssimpAndAdmesh) {
   EXPECT_EQ(faces, 4u);
   EXPECT_EQ(normals, 4u);
   EXPECT_NE(obj.find("mtllib my_tetra.mtl\n"), std::string::npos);
-  const std::string info = RunTool("cd " + Quote(folder->path.string()) + " && assimp info 'my tetra.obj' 2>&1");
+  const std::string info = RunTool("cd " + ShellQuote(folder->path.string()) + " && assimp info 'my tetra.obj' 2>&1");
   EXPECT_NE(info.find("Faces:              4\n"), std::string::npos) << info;
   EXPECT_NE(info.find("'my_tetra.jpg'"), std::string::npos);
-  const std::string mesh = RunTool("admesh " + Quote(Path("my_tetra.stl")) + " 2>&1");
+  const std::string mesh = RunTool("admesh " + ShellQuote(Path("my_tetra.stl")) + " 2>&1");
   EXPECT_NE(mesh.find("Backwards edges       :     0"), std::string::npos) << mesh;
   EXPECT_NE(mesh.find("Number of parts       :     1"), std::string::npos);
   EXPECT_NE(mesh.find("Total disconnected facets        :     0"), std::string::npos);
   EXPECT_NE(mesh.find("Facets reversed       :     0"), std::string::npos);
   EXPECT_NE(mesh.find("Volume   :  2.66666"), std::string::npos) << "positive: the normals point outward";
-  EXPECT_EQ(RunTool("exiftool -s3 -ImageSize " + Quote(Path("my_tetra.jpg"))), "64x64\n");
+  EXPECT_EQ(RunTool("exiftool -s3 -ImageSize " + ShellQuote(Path("my_tetra.jpg"))), "64x64\n");
 }
 
 TEST_F(ExportKinds, BrickSphereFilesAsTheSwitchesAsk) {
@@ -148,7 +122,7 @@ TEST_F(ExportKinds, BrickSphereFilesAsTheSwitchesAsk) {
   EXPECT_NE(model.find("0 Layer 8 of 8\r\n"), std::string::npos);
   EXPECT_NE(ReadWholeFile(Path("ball/Sphere statistics.html")).find("Cell count for 8-layer sphere:"),
             std::string::npos);
-  EXPECT_EQ(RunTool("exiftool -s3 -LayerCount " + Quote(Path("ball/Sphere plan.psd"))), "8\n");
+  EXPECT_EQ(RunTool("exiftool -s3 -LayerCount " + ShellQuote(Path("ball/Sphere plan.psd"))), "8\n");
 
   Run({"export", "brick", Path("in.png"), Path("none"), "--sphere-plan", "off", "--sphere-stats", "off",
        "--ldraw", "off"});
@@ -166,7 +140,7 @@ TEST_F(ExportKinds, PresetsPageOfAFolder) {
   EXPECT_NE(out.find("with 2 presets"), std::string::npos) << out;
   EXPECT_EQ(Names("web_images"),
             (std::vector<std::string>{"bottom.gif", "left.gif", "one.jpg", "right.gif", "top.gif", "two.jpg"}));
-  EXPECT_EQ(RunTool("exiftool -s3 -Keywords " + Quote(Path("web_images/one.jpg"))),
+  EXPECT_EQ(RunTool("exiftool -s3 -Keywords " + ShellQuote(Path("web_images/one.jpg"))),
             "Orbalix 2, panorama, gallery, preset\n");
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/image_files.h"
+#include "tests/export_readers/program_support.h"
 #include "tests/exports/psd_walker.h"
 
 namespace fs = std::filesystem;
@@ -25,12 +26,6 @@ struct ProgramRun {
   int exitCode = -1;
   std::string err;
 };
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path);
@@ -46,26 +41,16 @@ class ExportProgram : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir = pattern;
     fs::create_directories(dir / "tmp");
-    ImageFile image;
-    image.width = 64;
-    image.height = 32;
-    image.channels = 3;
-    image.bitsPerChannel = 8;
-    image.pixels.resize(size_t(64) * 32 * 3);
-    for (size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
     std::string error;
-    ASSERT_TRUE(WriteImageFile(Path("in.png"), image, &error)) << error;
+    ASSERT_TRUE(WriteSamplePicture(Path("in.png"), &error)) << error;
   }
   void TearDown() override { fs::remove_all(dir); }
 
   // Runs the program; `prefix` goes before it in the shell (variables, limits).
   ProgramRun Run(const std::vector<std::string>& args, const std::string& prefix = "") {
-    std::string command = "TMPDIR=" + Quote((dir / "tmp").string()) + " " + prefix + " " + Quote(ORBALIX_PROGRAM);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " >/dev/null 2>" + Quote((dir / "stderr.txt").string());
     ProgramRun run;
-    const int status = std::system(("(" + command + ")").c_str());
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.exitCode = ShellExitCode(ProgramCommand((dir / "tmp").string(), args, prefix) + " >/dev/null 2>" +
+                                 ShellQuote((dir / "stderr.txt").string()));
     run.err = ReadText(dir / "stderr.txt");
     fs::remove(dir / "stderr.txt");
     return run;
@@ -217,10 +202,10 @@ TEST_F(ExportProgram, AFailedWriteIsReportedAndLeavesNothing) {
 
 TEST_F(ExportProgram, ProgressBarOnATerminal) {
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script command to make a terminal";
-  const std::string inner = Quote(ORBALIX_PROGRAM) + " export cube " + Quote(Path("in.png")) + " " +
-                            Quote(Path("cube.psd")) + " --cube-side 64";
-  const std::string command = "TMPDIR=" + Quote((dir / "tmp").string()) + " script -qec " + Quote(inner) +
-                              " /dev/null >" + Quote(Path("shown.txt"));
+  const std::string inner = ShellQuote(ORBALIX_PROGRAM) + " export cube " + ShellQuote(Path("in.png")) + " " +
+                            ShellQuote(Path("cube.psd")) + " --cube-side 64";
+  const std::string command = "TMPDIR=" + ShellQuote((dir / "tmp").string()) + " script -qec " + ShellQuote(inner) +
+                              " /dev/null >" + ShellQuote(Path("shown.txt"));
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::string shown = ReadText(Path("shown.txt"));
   EXPECT_NE(shown.find("orbalix export ["), std::string::npos) << shown;

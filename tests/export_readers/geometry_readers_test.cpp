@@ -11,21 +11,11 @@
 #include <vector>
 
 #include "export/geometry_export.h"
+#include "tests/export_readers/program_support.h"
 #include "tests/export_results/geometry_meshes.h"
 #include "tests/export_results/results_support.h"
 
 namespace {
-
-std::string RunTool(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  pclose(pipe);
-  return output;
-}
 
 // "Key: value" lines of a tool's report, the key without its padding.
 std::map<std::string, std::string> Report(const std::string& text) {

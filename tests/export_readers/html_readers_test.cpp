@@ -10,20 +10,10 @@
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"
 #include "settings/thumbnail.h"
+#include "tests/export_readers/program_support.h"
 #include "tests/export_results/results_support.h"
 
 namespace {
-
-std::string RunTool(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  pclose(pipe);
-  return output;
-}
 
 void WritePreset(const std::string& path) {
   auto block = std::make_unique<ParameterBlock>();

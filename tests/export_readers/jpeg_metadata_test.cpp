@@ -9,6 +9,7 @@
 #include "export/metadata_blocks.h"
 #include "settings/file_primitives.h"
 #include "settings/jpeg_memory.h"
+#include "tests/export_readers/program_support.h"
 #include "tests/export_results/results_support.h"
 #include "tests/exports/export_fixture.h"
 
@@ -16,26 +17,9 @@ namespace {
 
 using JpegReaders = ExportFixture;
 
-std::string ShellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string RunCommand(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  pclose(pipe);
-  return output;
-}
-
 std::map<std::string, std::string> ExifTags(const std::string& file, const std::string& tags) {
   std::map<std::string, std::string> pairs;
-  for (const std::string& line : SplitLines(RunCommand("exiftool -S " + tags + " " + ShellQuote(file) + " 2>&1"))) {
+  for (const std::string& line : SplitLines(RunTool("exiftool -S " + tags + " " + ShellQuote(file) + " 2>&1"))) {
     const size_t at = line.find(": ");
     if (at != std::string::npos) pairs[line.substr(0, at)] = line.substr(at + 2);
   }
@@ -45,7 +29,7 @@ std::map<std::string, std::string> ExifTags(const std::string& file, const std::
 // The markers djpeg reports before the frame, one word each.
 std::vector<std::string> Markers(const std::string& file) {
   std::vector<std::string> markers;
-  for (const std::string& line : SplitLines(RunCommand("djpeg -verbose -verbose " + ShellQuote(file) +
+  for (const std::string& line : SplitLines(RunTool("djpeg -verbose -verbose " + ShellQuote(file) +
                                                        " 2>&1 >/dev/null"))) {
     if (line.rfind("JFIF APP0", 0) == 0) markers.push_back("APP0");
     if (line.rfind("Comment", 0) == 0) markers.push_back("COM");

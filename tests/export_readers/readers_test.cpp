@@ -7,17 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/export_readers/program_support.h"
 #include "tests/exports/export_fixture.h"
 
 namespace {
 
 using Readers = ExportFixture;
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 // Runs a command and answers its standard output as key=value (or
 // "Key: value") pairs.
@@ -96,10 +91,10 @@ TEST_F(Readers, PsdToolsAndImageMagickReadTheRenderedPixelsOfEveryVariant) {
     WriteWords(PathOf("layer.raw"), c.cube ? std::vector<uint32_t>{} : LayerWords(rendered));
     // A document of its own holds its one layer as the merged data.
     WriteWords(PathOf("merged.raw"), c.cube ? LayerWords(rendered) : MergedWords(psd));
-    auto read = RunForPairs("/usr/bin/python3 " + Quote(std::string(ORBALIX_SOURCE_DIR) +
+    auto read = RunForPairs("/usr/bin/python3 " + ShellQuote(std::string(ORBALIX_SOURCE_DIR) +
                                                         "/tests/export_readers/read_psd.py") +
-                                " " + Quote(file) + " " + Quote(PathOf("layer.raw")) + " " +
-                                Quote(PathOf("merged.raw")) + " 2>&1",
+                                " " + ShellQuote(file) + " " + ShellQuote(PathOf("layer.raw")) + " " +
+                                ShellQuote(PathOf("merged.raw")) + " 2>&1",
                             '=');
     ASSERT_EQ(read["width"], std::to_string(width)) << "psd-tools could not read the file";
     EXPECT_EQ(read["height"], std::to_string(height));
@@ -139,7 +134,7 @@ TEST_F(Readers, ExiftoolReadsTheHeaderResourcesAndLayers) {
     const std::string file = PathOf(c.cube ? "doc_u.psd" : "doc.psd");
     auto tags = RunForPairs("exiftool -S -ImageWidth -ImageHeight -BitDepth -NumChannels -ColorMode -XResolution "
                             "-YResolution -URL -LayerCount -LayerNames -LayerOpacities -Warning " +
-                                Quote(file) + " 2>&1",
+                                ShellQuote(file) + " 2>&1",
                             ':');
     EXPECT_EQ(tags["ImageWidth"], c.cube ? "12" : "30");
     EXPECT_EQ(tags["ImageHeight"], c.cube ? "12" : "14");
@@ -179,15 +174,15 @@ TEST_F(Readers, BrickPlanLayersAreListedByBothReaders) {
   WriteWords(PathOf("layer.raw"), {});
   WriteWords(PathOf("merged.raw"), MergedWords(psd));
   auto read = RunForPairs("/usr/bin/python3 " +
-                              Quote(std::string(ORBALIX_SOURCE_DIR) + "/tests/export_readers/read_psd.py") + " " +
-                              Quote(file) + " " + Quote(PathOf("layer.raw")) + " " + Quote(PathOf("merged.raw")) +
-                              " 2>&1",
+                              ShellQuote(std::string(ORBALIX_SOURCE_DIR) + "/tests/export_readers/read_psd.py") + " " +
+                              ShellQuote(file) + " " + ShellQuote(PathOf("layer.raw")) + " " +
+                              ShellQuote(PathOf("merged.raw")) + " 2>&1",
                           '=');
   EXPECT_EQ(read["layer_count"], "5");
   EXPECT_EQ(read["layer_names"], "1 bottom,2,3,4,5 top");
   EXPECT_EQ(read["layer_opacities"], "255,230,230,230,230");
   ExpectDiff(read, "psdtools_merged_max_diff", 0.0);
-  auto tags = RunForPairs("exiftool -S -LayerCount -LayerNames " + Quote(file) + " 2>&1", ':');
+  auto tags = RunForPairs("exiftool -S -LayerCount -LayerNames " + ShellQuote(file) + " 2>&1", ':');
   EXPECT_EQ(tags["LayerCount"], "5");
   EXPECT_EQ(tags["LayerNames"], "1 bottom, 2, 3, 4, 5 top");
   FinishRun();
@@ -210,9 +205,9 @@ TEST_F(Readers, PsdToolsFindsTheHostsProfile) {
   WriteWords(PathOf("layer.raw"), {});
   WriteWords(PathOf("merged.raw"), MergedWords(psd));
   auto read = RunForPairs("/usr/bin/python3 " +
-                              Quote(std::string(ORBALIX_SOURCE_DIR) + "/tests/export_readers/read_psd.py") + " " +
-                              Quote(PathOf("icc.psd")) + " " + Quote(PathOf("layer.raw")) + " " +
-                              Quote(PathOf("merged.raw")) + " 2>&1",
+                              ShellQuote(std::string(ORBALIX_SOURCE_DIR) + "/tests/export_readers/read_psd.py") + " " +
+                              ShellQuote(PathOf("icc.psd")) + " " + ShellQuote(PathOf("layer.raw")) + " " +
+                              ShellQuote(PathOf("merged.raw")) + " 2>&1",
                           '=');
   EXPECT_EQ(read["icc_size"], std::to_string(size));
   EXPECT_EQ(read["layer_names"], "Layer 1");
