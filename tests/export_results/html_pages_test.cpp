@@ -144,7 +144,14 @@ void WritePreset(const std::string& path, uint8_t shade) {
 TEST(PresetsPage, OneCellPerSettingsFileWithItsPicture) {
   TestFolder source("presets"), out("page");
   WritePreset(source / "a&b.q2q", 200);
+#ifndef _WIN32
+  // A high-byte name: on Windows the narrow name goes through the code page,
+  // so the byte that reaches the folder differs from system to system.
   WritePreset(source / "caf\xE9.q2q", 90);
+  const int32_t expectedPictures = 4;
+#else
+  const int32_t expectedPictures = 3;
+#endif
   WritePreset(source / "UPPER.Q2Q", 30);
   WritePreset(source / "notes.q2q.txt", 10);  // not a settings file's name
   std::filesystem::create_directory(source / "folder.q2q");
@@ -155,12 +162,14 @@ TEST(PresetsPage, OneCellPerSettingsFileWithItsPicture) {
   int32_t pictures = 0;
   const std::string page = out / "Orbalix 2 presets.html";
   ASSERT_EQ(WritePresetsPage(nullptr, page.c_str(), source.path.string().c_str(), &pictures), kExportDone);
-  EXPECT_EQ(pictures, 4);
+  EXPECT_EQ(pictures, expectedPictures);
   const std::string html = ReadWholeFile(page);
   EXPECT_NE(html.find("alt=\"a&amp;b.jpg\""), std::string::npos);
   EXPECT_NE(html.find(">a&amp;b</font>"), std::string::npos);
   EXPECT_NE(html.find("src=\"web_images/a%26b.jpg\""), std::string::npos);
+#ifndef _WIN32
   EXPECT_NE(html.find(">caf&eacute;</font>"), std::string::npos);
+#endif
   EXPECT_EQ(html.find("notes"), std::string::npos);
   EXPECT_EQ(html.find("folder.q2q"), std::string::npos);
   // Every picture the page names is there.
@@ -180,7 +189,7 @@ TEST(PresetsPage, OneCellPerSettingsFileWithItsPicture) {
     EXPECT_TRUE(std::filesystem::exists(out.path / "web_images" / name)) << name;
     ++named;
   }
-  EXPECT_EQ(named, 4u * 5u);
+  EXPECT_EQ(named, size_t(expectedPictures) * 5u);
   // No scratch file stays beside the page.
   size_t entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(out.path)) entries += entry.path().empty() ? 0 : 1;
