@@ -432,8 +432,13 @@ int32_t RunModal(void* /*context*/, const char* templateName, DialogHandler hand
   }
   w.shown.emplace_back(templateName);
   StandInDialog* d = OpenStandInDialog(templateName, handler, state, StandInDialogOfPort(owner), platformOwner);
-  const StandInDriver* driver = DriverFor(d->templateName);
-  const int32_t* answer = AnswerFor(d->templateName);
+  // A copy: a driver may set the drivers of the dialogs it opens, which may
+  // move or replace the world's own while this one runs.
+  const StandInDriver* found = DriverFor(d->templateName);
+  const StandInDriver driver = found ? *found : StandInDriver();
+  const int32_t* answerFound = AnswerFor(d->templateName);
+  const bool hasAnswer = answerFound != nullptr;
+  const int32_t answer = hasAnswer ? *answerFound : 0;
   bool answered = false;
   int32_t events = 0;
   int32_t idleFires = 0;
@@ -445,10 +450,10 @@ int32_t RunModal(void* /*context*/, const char* templateName, DialogHandler hand
       break;
     }
     if (DeliverOnePosted()) continue;
-    if (driver && (*driver)(d)) continue;
-    if (answer && !answered) {
+    if (driver && driver(d)) continue;
+    if (hasAnswer && !answered) {
       answered = true;
-      SendStandInEvent(d, MakeCommandEvent(*answer, kNotifyClicked));
+      SendStandInEvent(d, MakeCommandEvent(answer, kNotifyClicked));
       continue;
     }
     size_t index = 0;
