@@ -153,6 +153,7 @@ TEST(ExportCommands, PresetsPageShowsTheChosenFoldersPresets) {
   ASSERT_EQ(asked.size(), 3u);
   EXPECT_EQ(asked[1].title, kChooseSourceFolderTitle);
   EXPECT_EQ(asked[1].kind, kFileKindSettings);
+  EXPECT_EQ(asked[1].panel, 1);  // with the thumbnail panel
   EXPECT_FALSE(asked[1].save);
   EXPECT_EQ(asked[2].proposed, "Orbalix 2 presets.html");
   const std::string page = ReadAll(out.File("presets.html"));

@@ -473,11 +473,22 @@ int32_t RunModal(void* /*context*/, const char* templateName, DialogHandler hand
 
 int32_t ChooseFileAnswer(void*, const FileChoiceRequest* request) {
   StandInWorld& w = World();
-  w.fileRequests.push_back(StandInFileRequest{request->kind, request->save, request->title ? request->title : "",
-                                              request->path ? request->path : ""});
+  StandInFileRequest record{request->kind, request->save, request->title ? request->title : "",
+                            request->path ? request->path : ""};
+  if (request->showThumbnail) {
+    record.panel = 1;
+    record.panelRgb.resize(size_t(kStandInPanelWidth) * kStandInPanelHeight * 3);
+    request->showThumbnail(nullptr, kStandInPanelWidth, kStandInPanelHeight, record.panelRgb.data());
+  }
+  w.fileRequests.push_back(record);
   if (w.fileAnswers.empty()) return 0;
   const std::pair<bool, std::string> answer = w.fileAnswers.front();
   w.fileAnswers.pop_front();
+  if (answer.first && request->showThumbnail) {
+    StandInFileRequest& shown = w.fileRequests.back();
+    shown.panelRead = request->showThumbnail(answer.second.c_str(), kStandInPanelWidth, kStandInPanelHeight,
+                                             shown.panelRgb.data());
+  }
   if (!answer.first || !request->path) return 0;
   const std::string& path = answer.second;
   const size_t cut = path.find_last_of("\\/");
