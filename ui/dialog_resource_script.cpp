@@ -198,8 +198,11 @@ std::string DialogResourceScript() {
       const TemplateItemBox b = TemplateItemBoxAt(t, i);
       const std::string text =
           item.itemClass == ItemClass::Picture ? std::to_string(item.resourceId) : Quoted(item.text);
+      uint32_t style = ItemStyle(item, mainDialog);
+      // SS_OWNERDRAW: the chooser's hook paints the thumbnail into it.
+      if (IsNamed(t, kThumbnailPanelTemplate) && item.id == kThumbnailPanelPicture) style |= 0xD;
       Append(&out, "  CONTROL %s, %d, %s, 0x%08X, %d, %d, %d, %d\n", text.c_str(), item.id,
-             Quoted(ClassName(item.itemClass)).c_str(), ItemStyle(item, mainDialog), b.x, b.y, b.width,
+             Quoted(ClassName(item.itemClass)).c_str(), style, b.x, b.y, b.width,
              item.itemClass == ItemClass::ComboBox ? b.height + 120 : b.height);
     }
     out += "END\n\n";

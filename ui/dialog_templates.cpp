@@ -105,7 +105,7 @@ constexpr TemplateItem kBrickSphere[] = {
 // 1119 marks where the system's dialog goes, 123 takes the thumbnail.
 constexpr TemplateItem kThumbnailPanel[] = {
     {1119, ItemClass::Static, "", -1},
-    {123, ItemClass::Static, "", -1},
+    {kThumbnailPanelPicture, ItemClass::Static, "", -1},
 };
 
 constexpr TemplateItem kProgress[] = {

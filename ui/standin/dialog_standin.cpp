@@ -473,8 +473,11 @@ int32_t RunModal(void* /*context*/, const char* templateName, DialogHandler hand
 
 int32_t ChooseFileAnswer(void*, const FileChoiceRequest* request) {
   StandInWorld& w = World();
-  StandInFileRequest record{request->kind, request->save, request->title ? request->title : "",
-                            request->path ? request->path : ""};
+  StandInFileRequest record;
+  record.kind = request->kind;
+  record.save = request->save;
+  record.title = request->title ? request->title : "";
+  record.proposed = request->path ? request->path : "";
   if (request->showThumbnail) {
     record.panel = 1;
     record.panelRgb.resize(size_t(kStandInPanelWidth) * kStandInPanelHeight * 3);

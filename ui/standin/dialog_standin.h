@@ -100,8 +100,8 @@ constexpr int32_t kStandInPanelWidth = 130;
 constexpr int32_t kStandInPanelHeight = 130;
 
 struct StandInFileRequest {
-  int32_t kind;
-  uint8_t save;
+  int32_t kind = 0;
+  uint8_t save = 0;
   std::string title;
   std::string proposed;
   // The thumbnail panel: shown (empty) as the chooser opens, then with the
