@@ -49,7 +49,7 @@ void MapBrickPreviewPoint(float nx, float ny, MappingContext* context, PixelMapp
 }
 
 bool HasClosedFormNumber(int32_t output) {
-  return (output >= 1 && output <= 255) || output == 1054 || output == 10054;
+  return (output >= 1 && output <= 255) || (output >= 1037 && output <= 1040) || output == 1054 || output == 10054;
 }
 
 }  // namespace
@@ -361,6 +361,10 @@ void WarmLookupGridsFor(MappingContext* context, NetFaceList* outputFaces) {
     case 142:
     case 164:
     case 165:
+    case 1037:
+    case 1038:
+    case 1039:
+    case 1040:
       if (grid != nullptr) ConformalSquareLookup(&origin, grid);
       break;
     case 140:
