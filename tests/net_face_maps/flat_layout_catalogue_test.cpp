@@ -59,6 +59,8 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
 }
 
+bool IsSectorLayout(int32_t net) { return net >= 52 && net <= 56; }
+
 // Net points lie in net units: the layout spans 0..1 across.
 TEST(FlatLayoutCatalogue, NetPointsSpanTheUnitWidth) {
   for (int32_t i = 0; i < FlatLayoutCount(); ++i) {
@@ -68,6 +70,8 @@ TEST(FlatLayoutCatalogue, NetPointsSpanTheUnitWidth) {
       lo = std::min(lo, layout.netPoints[2 * p]);
       hi = std::max(hi, layout.netPoints[2 * p]);
       const double* d = layout.directions + 3 * layout.flatVertexMap[p];
+      // The sector layouts' 3-D points are plane points of their group's triangle.
+      if (IsSectorLayout(layout.net)) continue;
       EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2], 1.0, 1e-6) << layout.net << " point " << p;
     }
     EXPECT_NEAR(lo, 0.0, 1e-9) << layout.net;
@@ -137,7 +141,7 @@ TEST(FaceMapTables, MapsWithoutTheirTableLeaveTheFaceToTheCornerBlend) {
   ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, FetchClamp, 0));
   Vec3f d{0, 0, 1};
   uint8_t outside = 0;
-  for (int32_t net : {52, 53, 55, 65, 66, 67, 70, 38, 39}) {
+  for (int32_t net : {65, 66, 67, 70}) {
     mesh->netNumber = net;
     const FaceMapPoint p{0, 0.2f, 0.3f, 0.5f, 0, 0, &d, &outside, list.get(), mesh.get(), &grid};
     EXPECT_FALSE(MapFaceByNetNumber(p)) << net;
