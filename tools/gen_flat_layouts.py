@@ -812,14 +812,14 @@ class TetraLayout:
         return points, lists
 
 
-def lee_triangle(layout, g, h, kind):
+def tetra_triangle(layout, g, h, kind):
     """The face opposite the south pole in the middle, the others on its edges."""
     if kind == 'face':
         return True
     return 0 in (layout.tri[g][0], layout.tri[h][0])
 
 
-def lee_rectangle(layout, g, h, kind):
+def tetra_rectangle(layout, g, h, kind):
     """The strip of faces 0-1-2-3 as a rectangle: face 1 is cut along its
     height from the vertex shared with faces 0 and 2; its half at face 2 stays,
     the other half goes to the far end, on face 0."""
@@ -845,8 +845,8 @@ def lee_rectangle(layout, g, h, kind):
 
 def tetra_entries():
     entries = []
-    for net, name, joins, turn in ((38, 'Lee tetrahedric', lee_triangle, 90),
-                                   (39, 'rectangular tet', lee_rectangle, -30)):
+    for net, name, joins, turn in ((38, 'Lee tetrahedric', tetra_triangle, 90),
+                                   (39, 'rectangular tet', tetra_rectangle, -30)):
         layout = TetraLayout(name, joins, turn)
         points, lists = layout.net_points()
         pts = [(p, flip38(d)) for p, d in points]

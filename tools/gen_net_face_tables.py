@@ -569,7 +569,7 @@ class SectorTable:
         return w
 
 
-class LeeTable:
+class TetraFaceTable:
     """Cells of table 6: weights (c, a) of the sphere triangle's corners V and O."""
 
     def __init__(self):
@@ -615,7 +615,7 @@ TRIANGLE_TABLES = {  # table: (grid side, last filled diagonal)
 
 def make_triangle_table(table):
     n, diagonal = TRIANGLE_TABLES[table]
-    maker = LeeTable() if table == 6 else SectorTable(table)
+    maker = TetraFaceTable() if table == 6 else SectorTable(table)
     last = n - 1
     values = []
     for y in range(n):
