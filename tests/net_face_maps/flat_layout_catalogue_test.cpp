@@ -22,6 +22,8 @@ struct LayoutCounts {
 constexpr LayoutCounts kCounts[] = {
     {30, 20, 16}, {31, 10, 15}, {32, 12, 10}, {33, 6, 7}, {35, 12, 11},
     {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
+    // the conformal tetrahedral and the Reuleaux layouts
+    {38, 24, 19}, {39, 24, 19}, {52, 6, 7}, {53, 12, 14}, {54, 24, 19}, {55, 48, 48}, {56, 48, 48},
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
@@ -59,6 +61,8 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
 }
 
+bool IsSectorLayout(int32_t net) { return net >= 52 && net <= 56; }
+
 // Net points lie in net units: the layout spans 0..1 across.
 TEST(FlatLayoutCatalogue, NetPointsSpanTheUnitWidth) {
   for (int32_t i = 0; i < FlatLayoutCount(); ++i) {
@@ -68,6 +72,8 @@ TEST(FlatLayoutCatalogue, NetPointsSpanTheUnitWidth) {
       lo = std::min(lo, layout.netPoints[2 * p]);
       hi = std::max(hi, layout.netPoints[2 * p]);
       const double* d = layout.directions + 3 * layout.flatVertexMap[p];
+      // The sector layouts' 3-D points are plane points of their group's triangle.
+      if (IsSectorLayout(layout.net)) continue;
       EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2], 1.0, 1e-6) << layout.net << " point " << p;
     }
     EXPECT_NEAR(lo, 0.0, 1e-9) << layout.net;
@@ -137,7 +143,7 @@ TEST(FaceMapTables, MapsWithoutTheirTableLeaveTheFaceToTheCornerBlend) {
   ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, FetchClamp, 0));
   Vec3f d{0, 0, 1};
   uint8_t outside = 0;
-  for (int32_t net : {52, 53, 55, 65, 66, 67, 70, 38, 39}) {
+  for (int32_t net : {65, 66, 67, 70}) {
     mesh->netNumber = net;
     const FaceMapPoint p{0, 0.2f, 0.3f, 0.5f, 0, 0, &d, &outside, list.get(), mesh.get(), &grid};
     EXPECT_FALSE(MapFaceByNetNumber(p)) << net;

@@ -132,7 +132,12 @@ TEST_F(FlatLayoutTest, EveryLayoutIsContinuousAcrossEveryPlaneEdge) {
           const double f = s / 20.0;
           const double qx = a.x + (b.x - a.x) * f;
           const double qy = a.y + (b.y - a.y) * f;
-          worst = std::max(worst, AngleBetween(MapAt(g, qx, qy), MapAt(h, qx, qy)));
+          int32_t regionG = 0, regionH = 0;
+          const Vec3f dg = MapAt(g, qx, qy, &regionG);
+          const Vec3f dh = MapAt(h, qx, qy, &regionH);
+          // A point the sector layouts cut away (region -5) shows no picture.
+          if (regionG == -5 || regionH == -5) continue;
+          worst = std::max(worst, AngleBetween(dg, dh));
         }
         std::printf("%-6d %3d-%-6d %.5f\n", layout.net, g, h, worst);
         netWorst = std::max(netWorst, worst);
@@ -159,6 +164,9 @@ TEST_F(FlatLayoutTest, FaceMapsReachTheirCornerDirectionsAndNameTheFace) {
                               FlatLayoutAt(j)->faceCount > layout.faceCount);
     }
     if (borrowed) continue;
+    // The sector layouts name the group as the region and draw only part of
+    // each face; their corners are plane points (tested on their own).
+    if (layout.net >= 52 && layout.net <= 56) continue;
     LoadLayout(layout, mesh_.get());
     for (int32_t g = 0; g < layout.faceCount; ++g) {
       const RenderTriangle& t = mesh_->renderTriangles[g];
@@ -171,7 +179,8 @@ TEST_F(FlatLayoutTest, FaceMapsReachTheirCornerDirectionsAndNameTheFace) {
         const double qy = p.y * 0.998 + c.y * 0.001 + e.y * 0.001;
         int32_t region = -1;
         const Vec3f d = MapAt(g, qx, qy, &region);
-        const Vec3f want{float(t.corners[k].x), float(t.corners[k].y), float(t.corners[k].z)};
+        Vec3f want{float(t.corners[k].x), float(t.corners[k].y), float(t.corners[k].z)};
+        if (layout.net == 38 || layout.net == 39) FlipDirectionNet38(&want);  // the map flips after the blend
         EXPECT_LT(AngleBetween(d, want), 1.0) << "net " << layout.net << " face " << g << " corner " << k;
         EXPECT_EQ(region, g);
       }
