@@ -227,8 +227,12 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
   PolyMesh* mesh = context->outputMesh;
   GlobalsRecord* globals = mesh != nullptr ? mesh->owner : nullptr;
   Vec3f d{0, 0, 1};
+  // The centre's test below returns before the direction is read.
+  const bool statusRoad = statusOnly && InputKeepsStatus(context->inputProjection) && !context->dotOverlay &&
+                          !context->faceCentreOverlay;
   if (HasClosedFormNumber(context->outputProjection)) {
-    PlaneToSphereForOutput(nx, ny, context, out, outputFaces, &d, &outside, &region);
+    const bool directionUnused = statusRoad && !context->isNet && context->contextMode == 0;
+    PlaneToSphereForOutput(nx, ny, context, out, outputFaces, &d, &outside, &region, directionUnused);
   }
   if (context->contextMode == 0 && context->isNet && mesh != nullptr) {
     if (!mesh->squareLayout) {
@@ -274,8 +278,7 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
 
   // The dot search moves the band's cursor and the face-centre search
   // belongs to the point: both keep the full road.
-  if (statusOnly && InputKeepsStatus(context->inputProjection) && !context->dotOverlay &&
-      !context->faceCentreOverlay) {
+  if (statusRoad) {
     if (sample) {
       if (!context->isNet && region == -1) out->status = kPixelMapped;
       out->subImage = kWholeSourceSubImage;

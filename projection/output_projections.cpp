@@ -18,11 +18,11 @@ void TiltDirectionForSemicircle(Vec3f* d) {
 }
 
 void PlaneToSphereForOutput(float nx, float ny, MappingContext* context, PixelMapping* out, NetFaceList* faceList,
-                            Vec3f* d, uint8_t* outside, int32_t* region) {
+                            Vec3f* d, uint8_t* outside, int32_t* region, bool directionUnused) {
   const PolyMesh* mesh = context->outputMesh;
   const float s = mesh->layoutScale;
   const OutputPoint p{nx, ny, (nx - mesh->centreX) * s, (ny - 0.5f) * s * context->outputAspect, s};
-  const OutputResult r{d, outside, region, out, faceList};
+  const OutputResult r{d, outside, region, out, faceList, directionUnused};
   const int32_t output = context->outputProjection;
   switch (output) {
     case 1: case 11: case 13: case 17: case 20: case 35: case 46: case 62: case 80: case 81: case 138:
