@@ -364,6 +364,108 @@ def by_angle_ending_on_tip(points):
 
 
 # ---------------------------------------------------------------------------
+# cube layouts: faces of the unit cube cut into eighths (centre, edge
+# midpoint, corner), drawn through the cube-face warp (table 2)
+# ---------------------------------------------------------------------------
+class CubeLayout:
+    """A layout of cube-face eighths. Each face is listed as (centre, edge
+    midpoint, corner), the order the warp reads its weights in; the 3-D point
+    of a net point is its point on the cube [-1, 1]^3 (not normalised), so
+    blending the corners with the warped weights gives the cube face's own
+    plane point and the direction is the conformal cube map."""
+
+    def __init__(self, name, squares, tips):
+        self.name = name
+        self.table = 2
+        self.piece_faces = []  # [(plane corners, cube corners)]
+        for origin, frame in squares:
+            self.add_square(origin, frame)
+        for tip in tips:
+            self.add_tip(*tip)
+        self.face_count = len(self.piece_faces)
+        self.pos = [list(f[0]) for f in self.piece_faces]
+        self.dirs = [list(f[1]) for f in self.piece_faces]
+        self.piece = [0] * self.face_count
+        self.check()
+
+    def add_square(self, origin, frame):
+        # frame(u, v) -> cube point of plane offset (u, v) in [-1, 1]^2 from origin
+        for sx, sy in ((1, 1), (-1, 1), (-1, -1), (1, -1)):
+            for swap in (False, True):
+                e = (0, sy) if swap else (sx, 0)
+                k = (sx, sy)
+                plane = [origin, origin + complex(*e), origin + complex(*k)]
+                cube = [frame(0, 0), frame(*e), frame(*k)]
+                self.piece_faces.append((plane, cube))
+
+    def add_tip(self, centre, edge_mid, corners, frame):
+        # two eighths of a face across a cube edge: the face centre at
+        # `centre`, the edge midpoint and the two corners on the edge
+        for k in corners:
+            plane = [centre, edge_mid, k]
+            cube = [frame(p) for p in plane]
+            self.piece_faces.append((plane, cube))
+
+    def check(self):
+        for g, (plane, cube) in enumerate(self.piece_faces):
+            # corner 0 a face centre (one coordinate +-1), 1 an edge midpoint
+            # (two), 2 a cube corner (three)
+            for k, want in enumerate((1, 2, 3)):
+                if sum(1 for c in cube[k] if abs(abs(c) - 1) < 1e-12) != want:
+                    sys.exit('%s: face %d corner %d is not on the cube as its label says' % (self.name, g, k))
+            # the plane triangle is congruent to the cube triangle
+            for i in range(3):
+                for j in range(i + 1, 3):
+                    a = abs(plane[i] - plane[j])
+                    b = math.sqrt(sum((cube[i][n] - cube[j][n]) ** 2 for n in range(3)))
+                    if abs(a - b) > 1e-9:
+                        sys.exit('%s: face %d is not the cube triangle' % (self.name, g))
+        Layout.check_overlap(self)
+        # a plane point shared by two faces is one cube point
+        for g in range(self.face_count):
+            for h in range(g + 1, self.face_count):
+                for i in range(3):
+                    for j in range(3):
+                        if abs(self.pos[g][i] - self.pos[h][j]) < 1e-9 and self.dirs[g][i] != self.dirs[h][j]:
+                            sys.exit('%s: faces %d and %d meet at two cube points' % (self.name, g, h))
+
+
+def shuriken_layout(orient=(-1, -1, 1)):
+    """The cross of five cube faces (front in the middle, the four side faces
+    around it) with the back face cut into quarters, one on the outer edge of
+    each side face as the star's points. `orient` scales the cube's axes: the
+    cube's x and y run against the plane's (a half turn about the front
+    face's axis) so that the front face shows the view upright."""
+    def oriented(c):
+        return tuple(float(a) * f + 0.0 for a, f in zip(c, orient))
+
+    def frame(fn):
+        return lambda u, v: oriented(fn(u, v))
+    squares = [
+        (0j, frame(lambda u, v: (u, v, 1))),
+        (2 + 0j, frame(lambda u, v: (1, v, -u))),
+        (-2 + 0j, frame(lambda u, v: (-1, v, u))),
+        (2j, frame(lambda u, v: (u, 1, -v))),
+        (-2j, frame(lambda u, v: (u, -1, v))),
+    ]
+    tips = []
+    # the back face across the outer edge of each side face: plane point
+    # (3 + s, y) -> cube (1 - s, y, -1) on the right, turned for the others
+    for turn_k in range(4):
+        rot = 1j ** turn_k
+
+        def back(p, rot=rot):
+            q = p / rot  # back to the right-hand arm's frame
+            c = complex(1 - (q.real - 3), q.imag) * rot  # quarter turns about z with the arm
+            return oriented((round(c.real, 12), round(c.imag, 12), -1))
+        centre = 4 * rot
+        edge_mid = 3 * rot
+        corners = [(3 + 1j) * rot, (3 - 1j) * rot]
+        tips.append((centre, edge_mid, corners, back))
+    return CubeLayout('shuriken', squares, tips)
+
+
+# ---------------------------------------------------------------------------
 # the catalogue entries
 # ---------------------------------------------------------------------------
 def build_entries():
@@ -403,6 +505,9 @@ def build_entries():
 
     naphthalene = Layout('naphthalene', 5, 24, mirrored_half(ANGLES41, 11), 0, chain(11))
     entry((41,), naphthalene, range(24), None, first_seen, 23, 0)
+
+    shuriken = shuriken_layout()
+    entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)
     return entries
 
 
