@@ -364,6 +364,139 @@ def by_angle_ending_on_tip(points):
 
 
 # ---------------------------------------------------------------------------
+# fan layouts whose maps bend the fan by a power (nets 34, 42, 59, 68, 69)
+# ---------------------------------------------------------------------------
+def rotate_x(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[0], v[2] * s + v[1] * c, v[2] * c - v[1] * s)
+
+
+def rotate_y(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[2] * s + v[0] * c, v[1], v[2] * c - v[0] * s)
+
+
+def map34(g, w, variant):
+    w = complex(w.real, w.imag * (-1, 1, 1, -1)[g])
+    a = f32(f32((-4 / 3, -4 / 3, -2 / 3, -2 / 3)[g] * PI) - 1.5707964)
+    r = complex_pow(turn(a, w), 3.0)
+    x, y, z = south_pole(2 * r.real, 2 * r.imag)
+    return (x, -z if g <= 1 else z, y)
+
+
+S6 = 1 / 6
+ANGLES42 = [f32(a) for a in (
+    5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6,
+    11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6, 17 * S6, 19 * S6, 7 * S6, 1.5, 1.5, 11 * S6,
+    -S6, S6, S6, 0.5, 0.5, 5 * S6, 5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6)]
+ANGLES69 = [f32(a) for a in (
+    0.5, 5 * S6, 5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5,
+    7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 0.5, 5 * S6, 5 * S6, 7 * S6,
+    7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6, 17 * S6, 19 * S6)]
+ANGLES59 = [f32(a) for a in (0, T3, 0, T3, T3, TT3, T3, TT3, TT3, 1, TT3, 1,
+                             1, FT3, 1, FT3, FT3, FV3, FT3, FV3, FV3, 2, FV3, 2)]
+
+
+def powered_hexagon(angles, g, w):
+    w = complex(w.real, w.imag * sign(g))
+    r = turn(f32(angles[g] * PI), w)
+    return sphere_power(stereo_to_sphere(r), 1.5)
+
+
+def map42(g, w, variant):
+    v = rotate_y(powered_hexagon(ANGLES42, g, w), (g // 12) * 6.283185307179586 / 3)
+    return (v[0], -v[2], v[1])
+
+
+def map69(g, w, variant):
+    v = powered_hexagon(ANGLES69, g, w)
+    m = g // 12 + 2
+    return v if m == 3 else rotate_y(v, m * 6.283185307179586 / (-3))
+
+
+def map59(g, w, variant):
+    w = complex(w.real, w.imag * sign(g))
+    r = turn(f32(f32(ANGLES59[g] * PI) + 0.5235987755), w)
+    e = south_pole(2 * r.real, 2 * r.imag)
+    v = (e[0], -e[2] if g & 2 else e[2], -e[1])
+    return rotate_x(sphere_power(v, 0.333333333), -0.5235987755982988)
+
+
+def edge_middle(table, labels):
+    """The table value at the middle of the image of a face edge: half way
+    along a fan radius, or the middle of the rim arc."""
+    c1, c2 = table_corner(table, 1), table_corner(table, 2)
+    if labels == (0, 1):
+        return 0.5 * c1
+    if labels == (0, 2):
+        return 0.5 * c2
+    return cmath.exp(0.5j * (cmath.phase(c1) + cmath.phase(c2)))
+
+
+class SeamCheckedLayout(Layout):
+    """A fan layout whose faces join only across edges of the same labels
+    whose whole image agrees: the corners and the middle of the edge map to
+    the same directions from both faces. (Powered maps send the corners of
+    two different edges to the same directions.)"""
+
+    def shared(self, g, h):
+        same = [i for i, j in Layout.shared(self, g, h) if i == j]
+        for a in range(len(same)):
+            for b in range(a + 1, len(same)):
+                labels = tuple(sorted((same[a], same[b])))
+                w = edge_middle(self.table, labels)
+                if not self.same_dir(self.face_map(g, w, 0), self.face_map(h, w, 0)):
+                    continue
+                if self.joins(self, g, h, labels):
+                    return [(labels[0], labels[0]), (labels[1], labels[1])]
+        return []
+
+
+def rhombus1_entry(rhombus2, turn_to, mirrored):
+    """Rhombus 1: two faces a hemisphere, joined along the radius to the
+    pole's right-angled corner, the hemispheres across the rim. Its rhombus
+    is the rhombus of rhombus 2 (the same shape), so its corners are drawn
+    from that layout's net points: the poles on its obtuse corners, the tips
+    on its acute ones. `turn_to` is the far corner of rhombus 2 that face 0's
+    tip goes to (0 the leftmost, 1 the rightmost); `mirrored` reflects the
+    layout first."""
+    def joins(layout, g, h, labels):
+        if (g > 1) == (h > 1):
+            return labels == (0, 1)
+        return labels == (1, 2)
+    layout = SeamCheckedLayout('rhombus 1', 4, 4, map34, 0, joins)
+    pts2, _ = net_points(rhombus2, range(12), first_seen)
+    xs = [p.real for p, _ in pts2]
+    far = sorted((p for p, _ in pts2 if min(abs(p.real - x) for x in (min(xs), max(xs))) < 1e-9),
+                 key=lambda p: p.real)
+    centre = (far[0] + far[1]) / 2
+    own_centre = layout.pos[0][1]
+    tip = layout.pos[0][2] - own_centre
+    if mirrored:
+        tip = tip.conjugate()
+    k = (far[turn_to] - centre) / tip
+
+    def place(p):
+        q = p - own_centre
+        return centre + k * (q.conjugate() if mirrored else q)
+    points = [[p, d] for p, d in pts2]
+    lists = []
+    for g in range(4):
+        row = []
+        for c in range(3):
+            q = place(layout.pos[g][c])
+            i = next((i for i, (p, _) in enumerate(points) if abs(p - q) < 1e-9), None)
+            if i is None:
+                sys.exit('rhombus 1: face %d corner %d is not a net point of rhombus 2' % (g, c))
+            points[i][1] = layout.dirs[g][c]
+            row.append(i)
+        lists.append(row)
+    if len(set(i for row in lists for i in row)) != 5:
+        sys.exit('rhombus 1: the faces do not name five net points')
+    return layout, [tuple(p) for p in points], lists
+
+
+# ---------------------------------------------------------------------------
 # cube layouts: faces of the unit cube cut into eighths (centre, edge
 # midpoint, corner), drawn through the cube-face warp (table 2)
 # ---------------------------------------------------------------------------
@@ -505,6 +638,9 @@ def build_entries():
 
     naphthalene = Layout('naphthalene', 5, 24, mirrored_half(ANGLES41, 11), 0, chain(11))
     entry((41,), naphthalene, range(24), None, first_seen, 23, 0)
+
+    rhombus1, pts34, lists34 = rhombus1_entry(rhombus, 1, False)
+    entries.append(((34,), rhombus1, pts34, lists34, None, 0))
 
     shuriken = shuriken_layout()
     entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)

@@ -25,6 +25,7 @@ constexpr LayoutCounts kCounts[] = {
     {30, 20, 16}, {31, 10, 15}, {32, 12, 10}, {33, 6, 7}, {35, 12, 11},
     {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
     {43, 48, 37}, {61, 48, 37},
+    {34, 4, 10},  // the rhombus of rhombus 2: its net points, of which it names the first ten
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
@@ -60,6 +61,15 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_EQ(FindFlatLayout(32)->faceLists, FindFlatLayout(33)->faceLists);
   EXPECT_EQ(FindFlatLayout(36)->directions, FindFlatLayout(63)->directions);
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
+  EXPECT_EQ(FindFlatLayout(43)->faceLists, FindFlatLayout(61)->faceLists);
+}
+
+// Rhombus 1 is drawn on the net points of rhombus 2: the same positions.
+TEST(FlatLayoutCatalogue, RhombusOneLiesOnTheNetPointsOfRhombusTwo) {
+  const FlatLayoutTables& one = *FindFlatLayout(34);
+  const FlatLayoutTables& two = *FindFlatLayout(35);
+  ASSERT_EQ(one.netPointCount, two.netPointCount);
+  for (int32_t i = 0; i < 2 * one.netPointCount; ++i) EXPECT_EQ(one.netPoints[i], two.netPoints[i]) << i;
 }
 
 // Net points lie in net units: the layout spans 0..1 across.
