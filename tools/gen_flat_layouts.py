@@ -439,6 +439,10 @@ class SeamCheckedLayout(Layout):
     the same directions from both faces. (Powered maps send the corners of
     two different edges to the same directions.)"""
 
+    def same_dir(self, a, b):
+        # the powers bend single-precision turns by up to 1e-5 at the cone points
+        return sum((a[i] - b[i]) ** 2 for i in range(3)) < 1e-8
+
     def shared(self, g, h):
         same = [i for i, j in Layout.shared(self, g, h) if i == j]
         for a in range(len(same)):
@@ -494,6 +498,46 @@ def rhombus1_entry(rhombus2, turn_to, mirrored):
     if len(set(i for row in lists for i in row)) != 5:
         sys.exit('rhombus 1: the faces do not name five net points')
     return layout, [tuple(p) for p in points], lists
+
+
+def upright(layout, centre, up, right):
+    """Turns (and if need be reflects) the placed layout so that, at the net
+    point whose direction is `centre`, the neighbouring corner nearest the
+    direction `up` lies straight up the net (+y) and the one nearest `right`
+    to the right (+x): the view shows upright and unmirrored there, as on the
+    other layouts (towards -y on the sphere is up the net, towards -x is
+    right)."""
+    def dot(a, b):
+        return sum(a[i] * b[i] for i in range(3))
+    g, k = next((g, k) for g in range(layout.face_count) for k in range(3)
+                if layout.same_dir(layout.dirs[g][k], centre))
+    origin = layout.pos[g][k]
+    around = [(layout.pos[f][c], layout.dirs[f][c]) for f in range(layout.face_count) for c in range(3)
+              if any(abs(layout.pos[f][j] - origin) < 1e-9 for j in range(3))
+              and abs(layout.pos[f][c] - origin) > 1e-9]
+    to_up = max(around, key=lambda q: dot(q[1], up))[0] - origin
+    to_right = max(around, key=lambda q: dot(q[1], right))[0] - origin
+    mirrored = (to_right.conjugate() * to_up).imag < 0
+    if mirrored:
+        to_up = to_up.conjugate()
+    rot = 1j * abs(to_up) / to_up
+    layout.pos = [[rot * (q.conjugate() if mirrored else q) for q in face] for face in layout.pos]
+    return layout
+
+
+def hexagon_chain(name, face_map, bridges, view):
+    """Three hexagons of twelve faces (fans of table 5, one per sphere lune),
+    whole in the plane: faces of a hexagon join across their radii, two
+    hexagons only across the rim edges of the face pairs in `bridges` (the
+    two halves of one hexagon side). `view` is the (centre, up, right) of
+    `upright`."""
+    pairs = set(bridges) | set((h, g) for g, h in bridges)
+
+    def joins(layout, g, h, labels):
+        if g // 12 == h // 12:
+            return labels != (1, 2)
+        return labels == (1, 2) and (g, h) in pairs
+    return upright(SeamCheckedLayout(name, 5, 36, face_map, 0, joins), *view)
 
 
 # ---------------------------------------------------------------------------
@@ -641,6 +685,18 @@ def build_entries():
 
     rhombus1, pts34, lists34 = rhombus1_entry(rhombus, 1, False)
     entries.append(((34,), rhombus1, pts34, lists34, None, 0))
+
+    # the outer hexagons on two sides of the middle one with one side between
+    # (the hexagons are lunes about the view axis: the view is set upright at
+    # the hexagon about the bottom of the sphere, the front above it)
+    phenanthrene = hexagon_chain('phenathene', map42, ((0, 13), (11, 14), (17, 26), (18, 25)),
+                                 ((0, -1, 0), (0, 0, 1), (-1, 0, 0)))
+    entry((42, 68), phenanthrene, range(36), None, first_seen, 33, 0)
+    # the outer hexagons on opposite sides of the middle one
+    # (lunes about the vertical: the view is set upright at the front)
+    anthracene = hexagon_chain('anthracene', map69, ((7, 12), (8, 23), (17, 34), (18, 33)),
+                               ((0, 0, 1), (0, -1, 0), (-1, 0, 0)))
+    entry((69,), anthracene, range(36), None, first_seen, 33, 0)
 
     shuriken = shuriken_layout()
     entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)

@@ -26,6 +26,7 @@ constexpr LayoutCounts kCounts[] = {
     {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
     {43, 48, 37}, {61, 48, 37},
     {34, 4, 10},  // the rhombus of rhombus 2: its net points, of which it names the first ten
+    {42, 36, 33}, {68, 36, 33}, {69, 36, 33},
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
@@ -62,6 +63,7 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_EQ(FindFlatLayout(36)->directions, FindFlatLayout(63)->directions);
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
   EXPECT_EQ(FindFlatLayout(43)->faceLists, FindFlatLayout(61)->faceLists);
+  EXPECT_EQ(FindFlatLayout(42)->netPoints, FindFlatLayout(68)->netPoints);
 }
 
 // Rhombus 1 is drawn on the net points of rhombus 2: the same positions.
