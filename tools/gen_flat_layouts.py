@@ -688,9 +688,9 @@ def build_entries():
 
     # the outer hexagons on two sides of the middle one with one side between
     # (the hexagons are lunes about the view axis: the view is set upright at
-    # the hexagon about the bottom of the sphere, the front above it)
-    phenanthrene = hexagon_chain('phenathene', map42, ((0, 13), (11, 14), (17, 26), (18, 25)),
-                                 ((0, -1, 0), (0, 0, 1), (-1, 0, 0)))
+    # the hexagon about the nadir, the front above it as when looking down)
+    phenanthrene = hexagon_chain('phenathene', map42, ((1, 12), (2, 23), (19, 24), (20, 35)),
+                                 ((0, -1, 0), (0, 0, -1), (-1, 0, 0)))
     entry((42, 68), phenanthrene, range(36), None, first_seen, 33, 0)
     # the outer hexagons on opposite sides of the middle one
     # (lunes about the vertical: the view is set upright at the front)
