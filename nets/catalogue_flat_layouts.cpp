@@ -736,6 +736,41 @@ constexpr uint16_t kNet69Faces[] = {
 };
 constexpr int16_t kNet69Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
 
+// pointy: 8 faces, 9 net points.
+constexpr double kNet59Points[] = {
+    0.500000000, 0.000000000,
+    0.833333333, 0.577350269,
+    1.000000000, 0.288675135,
+    0.500000000, 0.577350269,
+    0.500000000, 1.154700538,
+    1.000000000, 0.866025404,
+    0.166666667, 0.577350269,
+    0.000000000, 0.288675135,
+    0.000000000, 0.866025404,
+};
+constexpr double kNet59Directions[] = {
+    0.000000000, 0.866025404, 0.500000000,
+    -1.000000000, -0.000000021, 0.000000036,
+    -0.000000041, 0.500000000, -0.866025404,
+    0.000000131, -0.500000000, 0.866025404,
+    0.000000000, -0.866025404, -0.500000000,
+    -0.000000041, 0.500000000, -0.866025404,
+    1.000000000, 0.000000066, -0.000000115,
+    0.000000136, 0.500000000, -0.866025404,
+    0.000000136, 0.500000000, -0.866025404,
+};
+constexpr uint16_t kNet59Faces[] = {
+    1, 2, 3, 0,
+    1, 2, 4, 0,
+    5, 2, 6, 0,
+    5, 2, 4, 0,
+    1, 7, 4, 0,
+    1, 7, 8, 0,
+    5, 7, 4, 0,
+    5, 7, 9, 0,
+};
+constexpr int16_t kNet59Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+
 // shuriken: 48 faces, 37 net points.
 constexpr double kNet43_61Points[] = {
     0.500000000, 0.500000000,
@@ -883,6 +918,7 @@ const FlatLayoutTables kFlatLayouts[] = {
     {42, 36, 33, 5, kNet42_68Points, kNet42_68Directions, kNet42_68Faces, kNet42_68Map, 0},
     {68, 36, 33, 5, kNet42_68Points, kNet42_68Directions, kNet42_68Faces, kNet42_68Map, 0},
     {69, 36, 33, 5, kNet69Points, kNet69Directions, kNet69Faces, kNet69Map, 0},
+    {59, 8, 9, 5, kNet59Points, kNet59Directions, kNet59Faces, kNet59Map, 0},
     {43, 48, 37, 2, kNet43_61Points, kNet43_61Directions, kNet43_61Faces, kNet43_61Map, 1},
     {61, 48, 37, 2, kNet43_61Points, kNet43_61Directions, kNet43_61Faces, kNet43_61Map, 1},
 };

@@ -540,6 +540,22 @@ def hexagon_chain(name, face_map, bridges, view):
     return upright(SeamCheckedLayout(name, 5, 36, face_map, 0, joins), *view)
 
 
+def pointy_layout():
+    """Pointy: eight faces, four about each pole of the map. The four faces
+    about the rim point nearest the front (their right-angled corners) make
+    a rhombus with the poles as its sharp tips; each of the other four faces
+    folds out across the long side it shares with one of them, so the point
+    opposite the front shows on the four points of the star."""
+    front = [g for g in range(8) if map59(g, table_corner(5, 2), 0)[2] > 0]
+
+    def joins(layout, g, h, labels):
+        if (g in front) != (h in front):
+            return labels == (0, 1)
+        return g in front and labels != (0, 1)
+    layout = SeamCheckedLayout('pointy', 5, 8, map59, 0, joins)
+    return upright(layout, layout.dirs[front[0]][2], (0, -1, 0), (-1, 0, 0))
+
+
 # ---------------------------------------------------------------------------
 # cube layouts: faces of the unit cube cut into eighths (centre, edge
 # midpoint, corner), drawn through the cube-face warp (table 2)
@@ -697,6 +713,9 @@ def build_entries():
     anthracene = hexagon_chain('anthracene', map69, ((7, 12), (8, 23), (17, 34), (18, 33)),
                                ((0, 0, 1), (0, -1, 0), (-1, 0, 0)))
     entry((69,), anthracene, range(36), None, first_seen, 33, 0)
+
+    pointy = pointy_layout()
+    entry((59,), pointy, range(8), None, first_seen, 9, 0)
 
     shuriken = shuriken_layout()
     entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)

@@ -26,7 +26,7 @@ constexpr LayoutCounts kCounts[] = {
     {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
     {43, 48, 37}, {61, 48, 37},
     {34, 4, 10},  // the rhombus of rhombus 2: its net points, of which it names the first ten
-    {42, 36, 33}, {68, 36, 33}, {69, 36, 33},
+    {42, 36, 33}, {68, 36, 33}, {69, 36, 33}, {59, 8, 9},
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
