@@ -364,6 +364,301 @@ def by_angle_ending_on_tip(points):
 
 
 # ---------------------------------------------------------------------------
+# fan layouts whose maps bend the fan by a power (nets 34, 42, 59, 68, 69)
+# ---------------------------------------------------------------------------
+def rotate_x(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[0], v[2] * s + v[1] * c, v[2] * c - v[1] * s)
+
+
+def rotate_y(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[2] * s + v[0] * c, v[1], v[2] * c - v[0] * s)
+
+
+def map34(g, w, variant):
+    w = complex(w.real, w.imag * (-1, 1, 1, -1)[g])
+    a = f32(f32((-4 / 3, -4 / 3, -2 / 3, -2 / 3)[g] * PI) - 1.5707964)
+    r = complex_pow(turn(a, w), 3.0)
+    x, y, z = south_pole(2 * r.real, 2 * r.imag)
+    return (x, -z if g <= 1 else z, y)
+
+
+S6 = 1 / 6
+ANGLES42 = [f32(a) for a in (
+    5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6,
+    11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6, 17 * S6, 19 * S6, 7 * S6, 1.5, 1.5, 11 * S6,
+    -S6, S6, S6, 0.5, 0.5, 5 * S6, 5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6)]
+ANGLES69 = [f32(a) for a in (
+    0.5, 5 * S6, 5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5,
+    7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 0.5, 5 * S6, 5 * S6, 7 * S6,
+    7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6, 17 * S6, 19 * S6)]
+ANGLES59 = [f32(a) for a in (0, T3, 0, T3, T3, TT3, T3, TT3, TT3, 1, TT3, 1,
+                             1, FT3, 1, FT3, FT3, FV3, FT3, FV3, FV3, 2, FV3, 2)]
+
+
+def powered_hexagon(angles, g, w):
+    w = complex(w.real, w.imag * sign(g))
+    r = turn(f32(angles[g] * PI), w)
+    return sphere_power(stereo_to_sphere(r), 1.5)
+
+
+def map42(g, w, variant):
+    v = rotate_y(powered_hexagon(ANGLES42, g, w), (g // 12) * 6.283185307179586 / 3)
+    return (v[0], -v[2], v[1])
+
+
+def map69(g, w, variant):
+    v = powered_hexagon(ANGLES69, g, w)
+    m = g // 12 + 2
+    return v if m == 3 else rotate_y(v, m * 6.283185307179586 / (-3))
+
+
+def map59(g, w, variant):
+    w = complex(w.real, w.imag * sign(g))
+    r = turn(f32(f32(ANGLES59[g] * PI) + 0.5235987755), w)
+    e = south_pole(2 * r.real, 2 * r.imag)
+    v = (e[0], -e[2] if g & 2 else e[2], -e[1])
+    return rotate_x(sphere_power(v, 0.333333333), -0.5235987755982988)
+
+
+def edge_middle(table, labels):
+    """The table value at the middle of the image of a face edge: half way
+    along a fan radius, or the middle of the rim arc."""
+    c1, c2 = table_corner(table, 1), table_corner(table, 2)
+    if labels == (0, 1):
+        return 0.5 * c1
+    if labels == (0, 2):
+        return 0.5 * c2
+    return cmath.exp(0.5j * (cmath.phase(c1) + cmath.phase(c2)))
+
+
+class SeamCheckedLayout(Layout):
+    """A fan layout whose faces join only across edges of the same labels
+    whose whole image agrees: the corners and the middle of the edge map to
+    the same directions from both faces. (Powered maps send the corners of
+    two different edges to the same directions.)"""
+
+    def same_dir(self, a, b):
+        # the powers bend single-precision turns by up to 1e-5 at the cone points
+        return sum((a[i] - b[i]) ** 2 for i in range(3)) < 1e-8
+
+    def shared(self, g, h):
+        same = [i for i, j in Layout.shared(self, g, h) if i == j]
+        for a in range(len(same)):
+            for b in range(a + 1, len(same)):
+                labels = tuple(sorted((same[a], same[b])))
+                w = edge_middle(self.table, labels)
+                if not self.same_dir(self.face_map(g, w, 0), self.face_map(h, w, 0)):
+                    continue
+                if self.joins(self, g, h, labels):
+                    return [(labels[0], labels[0]), (labels[1], labels[1])]
+        return []
+
+
+def rhombus1_entry(rhombus2, turn_to, mirrored):
+    """Rhombus 1: two faces a hemisphere, joined along the radius to the
+    pole's right-angled corner, the hemispheres across the rim. Its rhombus
+    is the rhombus of rhombus 2 (the same shape), so its corners are drawn
+    from that layout's net points: the poles on its obtuse corners, the tips
+    on its acute ones. `turn_to` is the far corner of rhombus 2 that face 0's
+    tip goes to (0 the leftmost, 1 the rightmost); `mirrored` reflects the
+    layout first."""
+    def joins(layout, g, h, labels):
+        if (g > 1) == (h > 1):
+            return labels == (0, 1)
+        return labels == (1, 2)
+    layout = SeamCheckedLayout('rhombus 1', 4, 4, map34, 0, joins)
+    pts2, _ = net_points(rhombus2, range(12), first_seen)
+    xs = [p.real for p, _ in pts2]
+    far = sorted((p for p, _ in pts2 if min(abs(p.real - x) for x in (min(xs), max(xs))) < 1e-9),
+                 key=lambda p: p.real)
+    centre = (far[0] + far[1]) / 2
+    own_centre = layout.pos[0][1]
+    tip = layout.pos[0][2] - own_centre
+    if mirrored:
+        tip = tip.conjugate()
+    k = (far[turn_to] - centre) / tip
+
+    def place(p):
+        q = p - own_centre
+        return centre + k * (q.conjugate() if mirrored else q)
+    points = [[p, d] for p, d in pts2]
+    lists = []
+    for g in range(4):
+        row = []
+        for c in range(3):
+            q = place(layout.pos[g][c])
+            i = next((i for i, (p, _) in enumerate(points) if abs(p - q) < 1e-9), None)
+            if i is None:
+                sys.exit('rhombus 1: face %d corner %d is not a net point of rhombus 2' % (g, c))
+            points[i][1] = layout.dirs[g][c]
+            row.append(i)
+        lists.append(row)
+    if len(set(i for row in lists for i in row)) != 5:
+        sys.exit('rhombus 1: the faces do not name five net points')
+    return layout, [tuple(p) for p in points], lists
+
+
+def upright(layout, centre, up, right):
+    """Turns (and if need be reflects) the placed layout so that, at the net
+    point whose direction is `centre`, the neighbouring corner nearest the
+    direction `up` lies straight up the net (+y) and the one nearest `right`
+    to the right (+x): the view shows upright and unmirrored there, as on the
+    other layouts (towards -y on the sphere is up the net, towards -x is
+    right)."""
+    def dot(a, b):
+        return sum(a[i] * b[i] for i in range(3))
+    g, k = next((g, k) for g in range(layout.face_count) for k in range(3)
+                if layout.same_dir(layout.dirs[g][k], centre))
+    origin = layout.pos[g][k]
+    around = [(layout.pos[f][c], layout.dirs[f][c]) for f in range(layout.face_count) for c in range(3)
+              if any(abs(layout.pos[f][j] - origin) < 1e-9 for j in range(3))
+              and abs(layout.pos[f][c] - origin) > 1e-9]
+    to_up = max(around, key=lambda q: dot(q[1], up))[0] - origin
+    to_right = max(around, key=lambda q: dot(q[1], right))[0] - origin
+    mirrored = (to_right.conjugate() * to_up).imag < 0
+    if mirrored:
+        to_up = to_up.conjugate()
+    rot = 1j * abs(to_up) / to_up
+    layout.pos = [[rot * (q.conjugate() if mirrored else q) for q in face] for face in layout.pos]
+    return layout
+
+
+def hexagon_chain(name, face_map, bridges, view):
+    """Three hexagons of twelve faces (fans of table 5, one per sphere lune),
+    whole in the plane: faces of a hexagon join across their radii, two
+    hexagons only across the rim edges of the face pairs in `bridges` (the
+    two halves of one hexagon side). `view` is the (centre, up, right) of
+    `upright`."""
+    pairs = set(bridges) | set((h, g) for g, h in bridges)
+
+    def joins(layout, g, h, labels):
+        if g // 12 == h // 12:
+            return labels != (1, 2)
+        return labels == (1, 2) and (g, h) in pairs
+    return upright(SeamCheckedLayout(name, 5, 36, face_map, 0, joins), *view)
+
+
+def pointy_layout():
+    """Pointy: eight faces, four about each pole of the map. The four faces
+    about the rim point nearest the front (their right-angled corners) make
+    a rhombus with the poles as its sharp tips; each of the other four faces
+    folds out across the long side it shares with one of them, so the point
+    opposite the front shows on the four points of the star."""
+    front = [g for g in range(8) if map59(g, table_corner(5, 2), 0)[2] > 0]
+
+    def joins(layout, g, h, labels):
+        if (g in front) != (h in front):
+            return labels == (0, 1)
+        return g in front and labels != (0, 1)
+    layout = SeamCheckedLayout('pointy', 5, 8, map59, 0, joins)
+    return upright(layout, layout.dirs[front[0]][2], (0, -1, 0), (-1, 0, 0))
+
+
+# ---------------------------------------------------------------------------
+# cube layouts: faces of the unit cube cut into eighths (centre, edge
+# midpoint, corner), drawn through the cube-face warp (table 2)
+# ---------------------------------------------------------------------------
+class CubeLayout:
+    """A layout of cube-face eighths. Each face is listed as (centre, edge
+    midpoint, corner), the order the warp reads its weights in; the 3-D point
+    of a net point is its point on the cube [-1, 1]^3 (not normalised), so
+    blending the corners with the warped weights gives the cube face's own
+    plane point and the direction is the conformal cube map."""
+
+    def __init__(self, name, squares, tips):
+        self.name = name
+        self.table = 2
+        self.piece_faces = []  # [(plane corners, cube corners)]
+        for origin, frame in squares:
+            self.add_square(origin, frame)
+        for tip in tips:
+            self.add_tip(*tip)
+        self.face_count = len(self.piece_faces)
+        self.pos = [list(f[0]) for f in self.piece_faces]
+        self.dirs = [list(f[1]) for f in self.piece_faces]
+        self.piece = [0] * self.face_count
+        self.check()
+
+    def add_square(self, origin, frame):
+        # frame(u, v) -> cube point of plane offset (u, v) in [-1, 1]^2 from origin
+        for sx, sy in ((1, 1), (-1, 1), (-1, -1), (1, -1)):
+            for swap in (False, True):
+                e = (0, sy) if swap else (sx, 0)
+                k = (sx, sy)
+                plane = [origin, origin + complex(*e), origin + complex(*k)]
+                cube = [frame(0, 0), frame(*e), frame(*k)]
+                self.piece_faces.append((plane, cube))
+
+    def add_tip(self, centre, edge_mid, corners, frame):
+        # two eighths of a face across a cube edge: the face centre at
+        # `centre`, the edge midpoint and the two corners on the edge
+        for k in corners:
+            plane = [centre, edge_mid, k]
+            cube = [frame(p) for p in plane]
+            self.piece_faces.append((plane, cube))
+
+    def check(self):
+        for g, (plane, cube) in enumerate(self.piece_faces):
+            # corner 0 a face centre (one coordinate +-1), 1 an edge midpoint
+            # (two), 2 a cube corner (three)
+            for k, want in enumerate((1, 2, 3)):
+                if sum(1 for c in cube[k] if abs(abs(c) - 1) < 1e-12) != want:
+                    sys.exit('%s: face %d corner %d is not on the cube as its label says' % (self.name, g, k))
+            # the plane triangle is congruent to the cube triangle
+            for i in range(3):
+                for j in range(i + 1, 3):
+                    a = abs(plane[i] - plane[j])
+                    b = math.sqrt(sum((cube[i][n] - cube[j][n]) ** 2 for n in range(3)))
+                    if abs(a - b) > 1e-9:
+                        sys.exit('%s: face %d is not the cube triangle' % (self.name, g))
+        Layout.check_overlap(self)
+        # a plane point shared by two faces is one cube point
+        for g in range(self.face_count):
+            for h in range(g + 1, self.face_count):
+                for i in range(3):
+                    for j in range(3):
+                        if abs(self.pos[g][i] - self.pos[h][j]) < 1e-9 and self.dirs[g][i] != self.dirs[h][j]:
+                            sys.exit('%s: faces %d and %d meet at two cube points' % (self.name, g, h))
+
+
+def shuriken_layout(orient=(-1, -1, 1)):
+    """The cross of five cube faces (front in the middle, the four side faces
+    around it) with the back face cut into quarters, one on the outer edge of
+    each side face as the star's points. `orient` scales the cube's axes: the
+    cube's x and y run against the plane's (a half turn about the front
+    face's axis) so that the front face shows the view upright."""
+    def oriented(c):
+        return tuple(float(a) * f + 0.0 for a, f in zip(c, orient))
+
+    def frame(fn):
+        return lambda u, v: oriented(fn(u, v))
+    squares = [
+        (0j, frame(lambda u, v: (u, v, 1))),
+        (2 + 0j, frame(lambda u, v: (1, v, -u))),
+        (-2 + 0j, frame(lambda u, v: (-1, v, u))),
+        (2j, frame(lambda u, v: (u, 1, -v))),
+        (-2j, frame(lambda u, v: (u, -1, v))),
+    ]
+    tips = []
+    # the back face across the outer edge of each side face: plane point
+    # (3 + s, y) -> cube (1 - s, y, -1) on the right, turned for the others
+    for turn_k in range(4):
+        rot = 1j ** turn_k
+
+        def back(p, rot=rot):
+            q = p / rot  # back to the right-hand arm's frame
+            c = complex(1 - (q.real - 3), q.imag) * rot  # quarter turns about z with the arm
+            return oriented((round(c.real, 12), round(c.imag, 12), -1))
+        centre = 4 * rot
+        edge_mid = 3 * rot
+        corners = [(3 + 1j) * rot, (3 - 1j) * rot]
+        tips.append((centre, edge_mid, corners, back))
+    return CubeLayout('shuriken', squares, tips)
+
+
+# ---------------------------------------------------------------------------
 # the catalogue entries
 # ---------------------------------------------------------------------------
 def build_entries():
@@ -403,6 +698,27 @@ def build_entries():
 
     naphthalene = Layout('naphthalene', 5, 24, mirrored_half(ANGLES41, 11), 0, chain(11))
     entry((41,), naphthalene, range(24), None, first_seen, 23, 0)
+
+    rhombus1, pts34, lists34 = rhombus1_entry(rhombus, 1, False)
+    entries.append(((34,), rhombus1, pts34, lists34, None, 0))
+
+    # the outer hexagons on two sides of the middle one with one side between
+    # (the hexagons are lunes about the view axis: the view is set upright at
+    # the hexagon about the nadir, the front above it as when looking down)
+    phenanthrene = hexagon_chain('phenathene', map42, ((1, 12), (2, 23), (19, 24), (20, 35)),
+                                 ((0, -1, 0), (0, 0, -1), (-1, 0, 0)))
+    entry((42, 68), phenanthrene, range(36), None, first_seen, 33, 0)
+    # the outer hexagons on opposite sides of the middle one
+    # (lunes about the vertical: the view is set upright at the front)
+    anthracene = hexagon_chain('anthracene', map69, ((7, 12), (8, 23), (17, 34), (18, 33)),
+                               ((0, 0, 1), (0, -1, 0), (-1, 0, 0)))
+    entry((69,), anthracene, range(36), None, first_seen, 33, 0)
+
+    pointy = pointy_layout()
+    entry((59,), pointy, range(8), None, first_seen, 9, 0)
+
+    shuriken = shuriken_layout()
+    entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)
     entries += reuleaux_entries()
     entries += tetra_entries()
     return entries

@@ -1,6 +1,8 @@
 // The catalogue step of the flat layouts and the face-map tables they read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "image/image_record.h"
@@ -24,6 +26,9 @@ constexpr LayoutCounts kCounts[] = {
     {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
     // the conformal tetrahedral and the Reuleaux layouts
     {38, 24, 19}, {39, 24, 19}, {52, 6, 7}, {53, 12, 14}, {54, 24, 19}, {55, 48, 48}, {56, 48, 48},
+    {43, 48, 37}, {61, 48, 37},
+    {34, 4, 10},  // the rhombus of rhombus 2: its net points, of which it names the first ten
+    {42, 36, 33}, {68, 36, 33}, {69, 36, 33}, {59, 8, 9},
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
@@ -59,6 +64,16 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_EQ(FindFlatLayout(32)->faceLists, FindFlatLayout(33)->faceLists);
   EXPECT_EQ(FindFlatLayout(36)->directions, FindFlatLayout(63)->directions);
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
+  EXPECT_EQ(FindFlatLayout(43)->faceLists, FindFlatLayout(61)->faceLists);
+  EXPECT_EQ(FindFlatLayout(42)->netPoints, FindFlatLayout(68)->netPoints);
+}
+
+// Rhombus 1 is drawn on the net points of rhombus 2: the same positions.
+TEST(FlatLayoutCatalogue, RhombusOneLiesOnTheNetPointsOfRhombusTwo) {
+  const FlatLayoutTables& one = *FindFlatLayout(34);
+  const FlatLayoutTables& two = *FindFlatLayout(35);
+  ASSERT_EQ(one.netPointCount, two.netPointCount);
+  for (int32_t i = 0; i < 2 * one.netPointCount; ++i) EXPECT_EQ(one.netPoints[i], two.netPoints[i]) << i;
 }
 
 bool IsSectorLayout(int32_t net) { return net >= 52 && net <= 56; }
@@ -74,6 +89,12 @@ TEST(FlatLayoutCatalogue, NetPointsSpanTheUnitWidth) {
       const double* d = layout.directions + 3 * layout.flatVertexMap[p];
       // The sector layouts' 3-D points are plane points of their group's triangle.
       if (IsSectorLayout(layout.net)) continue;
+      if (layout.table == 2) {
+        // the cube-face warp blends points of the cube [-1, 1]^3
+        const double m = std::max({std::fabs(d[0]), std::fabs(d[1]), std::fabs(d[2])});
+        EXPECT_NEAR(m, 1.0, 1e-12) << layout.net << " point " << p;
+        continue;
+      }
       EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2], 1.0, 1e-6) << layout.net << " point " << p;
     }
     EXPECT_NEAR(lo, 0.0, 1e-9) << layout.net;
