@@ -406,6 +406,133 @@ def build_entries():
     return entries
 
 
+# ---------------------------------------------------------------------------
+# cube-face layouts (table 2)
+# ---------------------------------------------------------------------------
+# The faces of these layouts are the eighths of the faces of the cube
+# [-1, 1]^3: corner 0 the face centre C, corner 1 an edge midpoint M, corner 2
+# a cube corner V, a right isosceles triangle with the right angle at M. The
+# face map warps the weights through table 2 so that the blend C + re (M - C)
+# + im (V - M) is the gnomonic point of the conformal map of the face square,
+# hence the 3-D points are these cube points, not unit vectors. The conformal
+# map of a face square continues across the square's edges and across its
+# halving lines by reflection, so any unfolding of the cube's faces (the
+# eighths placed as the unfolded squares place them) is continuous across
+# every plane edge it keeps.
+def axis_vector(axis, sign):
+    v = [0, 0, 0]
+    v[axis] = sign
+    return tuple(v)
+
+
+def face_vertices(normal):
+    axis = next(i for i in range(3) if normal[i] != 0)
+    others = [i for i in range(3) if i != axis]
+    verts = []
+    for s in (-1, 1):
+        for t in (-1, 1):
+            v = list(normal)
+            v[others[0]] = s
+            v[others[1]] = t
+            verts.append(tuple(v))
+    return verts
+
+
+FACE = {'x+': (1, 0, 0), 'x-': (-1, 0, 0), 'y+': (0, 1, 0), 'y-': (0, -1, 0), 'z+': (0, 0, 1), 'z-': (0, 0, -1)}
+
+
+class CubeLayout(Layout):
+    """A layout of cube-face eighths: the squares of an unfolded cube, each
+    cut into its eight triangles, optionally only the triangles `keep` takes."""
+
+    def __init__(self, name, first, first_axes, unfold, keep=None, flip=False):
+        self.name = name
+        self.table = 2
+        self.second_piece = None
+        self.shape = [0j, 1 + 0j, 1 + 1j]
+        # plane position of each cube vertex, per placed face
+        normal = FACE[first]
+        a0, a1 = first_axes  # plane images of the two in-face axes (in the order x, y, z)
+        axes = [i for i in range(3) if normal[i] == 0]
+        placed = {first: {}}
+        for v in face_vertices(normal):
+            placed[first][v] = v[axes[0]] * a0 + v[axes[1]] * a1
+        for parent, child in unfold:
+            self.unfold_face(placed, parent, child)
+        self.faces = []
+        self.pos = []
+        self.dirs = []
+        for name_f, _ in [(first, None)] + [(c, p) for p, c in unfold]:
+            n = FACE[name_f]
+            verts = placed[name_f]
+            centre = sum(verts.values()) / 4
+            for v in sorted(verts):
+                for w in sorted(verts):
+                    # each corner v with each edge v-w of the face
+                    if sum(1 for i in range(3) if v[i] != w[i]) != 1:
+                        continue
+                    m3 = tuple((v[i] + w[i]) / 2 for i in range(3))
+                    tri3 = [n, m3, v]
+                    if keep is not None and not keep(tri3):
+                        continue
+                    m2 = (verts[v] + verts[w]) / 2
+                    tri2 = [centre, m2, verts[v]]
+                    if flip:
+                        tri2 = [complex(-p.real, p.imag) for p in tri2]
+                    self.faces.append(name_f)
+                    self.pos.append(tri2)
+                    self.dirs.append([tuple(float(c) for c in p) for p in tri3])
+        self.face_count = len(self.pos)
+        self.piece = [0] * self.face_count
+        self.check_congruent()
+        self.check_overlap()
+        self.check_shared_edges()
+
+    @staticmethod
+    def unfold_face(placed, parent, child):
+        """Places the child square across the cube edge it shares with the
+        placed parent square, as a reflection of the parent across that edge."""
+        pv = placed[parent]
+        cn = FACE[child]
+        shared = [v for v in face_vertices(cn) if v in pv]
+        if len(shared) != 2:
+            sys.exit('%s and %s do not share an edge' % (parent, child))
+        axis = next(i for i in range(3) if cn[i] != 0)
+        placed[child] = {}
+        for w in face_vertices(cn):
+            if w in pv:
+                placed[child][w] = pv[w]
+                continue
+            # w's neighbour on the shared edge, and that corner's neighbour on the parent
+            v = next(s for s in shared if sum(1 for i in range(3) if s[i] != w[i]) == 1)
+            u = list(v)
+            u[axis] = -u[axis]
+            placed[child][w] = 2 * pv[v] - pv[tuple(u)]
+
+
+def build_cube_entries():
+    entries = []
+    r = cmath.exp(1j * PI / 4)
+
+    def entry(nets, layout):
+        pts, lists = net_points(layout, range(layout.face_count), first_seen)
+        entries.append((nets, layout, pts, lists, None, 1))
+
+    # zigzag: the six faces of the cube stood on its corner (1, 1, 1), the
+    # faces round that corner and round the opposite one alternating along a
+    # band of diamonds; the middle joint is the edge whose midpoint the turn
+    # of the face map sends forward.
+    zigzag = CubeLayout('zigzag', 'z-', (-r * 1j, -r), [('z-', 'x+'), ('x+', 'y-'), ('y-', 'z+'),
+                                                     ('z+', 'x-'), ('x-', 'y+')])
+    entry((46, 64), zigzag)
+    # cross: the front face and the front halves of the four faces round it,
+    # the hemisphere z >= 0 of the cube.
+    cross = CubeLayout('cross', 'z+', (-1 + 0j, -1j), [('z+', 'x+'), ('z+', 'x-'), ('z+', 'y+'), ('z+', 'y-')],
+                       keep=lambda tri: sum(p[2] for p in tri) > 0)
+    entry((57,), cross)
+    return entries
+
+
 def write(entries, path):
     lines = ['// Generated by tools/gen_flat_layouts.py; do not edit.',
              '// Flat layouts of the star, polygon and polygon-chain outputs: net points,',
@@ -504,7 +631,7 @@ bool BuildFlatLayoutModel(PolyMesh* mesh, int32_t net, const BufferProcs* buffer
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'nets', 'catalogue_flat_layouts.cpp')
-    write(build_entries(), path)
+    write(build_entries() + build_cube_entries(), path)
 
 
 if __name__ == '__main__':

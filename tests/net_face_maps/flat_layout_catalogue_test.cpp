@@ -1,6 +1,7 @@
 // The catalogue step of the flat layouts and the face-map tables they read.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "image/image_record.h"
@@ -22,6 +23,8 @@ struct LayoutCounts {
 constexpr LayoutCounts kCounts[] = {
     {30, 20, 16}, {31, 10, 15}, {32, 12, 10}, {33, 6, 7}, {35, 12, 11},
     {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
+    // cube-face layouts: the points of their unfolded squares
+    {46, 48, 39}, {64, 48, 39}, {57, 24, 21},
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
@@ -57,6 +60,11 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_EQ(FindFlatLayout(32)->faceLists, FindFlatLayout(33)->faceLists);
   EXPECT_EQ(FindFlatLayout(36)->directions, FindFlatLayout(63)->directions);
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
+  EXPECT_EQ(FindFlatLayout(46)->faceLists, FindFlatLayout(64)->faceLists);
+  for (int32_t net : {46, 64, 57}) {
+    EXPECT_EQ(FindFlatLayout(net)->mirrorX, 1) << net;
+    EXPECT_EQ(FindFlatLayout(net)->table, FaceMapTableOfNet(net)) << net;
+  }
 }
 
 // Net points lie in net units: the layout spans 0..1 across.
@@ -68,7 +76,14 @@ TEST(FlatLayoutCatalogue, NetPointsSpanTheUnitWidth) {
       lo = std::min(lo, layout.netPoints[2 * p]);
       hi = std::max(hi, layout.netPoints[2 * p]);
       const double* d = layout.directions + 3 * layout.flatVertexMap[p];
-      EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2], 1.0, 1e-6) << layout.net << " point " << p;
+      const double n2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+      if (layout.table == 2) {
+        // cube-face layouts keep cube points: a face centre, an edge midpoint or a corner
+        EXPECT_TRUE(std::fabs(n2 - 1) < 1e-9 || std::fabs(n2 - 2) < 1e-9 || std::fabs(n2 - 3) < 1e-9)
+            << layout.net << " point " << p;
+      } else {
+        EXPECT_NEAR(n2, 1.0, 1e-6) << layout.net << " point " << p;
+      }
     }
     EXPECT_NEAR(lo, 0.0, 1e-9) << layout.net;
     EXPECT_NEAR(hi, 1.0, 1e-9) << layout.net;
