@@ -530,6 +530,14 @@ def build_cube_entries():
     cross = CubeLayout('cross', 'z+', (-1 + 0j, -1j), [('z+', 'x+'), ('z+', 'x-'), ('z+', 'y+'), ('z+', 'y-')],
                        keep=lambda tri: sum(p[2] for p in tri) > 0)
     entry((57,), cross)
+    # monozag: the middle of the zigzag, the hemisphere round the edge midpoint
+    # (0, -1, 1) that the face map's turn sends forward: the two faces on that
+    # edge and the halves of the two faces beside them, cut along the
+    # diagonals that bound the hemisphere.
+    monozag = CubeLayout('monozag', 'z-', (-r * 1j, -r), [('z-', 'x+'), ('x+', 'y-'), ('y-', 'z+'),
+                                                       ('z+', 'x-'), ('x-', 'y+')],
+                         keep=lambda tri: sum(p[2] - p[1] for p in tri) > 0)
+    entry((47, 51), monozag)
     return entries
 
 

@@ -113,7 +113,7 @@ struct HalfSphere {
   int32_t net;
   Vec3 axis;
 };
-constexpr HalfSphere kHalfSphereLayouts[] = {{57, {0, 0, 1}}};
+constexpr HalfSphere kHalfSphereLayouts[] = {{57, {0, 0, 1}}, {47, {0, 0, 1}}, {51, {0, 0, 1}}};
 
 const HalfSphere* FindHalfSphere(int32_t net) {
   for (const HalfSphere& h : kHalfSphereLayouts) {
