@@ -510,6 +510,81 @@ class CubeLayout(Layout):
             placed[child][w] = 2 * pv[v] - pv[tuple(u)]
 
 
+class CubePieces(Layout):
+    """Cube-face eighths placed square by square in pieces: each placement is
+    a cube face (or the part of it that its `keep` takes) unfolded across the
+    edge it shares with an earlier placement of its piece; every piece is
+    moved by its own shift."""
+
+    def __init__(self, name, pieces):
+        self.name = name
+        self.table = 2
+        self.second_piece = None
+        self.shape = [0j, 1 + 0j, 1 + 1j]
+        self.pos, self.dirs, self.piece = [], [], []
+        for index, (first, first_axes, placements, shift, first_keep) in enumerate(pieces):
+            normal = FACE[first]
+            axes = [i for i in range(3) if normal[i] == 0]
+            placed = {first: {v: v[axes[0]] * first_axes[0] + v[axes[1]] * first_axes[1] + shift
+                              for v in face_vertices(normal)}}
+            faces = [(first, first, first_keep)]
+            for key, face, parent, keep in placements:
+                CubeLayout.unfold_face_into(placed, key, face, placed[parent])
+                faces.append((key, face, keep))
+            for key, face, keep in faces:
+                n = FACE[face]
+                verts = placed[key]
+                centre = sum(verts.values()) / 4
+                for v in sorted(verts):
+                    for w in sorted(verts):
+                        if sum(1 for i in range(3) if v[i] != w[i]) != 1:
+                            continue
+                        tri3 = [n, tuple((v[i] + w[i]) / 2 for i in range(3)), v]
+                        if keep is not None and not keep(tri3):
+                            continue
+                        self.pos.append([centre, (verts[v] + verts[w]) / 2, verts[v]])
+                        self.dirs.append([tuple(float(c) for c in p) for p in tri3])
+                        self.piece.append(index)
+        self.face_count = len(self.pos)
+        self.check_congruent()
+        self.check_overlap()
+        self.check_shared_edges()
+
+
+def unfold_face_into(placed, key, child, pv):
+    """As CubeLayout.unfold_face, for a placement named key of face child
+    unfolded from the placed square pv."""
+    cn = FACE[child]
+    shared = [v for v in face_vertices(cn) if v in pv]
+    if len(shared) != 2:
+        sys.exit('%s does not share an edge with its parent' % key)
+    axis = next(i for i in range(3) if cn[i] != 0)
+    placed[key] = {}
+    for w in face_vertices(cn):
+        if w in pv:
+            placed[key][w] = pv[w]
+            continue
+        v = next(s for s in shared if sum(1 for i in range(3) if s[i] != w[i]) == 1)
+        u = list(v)
+        u[axis] = -u[axis]
+        placed[key][w] = 2 * pv[v] - pv[tuple(u)]
+
+
+CubeLayout.unfold_face_into = staticmethod(unfold_face_into)
+
+
+def with_points_at(wanted):
+    """An order of the net points (first seen) that puts the point of each
+    (plane position, piece) of `wanted` at its index."""
+    def order(points):
+        points = list(points)
+        for index, (where, piece) in sorted(wanted.items()):
+            at = next(i for i, q in enumerate(points) if abs(q[0] - where) < 1e-9 and q[2] == piece)
+            points[index], points[at] = points[at], points[index]
+        return points
+    return order
+
+
 def build_cube_entries():
     entries = []
     r = cmath.exp(1j * PI / 4)
@@ -538,6 +613,34 @@ def build_cube_entries():
                                                        ('z+', 'x-'), ('x-', 'y+')],
                          keep=lambda tri: sum(p[2] - p[1] for p in tri) > 0)
     entry((47, 51), monozag)
+    # waffle: the face map turns the cube so that the edge midpoints (0, 1, 1)
+    # and (0, -1, -1) are its poles and halves every turn about them, so the
+    # whole cube fills the half of the sphere ahead, cut open along the half
+    # circle x = 0 behind (the midlines of the faces y+ and z-). Two copies of
+    # that cut cube, one below the other: the upper draws the half ahead; the
+    # lower is turned half a turn about y by the map's side test (below the
+    # line halfway between net points 22 and 50, points left of point 22 keep
+    # d.x <= 0 and those right of it d.x > 0), which every point of it fails,
+    # so it draws the half behind. The test decides by the sign of d.x, which
+    # is 0 on the lower copy's middle line, so that copy is cut there and its
+    # halves drawn apart: point 22 (the bottom of the upper copy's middle
+    # column) lies between them, and point 50 (the top of the lower copy's
+    # middle column) puts the dividing line between the copies.
+    def cut_cube(shift, half=None):
+        def part(side):
+            if half is None and side is None:
+                return None
+            return lambda tri: all(sign * sum(p[0] for p in tri) > 0 for sign in (side, half) if sign)
+        return ('z+', (-1 + 0j, -1j),
+                [('y-', 'y-', 'z+', part(None)), ('x-', 'x-', 'z+', part(None)), ('x+', 'x+', 'y-', part(None)),
+                 ('y+ west', 'y+', 'x-', part(-1)), ('z- west', 'z-', 'x-', part(-1)),
+                 ('y+ east', 'y+', 'x+', part(1)), ('z- east', 'z-', 'x+', part(1))], shift, part(None))
+    down, apart = 7, 0.25
+    waffle = CubePieces('waffle', [cut_cube(0j), cut_cube(complex(-apart, down), 1),
+                                   cut_cube(complex(apart, down), -1)])
+    pts, lists = net_points(waffle, range(waffle.face_count),
+                            with_points_at({22: (complex(0, 3), 0), 50: (complex(-apart, down - 1), 1)}))
+    entries.append(((60, 62), waffle, pts, lists, None, 1))
     return entries
 
 

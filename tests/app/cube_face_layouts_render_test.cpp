@@ -61,7 +61,7 @@ struct Picture {
   Direction right{0, 0, 0}, above{0, 0, 0};  // a little to the right of it and above it
 };
 
-Picture Render(const char* output) {
+Picture Render(const char* output, int32_t width = 360, int32_t height = 180) {
   std::vector<SettingValue> values;
   auto add = [&](const char* name, const char* text) {
     SettingValue v;
@@ -80,7 +80,7 @@ Picture Render(const char* output) {
   add("grid", "none");
   add("backdrop", "0,0,0");
   Picture picture;
-  picture.image = DirectionPanorama(360, 180);
+  picture.image = DirectionPanorama(width, height);
   FilterRunSettings settings;
   settings.settings = values;
   FilterRunOutcome outcome;
@@ -158,6 +158,54 @@ TEST(CubeFaceLayouts, RenderTheirPartOfTheSphereCentredAhead) {
       for (const Direction& s : picture.drawn) behind = std::min(behind, s.z);
       EXPECT_GT(behind, -0.05) << c.output << " draws behind";
     }
+  }
+}
+
+// The waffle (and the trident, drawn from its tables) shows the half ahead
+// in its upper copy of the cut cube and, through its map's side test, the
+// half behind in the lower copy: the upper copy's middle point looks ahead,
+// the lower copy's looks back, and together they cover the sphere.
+TEST(CubeFaceLayouts, WaffleDrawsTheHalfAheadAboveAndTheHalfBehindBelow) {
+  for (const char* output : {"waffle", "trident"}) {
+    const Picture picture = Render(output, 720, 360);
+    const ImageFile& im = picture.image;
+    ASSERT_GT(im.width, 0) << output;
+    // the drawn outline's box: the layout spans 8.5 x 13 of its units, the
+    // upper copy's middle point 4.25 across and 3 down, the lower copy's a
+    // little left of 4.25 across and 10 down
+    int32_t x0 = im.width, x1 = -1, y0 = im.height, y1 = -1;
+    for (int32_t y = 0; y < im.height; ++y) {
+      for (int32_t x = 0; x < im.width; ++x) {
+        const uint8_t* p = im.pixels.data() + (size_t(y) * im.width + x) * 3;
+        if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+      }
+    }
+    ASSERT_GT(x1, x0) << output;
+    auto at = [&](double across, double down) {
+      const int32_t x = int32_t(std::lround(x0 + (x1 - x0) * across / 8.5));
+      const int32_t y = int32_t(std::lround(y0 + (y1 - y0) * down / 13));
+      const uint8_t* p = im.pixels.data() + (size_t(y) * im.width + x) * 3;
+      return Normalised({(p[0] - 128) / 120.0, (p[1] - 128) / 120.0, (p[2] - 128) / 120.0});
+    };
+    EXPECT_LT(AngleBetween(at(4.25, 3), {0, 0, 1}), 5.0) << output;
+    // upright and not mirrored: east to the right of it, north above
+    EXPECT_GT(at(4.75, 3).x, 0.1) << output;
+    EXPECT_GT(at(4.25, 2.5).y, 0.1) << output;
+    EXPECT_LT(AngleBetween(at(3.7, 10), {0, 0, -1}), 12.0) << output;
+    // (the map crowds the caps round its poles into a few pixels at the
+    // corners of the cut faces, so the coarse set stops at 60 degrees)
+    double worst = 0;
+    for (int a = -60; a <= 60; a += 20) {
+      for (int o = -180; o < 180; o += 20) {
+        const Direction d{std::cos(a / kDegrees) * std::sin(o / kDegrees), std::sin(a / kDegrees),
+                          std::cos(a / kDegrees) * std::cos(o / kDegrees)};
+        double best = 180;
+        for (const Direction& s : picture.drawn) best = std::min(best, AngleBetween(d, s));
+        worst = std::max(worst, best);
+      }
+    }
+    EXPECT_LT(worst, 6.0) << output << " leaves a hole";
   }
 }
 

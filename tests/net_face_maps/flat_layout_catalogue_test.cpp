@@ -24,7 +24,7 @@ constexpr LayoutCounts kCounts[] = {
     {30, 20, 16}, {31, 10, 15}, {32, 12, 10}, {33, 6, 7}, {35, 12, 11},
     {36, 24, 19}, {63, 24, 19}, {37, 12, 13}, {40, 20, 19}, {41, 24, 23}, {58, 16, 18},
     // cube-face layouts: the points of their unfolded squares
-    {46, 48, 39}, {64, 48, 39}, {57, 24, 21}, {47, 24, 21}, {51, 24, 21},
+    {46, 48, 39}, {64, 48, 39}, {57, 24, 21}, {47, 24, 21}, {51, 24, 21}, {60, 96, 83}, {62, 96, 83},
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
@@ -62,7 +62,8 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
   EXPECT_EQ(FindFlatLayout(46)->faceLists, FindFlatLayout(64)->faceLists);
   EXPECT_EQ(FindFlatLayout(47)->faceLists, FindFlatLayout(51)->faceLists);
-  for (int32_t net : {46, 64, 57, 47, 51}) {
+  EXPECT_EQ(FindFlatLayout(60)->faceLists, FindFlatLayout(62)->faceLists);
+  for (int32_t net : {46, 64, 57, 47, 51, 60, 62}) {
     EXPECT_EQ(FindFlatLayout(net)->mirrorX, 1) << net;
     EXPECT_EQ(FindFlatLayout(net)->table, FaceMapTableOfNet(net)) << net;
   }
