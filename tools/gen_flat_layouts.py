@@ -560,7 +560,7 @@ def pointy_layout():
 # cube layouts: faces of the unit cube cut into eighths (centre, edge
 # midpoint, corner), drawn through the cube-face warp (table 2)
 # ---------------------------------------------------------------------------
-class CubeLayout:
+class ShurikenLayout:
     """A layout of cube-face eighths. Each face is listed as (centre, edge
     midpoint, corner), the order the warp reads its weights in; the 3-D point
     of a net point is its point on the cube [-1, 1]^3 (not normalised), so
@@ -655,7 +655,7 @@ def shuriken_layout(orient=(-1, -1, 1)):
         edge_mid = 3 * rot
         corners = [(3 + 1j) * rot, (3 - 1j) * rot]
         tips.append((centre, edge_mid, corners, back))
-    return CubeLayout('shuriken', squares, tips)
+    return ShurikenLayout('shuriken', squares, tips)
 
 
 # ---------------------------------------------------------------------------
@@ -1170,6 +1170,244 @@ def tetra_entries():
     return entries
 
 
+# ---------------------------------------------------------------------------
+# cube-face layouts (table 2)
+# ---------------------------------------------------------------------------
+# The faces of these layouts are the eighths of the faces of the cube
+# [-1, 1]^3: corner 0 the face centre C, corner 1 an edge midpoint M, corner 2
+# a cube corner V, a right isosceles triangle with the right angle at M. The
+# face map warps the weights through table 2 so that the blend C + re (M - C)
+# + im (V - M) is the gnomonic point of the conformal map of the face square,
+# hence the 3-D points are these cube points, not unit vectors. The conformal
+# map of a face square continues across the square's edges and across its
+# halving lines by reflection, so any unfolding of the cube's faces (the
+# eighths placed as the unfolded squares place them) is continuous across
+# every plane edge it keeps.
+def axis_vector(axis, sign):
+    v = [0, 0, 0]
+    v[axis] = sign
+    return tuple(v)
+
+
+def face_vertices(normal):
+    axis = next(i for i in range(3) if normal[i] != 0)
+    others = [i for i in range(3) if i != axis]
+    verts = []
+    for s in (-1, 1):
+        for t in (-1, 1):
+            v = list(normal)
+            v[others[0]] = s
+            v[others[1]] = t
+            verts.append(tuple(v))
+    return verts
+
+
+FACE = {'x+': (1, 0, 0), 'x-': (-1, 0, 0), 'y+': (0, 1, 0), 'y-': (0, -1, 0), 'z+': (0, 0, 1), 'z-': (0, 0, -1)}
+
+
+class CubeLayout(Layout):
+    """A layout of cube-face eighths: the squares of an unfolded cube, each
+    cut into its eight triangles, optionally only the triangles `keep` takes."""
+
+    def __init__(self, name, first, first_axes, unfold, keep=None, flip=False):
+        self.name = name
+        self.table = 2
+        self.second_piece = None
+        self.shape = [0j, 1 + 0j, 1 + 1j]
+        # plane position of each cube vertex, per placed face
+        normal = FACE[first]
+        a0, a1 = first_axes  # plane images of the two in-face axes (in the order x, y, z)
+        axes = [i for i in range(3) if normal[i] == 0]
+        placed = {first: {}}
+        for v in face_vertices(normal):
+            placed[first][v] = v[axes[0]] * a0 + v[axes[1]] * a1
+        for parent, child in unfold:
+            self.unfold_face(placed, parent, child)
+        self.faces = []
+        self.pos = []
+        self.dirs = []
+        for name_f, _ in [(first, None)] + [(c, p) for p, c in unfold]:
+            n = FACE[name_f]
+            verts = placed[name_f]
+            centre = sum(verts.values()) / 4
+            for v in sorted(verts):
+                for w in sorted(verts):
+                    # each corner v with each edge v-w of the face
+                    if sum(1 for i in range(3) if v[i] != w[i]) != 1:
+                        continue
+                    m3 = tuple((v[i] + w[i]) / 2 for i in range(3))
+                    tri3 = [n, m3, v]
+                    if keep is not None and not keep(tri3):
+                        continue
+                    m2 = (verts[v] + verts[w]) / 2
+                    tri2 = [centre, m2, verts[v]]
+                    if flip:
+                        tri2 = [complex(-p.real, p.imag) for p in tri2]
+                    self.faces.append(name_f)
+                    self.pos.append(tri2)
+                    self.dirs.append([tuple(float(c) for c in p) for p in tri3])
+        self.face_count = len(self.pos)
+        self.piece = [0] * self.face_count
+        self.check_congruent()
+        self.check_overlap()
+        self.check_shared_edges()
+
+    @staticmethod
+    def unfold_face(placed, parent, child):
+        """Places the child square across the cube edge it shares with the
+        placed parent square, as a reflection of the parent across that edge."""
+        pv = placed[parent]
+        cn = FACE[child]
+        shared = [v for v in face_vertices(cn) if v in pv]
+        if len(shared) != 2:
+            sys.exit('%s and %s do not share an edge' % (parent, child))
+        axis = next(i for i in range(3) if cn[i] != 0)
+        placed[child] = {}
+        for w in face_vertices(cn):
+            if w in pv:
+                placed[child][w] = pv[w]
+                continue
+            # w's neighbour on the shared edge, and that corner's neighbour on the parent
+            v = next(s for s in shared if sum(1 for i in range(3) if s[i] != w[i]) == 1)
+            u = list(v)
+            u[axis] = -u[axis]
+            placed[child][w] = 2 * pv[v] - pv[tuple(u)]
+
+
+class CubePieces(Layout):
+    """Cube-face eighths placed square by square in pieces: each placement is
+    a cube face (or the part of it that its `keep` takes) unfolded across the
+    edge it shares with an earlier placement of its piece; every piece is
+    moved by its own shift."""
+
+    def __init__(self, name, pieces):
+        self.name = name
+        self.table = 2
+        self.second_piece = None
+        self.shape = [0j, 1 + 0j, 1 + 1j]
+        self.pos, self.dirs, self.piece = [], [], []
+        for index, (first, first_axes, placements, shift, first_keep) in enumerate(pieces):
+            normal = FACE[first]
+            axes = [i for i in range(3) if normal[i] == 0]
+            placed = {first: {v: v[axes[0]] * first_axes[0] + v[axes[1]] * first_axes[1] + shift
+                              for v in face_vertices(normal)}}
+            faces = [(first, first, first_keep)]
+            for key, face, parent, keep in placements:
+                CubeLayout.unfold_face_into(placed, key, face, placed[parent])
+                faces.append((key, face, keep))
+            for key, face, keep in faces:
+                n = FACE[face]
+                verts = placed[key]
+                centre = sum(verts.values()) / 4
+                for v in sorted(verts):
+                    for w in sorted(verts):
+                        if sum(1 for i in range(3) if v[i] != w[i]) != 1:
+                            continue
+                        tri3 = [n, tuple((v[i] + w[i]) / 2 for i in range(3)), v]
+                        if keep is not None and not keep(tri3):
+                            continue
+                        self.pos.append([centre, (verts[v] + verts[w]) / 2, verts[v]])
+                        self.dirs.append([tuple(float(c) for c in p) for p in tri3])
+                        self.piece.append(index)
+        self.face_count = len(self.pos)
+        self.check_congruent()
+        self.check_overlap()
+        self.check_shared_edges()
+
+
+def unfold_face_into(placed, key, child, pv):
+    """As CubeLayout.unfold_face, for a placement named key of face child
+    unfolded from the placed square pv."""
+    cn = FACE[child]
+    shared = [v for v in face_vertices(cn) if v in pv]
+    if len(shared) != 2:
+        sys.exit('%s does not share an edge with its parent' % key)
+    axis = next(i for i in range(3) if cn[i] != 0)
+    placed[key] = {}
+    for w in face_vertices(cn):
+        if w in pv:
+            placed[key][w] = pv[w]
+            continue
+        v = next(s for s in shared if sum(1 for i in range(3) if s[i] != w[i]) == 1)
+        u = list(v)
+        u[axis] = -u[axis]
+        placed[key][w] = 2 * pv[v] - pv[tuple(u)]
+
+
+CubeLayout.unfold_face_into = staticmethod(unfold_face_into)
+
+
+def with_points_at(wanted):
+    """An order of the net points (first seen) that puts the point of each
+    (plane position, piece) of `wanted` at its index."""
+    def order(points):
+        points = list(points)
+        for index, (where, piece) in sorted(wanted.items()):
+            at = next(i for i, q in enumerate(points) if abs(q[0] - where) < 1e-9 and q[2] == piece)
+            points[index], points[at] = points[at], points[index]
+        return points
+    return order
+
+
+def build_cube_entries():
+    entries = []
+    r = cmath.exp(1j * PI / 4)
+
+    def entry(nets, layout):
+        pts, lists = net_points(layout, range(layout.face_count), first_seen)
+        entries.append((nets, layout, pts, lists, None, 1))
+
+    # zigzag: the six faces of the cube stood on its corner (1, 1, 1), the
+    # faces round that corner and round the opposite one alternating along a
+    # band of diamonds; the middle joint is the edge whose midpoint the turn
+    # of the face map sends forward.
+    zigzag = CubeLayout('zigzag', 'z-', (-r * 1j, -r), [('z-', 'x+'), ('x+', 'y-'), ('y-', 'z+'),
+                                                     ('z+', 'x-'), ('x-', 'y+')])
+    entry((46, 64), zigzag)
+    # cross: the front face and the front halves of the four faces round it,
+    # the hemisphere z >= 0 of the cube.
+    cross = CubeLayout('cross', 'z+', (-1 + 0j, -1j), [('z+', 'x+'), ('z+', 'x-'), ('z+', 'y+'), ('z+', 'y-')],
+                       keep=lambda tri: sum(p[2] for p in tri) > 0)
+    entry((57,), cross)
+    # monozag: the middle of the zigzag, the hemisphere round the edge midpoint
+    # (0, -1, 1) that the face map's turn sends forward: the two faces on that
+    # edge and the halves of the two faces beside them, cut along the
+    # diagonals that bound the hemisphere.
+    monozag = CubeLayout('monozag', 'z-', (-r * 1j, -r), [('z-', 'x+'), ('x+', 'y-'), ('y-', 'z+'),
+                                                       ('z+', 'x-'), ('x-', 'y+')],
+                         keep=lambda tri: sum(p[2] - p[1] for p in tri) > 0)
+    entry((47, 51), monozag)
+    # waffle: the face map turns the cube so that the edge midpoints (0, 1, 1)
+    # and (0, -1, -1) are its poles and halves every turn about them, so the
+    # whole cube fills the half of the sphere ahead, cut open along the half
+    # circle x = 0 behind (the midlines of the faces y+ and z-). Two copies of
+    # that cut cube, one below the other: the upper draws the half ahead; the
+    # lower is turned half a turn about y by the map's side test (below the
+    # line halfway between net points 22 and 50, points left of point 22 keep
+    # d.x <= 0 and those right of it d.x > 0), which every point of it fails,
+    # so it draws the half behind. The test decides by the sign of d.x, which
+    # is 0 on the lower copy's middle line, so that copy is cut there and its
+    # halves drawn apart: point 22 (the bottom of the upper copy's middle
+    # column) lies between them, and point 50 (the top of the lower copy's
+    # middle column) puts the dividing line between the copies.
+    def cut_cube(shift, half=None):
+        def part(side):
+            if half is None and side is None:
+                return None
+            return lambda tri: all(sign * sum(p[0] for p in tri) > 0 for sign in (side, half) if sign)
+        return ('z+', (-1 + 0j, -1j),
+                [('y-', 'y-', 'z+', part(None)), ('x-', 'x-', 'z+', part(None)), ('x+', 'x+', 'y-', part(None)),
+                 ('y+ west', 'y+', 'x-', part(-1)), ('z- west', 'z-', 'x-', part(-1)),
+                 ('y+ east', 'y+', 'x+', part(1)), ('z- east', 'z-', 'x+', part(1))], shift, part(None))
+    down, apart = 7, 0.25
+    waffle = CubePieces('waffle', [cut_cube(0j), cut_cube(complex(-apart, down), 1),
+                                   cut_cube(complex(apart, down), -1)])
+    pts, lists = net_points(waffle, range(waffle.face_count),
+                            with_points_at({22: (complex(0, 3), 0), 50: (complex(-apart, down - 1), 1)}))
+    entries.append(((60, 62), waffle, pts, lists, None, 1))
+    return entries
+
+
 def write(entries, path):
     lines = ['// Generated by tools/gen_flat_layouts.py; do not edit.',
              '// Flat layouts of the star, polygon and polygon-chain outputs: net points,',
@@ -1305,7 +1543,7 @@ bool BuildFlatLayoutModel(PolyMesh* mesh, int32_t net, const BufferProcs* buffer
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'nets', 'catalogue_flat_layouts.cpp')
-    write(build_entries(), path)
+    write(build_entries() + build_cube_entries(), path)
 
 
 if __name__ == '__main__':

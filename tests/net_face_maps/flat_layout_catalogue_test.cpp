@@ -29,6 +29,8 @@ constexpr LayoutCounts kCounts[] = {
     {43, 48, 37}, {61, 48, 37},
     {34, 4, 10},  // the rhombus of rhombus 2: its net points, of which it names the first ten
     {42, 36, 33}, {68, 36, 33}, {69, 36, 33}, {59, 8, 9},
+    // cube-face layouts: the points of their unfolded squares
+    {46, 48, 39}, {64, 48, 39}, {57, 24, 21}, {47, 24, 21}, {51, 24, 21}, {60, 96, 83}, {62, 96, 83},
 };
 
 TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
@@ -66,6 +68,13 @@ TEST(FlatLayoutCatalogue, SharedEntriesShareTheirTables) {
   EXPECT_NE(FindFlatLayout(36)->directions, FindFlatLayout(37)->directions);
   EXPECT_EQ(FindFlatLayout(43)->faceLists, FindFlatLayout(61)->faceLists);
   EXPECT_EQ(FindFlatLayout(42)->netPoints, FindFlatLayout(68)->netPoints);
+  EXPECT_EQ(FindFlatLayout(46)->faceLists, FindFlatLayout(64)->faceLists);
+  EXPECT_EQ(FindFlatLayout(47)->faceLists, FindFlatLayout(51)->faceLists);
+  EXPECT_EQ(FindFlatLayout(60)->faceLists, FindFlatLayout(62)->faceLists);
+  for (int32_t net : {46, 64, 57, 47, 51, 60, 62}) {
+    EXPECT_EQ(FindFlatLayout(net)->mirrorX, 1) << net;
+    EXPECT_EQ(FindFlatLayout(net)->table, FaceMapTableOfNet(net)) << net;
+  }
 }
 
 // Rhombus 1 is drawn on the net points of rhombus 2: the same positions.
