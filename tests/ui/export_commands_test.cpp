@@ -6,10 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "dialog_run_fixture.h"
+#include "settings/settings_file.h"
+#include "settings/thumbnail.h"
 #include "ui/control_bindings.h"
 #include "ui/export_commands.h"
 #include "ui/export_dialogs.h"
@@ -162,6 +165,33 @@ TEST(ExportCommands, PresetsPageShowsTheChosenFoldersPresets) {
   EXPECT_TRUE(fs::exists(out.File("web_images/version_47.jpg")));
   EXPECT_EQ(GetStandInWorld().webPages, (std::vector<std::string>{out.File("presets.html")}));
   EXPECT_EQ(std::string(r.Block()->presetFolder), out.File("presets/"));
+}
+
+TEST(ExportCommands, CtrlOnTheThumbnailConvertsTheOldPresetsOfAFolderAndKeepsTheSettings) {
+  OutputFolder out("convert");
+  fs::copy_file(fs::path(ORBALIX_SOURCE_DIR) / "tests/settings/data/default_settings.q2q", out.path / "old.q9q");
+  DialogRun r;
+  r.NewDocument(64, 32);
+  r.OpenHost();
+  r.steps.push_back([&](StandInDialog* d) {
+    StandInType(d, 86, "33");  // latitude
+    QueueStandInFileAnswer(true, out.File("any.q2q").c_str());
+    DialogRun::ClickWithMouse(d, kIdDotThumbnail, kMouseLeft, kKeyControl);
+    EXPECT_EQ(DialogRun::Text(d, 86), "33");
+  });
+  EXPECT_EQ(r.Run(kIdOk), kNoErr);
+  EXPECT_EQ(GetStandInWorld().fileRequests.back().title, kChooseSourceFolderTitle);
+  EXPECT_FALSE(fs::exists(out.File("old.q9q")));
+  ASSERT_TRUE(fs::exists(out.File("old.q5q")));
+  // Re-saved with a thumbnail rendered from its settings.
+  auto block = std::make_unique<ParameterBlock>();
+  auto thumbnail = std::make_unique<SettingsThumbnail>();
+  InitSettingsThumbnail(thumbnail.get());
+  uint8_t hasPicture = 0;
+  EXPECT_EQ(ReadSettingsFile(block.get(), thumbnail.get(), out.File("old.q5q").c_str(), kReadAllFields, &hasPicture),
+            kFileOk);
+  EXPECT_EQ(hasPicture, 1);
+  EXPECT_EQ(r.Block()->latitude, 33.0f);
 }
 
 }  // namespace

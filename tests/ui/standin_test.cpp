@@ -237,7 +237,7 @@ TEST_F(StandIn, ChoosersAnswerAsQueuedAndRecordTheRequest) {
   char path[261] = "proposed.q2q";
   char title[261] = "";
   char folder[261] = "";
-  FileChoiceRequest request{1, 1, "Save settings", path, title, folder, nullptr, nullptr};
+  FileChoiceRequest request{1, 1, "Save settings", path, title, folder, nullptr, nullptr, nullptr};
   EXPECT_EQ(ChooseFile(&request), 0);  // nothing queued: cancelled
   QueueStandInFileAnswer(true, "C:\\views\\night.q2q");
   EXPECT_EQ(ChooseFile(&request), 1);
