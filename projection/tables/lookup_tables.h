@@ -18,3 +18,9 @@ extern const float kLookupTable3[5000];  // 36-90-54 triangle (5-star, pentagon,
 extern const float kLookupTable4[5000];  // 60-90-30 triangle (3-star, triangle, rhombus)
 extern const float kLookupTable5[5000];  // 30-60-90 triangle (6-star, hexagon and the hexagon chains)
 extern const float kLookupTable9[5000];  // 45-45-90 triangle (Adams diamonds)
+// Conformal faces of the solids' nets (tools/gen_spherical_face_tables.py): the
+// corner weights that put a point of the flat triangle conformally onto the
+// face; cells x + y <= n - 1 only.
+extern const float kLookupTable13[2550];  // icosahedron, (c', a') at (c, a)
+extern const float kLookupTable14[2550];  // octahedron, (c', a') at (c, a)
+extern const float kLookupTable15[930];   // dodecahedron 36-60-90 triangle, (c', b') at (b, c); rows from the last

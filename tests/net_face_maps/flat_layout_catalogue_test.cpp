@@ -137,7 +137,7 @@ TEST(FaceMapTables, MapsWithoutTheirTableLeaveTheFaceToTheCornerBlend) {
   ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, FetchClamp, 0));
   Vec3f d{0, 0, 1};
   uint8_t outside = 0;
-  for (int32_t net : {52, 53, 55, 65, 66, 67, 70, 38, 39}) {
+  for (int32_t net : {52, 53, 55, 38, 39}) {
     mesh->netNumber = net;
     const FaceMapPoint p{0, 0.2f, 0.3f, 0.5f, 0, 0, &d, &outside, list.get(), mesh.get(), &grid};
     EXPECT_FALSE(MapFaceByNetNumber(p)) << net;
