@@ -23,9 +23,9 @@ const LookupTableInfo kLookupTables[] = {
     {9, 50, 2, kTableFull, kSampleTriangles, kLookupTable9, 5000},
     {10, 50, 2, kTableFull, kSampleTriangles, kLookupTable10, 5000},
     {12, 50, 3, kTableFull, kSampleTriangles, kLookupTable12, 7500},
-    {13, 50, 2, kTableBelowAntidiagonal, kSampleTriangles, nullptr, 2550},
-    {14, 50, 2, kTableBelowAntidiagonal, kSampleTriangles, nullptr, 2550},
-    {15, 30, 2, kTableBelowReversed, kSampleTriangles, nullptr, 930},
+    {13, 50, 2, kTableBelowAntidiagonal, kSampleTriangles, kLookupTable13, 2550},
+    {14, 50, 2, kTableBelowAntidiagonal, kSampleTriangles, kLookupTable14, 2550},
+    {15, 30, 2, kTableBelowReversed, kSampleTriangles, kLookupTable15, 930},
 };
 
 // Last filled column of row y, -1 when the row is empty.

@@ -24,3 +24,9 @@ extern const float kLookupTable9[5000];  // 45-45-90 triangle (Adams diamonds)
 extern const float kLookupTable6[2648];  // weights (c, a) of a sixth of a tetrahedron face
 extern const float kLookupTable7[2752];  // Reuleaux sixth onto a sixth of an octant (orthographic)
 extern const float kLookupTable8[2752];  // Reuleaux sixth onto the 60 degree sector of the disc
+// Conformal faces of the solids' nets (tools/gen_spherical_face_tables.py): the
+// corner weights that put a point of the flat triangle conformally onto the
+// face; cells x + y <= n - 1 only.
+extern const float kLookupTable13[2550];  // icosahedron, (c', a') at (c, a)
+extern const float kLookupTable14[2550];  // octahedron, (c', a') at (c, a)
+extern const float kLookupTable15[930];   // dodecahedron 36-60-90 triangle, (c', b') at (b, c); rows from the last

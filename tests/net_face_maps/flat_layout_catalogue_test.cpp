@@ -163,6 +163,10 @@ TEST(FaceMapTables, LoadAndHoldTheirKnownCells) {
 
 namespace {
 
+}  // namespace
+
+namespace {
+
 // Without its table a weight map would send every point of a face to one
 // corner; the face is then left to the corner blend.
 TEST(FaceMapTables, MapsWithoutTheirTableLeaveTheFaceToTheCornerBlend) {
