@@ -256,6 +256,46 @@ TEST_F(SectorLayouts, FacesShowTheirGroupsRegionAndCutTheRest) {
   }
 }
 
+// The sector layouts are fitted by the box of the regions they show: it holds
+// every shown point and lies within the triangles' own box. The conformal
+// tetrahedral layouts fill their triangles and keep the fit by their points.
+TEST_F(SectorLayouts, StoredBoxesHoldTheShownRegions) {
+  auto mesh = std::make_unique<PolyMesh>();
+  for (int32_t net : {38, 39, 52, 53, 54, 55, 56}) {
+    ResetPolyMesh(mesh.get());
+    ASSERT_TRUE(LoadFlatLayout(mesh.get(), net, nullptr));
+    const bool sector = net >= 52;
+    EXPECT_EQ(mesh->useStoredBox, sector ? 1 : 0) << net;
+    if (!sector) continue;
+    Load(net);
+    double lo = 1e9, hi = -1e9;
+    for (int32_t p = 0; p < layout_->netPointCount; ++p) {
+      lo = std::min(lo, NetPoint(p).real());
+      hi = std::max(hi, NetPoint(p).real());
+    }
+    EXPECT_GE(mesh->storedMinX, lo - 1e-6) << net;
+    EXPECT_LE(mesh->storedMaxX, hi + 1e-6) << net;
+    EXPECT_LT(mesh->storedMaxX - mesh->storedMinX, hi - lo) << net;
+    for (int32_t g = 0; g < layout_->faceCount; ++g) {
+      const RenderTriangle& t = mesh_->renderTriangles[g];
+      for (int i = 0; i <= 10; ++i) {
+        for (int j = 0; i + j <= 10; ++j) {
+          const double b0 = i / 10.0, b1 = j / 10.0;
+          int32_t region = 0;
+          Map(g, b0, b1, &region);
+          if (region == -5) continue;
+          const Cx q = b0 * NetPoint(t.points[0]) + b1 * NetPoint(t.points[1]) +
+                       (1 - b0 - b1) * NetPoint(t.points[2]);
+          EXPECT_GE(q.real(), mesh->storedMinX - 1e-5) << net << " face " << g;
+          EXPECT_LE(q.real(), mesh->storedMaxX + 1e-5) << net << " face " << g;
+          EXPECT_GE(q.imag(), mesh->storedMinY - 1e-5) << net << " face " << g;
+          EXPECT_LE(q.imag(), mesh->storedMaxY + 1e-5) << net << " face " << g;
+        }
+      }
+    }
+  }
+}
+
 // Groups meet only where their triangles touch at a side's middle M. Just
 // inside each of the two regions next to M the directions agree: the worst
 // jump over every such pair is printed as a table.
