@@ -572,7 +572,7 @@ class SectorLayout:
         """Placement of group `other` mirrored across side m_angle of group k,
         when the two regions meet there; None otherwise."""
         want_m = self.label_direction(k, 'M', m_angle)
-        want_a = sorted((self.label_direction(k, 'A', (m_angle + s) % 360) for s in (60, 300)))
+        corners = [(m_angle + s) % 360 for s in (60, 300)]  # the corners A beside M
         here = self.place_of[k]
         c0 = self.apply(here, self.canonical(m_angle + 60, 2 * self.m))
         c1 = self.apply(here, self.canonical(m_angle - 60, 2 * self.m))
@@ -589,12 +589,16 @@ class SectorLayout:
                 continue
             if not same(self.label_direction(other, 'M', m_other), want_m):
                 continue
-            got_a = []
+            # each corner A beside M keeps its direction in the mirror image, so
+            # that the second sector continues the first (and is not its mirror)
+            matched = 0
             for angle in (60, 180, 300):
-                if abs(abs(s_map(self.canonical(angle, self.a)) - self.canonical(m_angle, self.m)) -
-                       abs(self.canonical(m_angle + 60, self.a) - self.canonical(m_angle, self.m))) < 1e-9:
-                    got_a.append(self.label_direction(other, 'A', angle))
-            if len(got_a) != 2 or not all(same(x, y) for x, y in zip(sorted(got_a), want_a)):
+                image = s_map(self.canonical(angle, self.a))
+                for corner in corners:
+                    if abs(image - self.canonical(corner, self.a)) < 1e-9 and \
+                            same(self.label_direction(other, 'A', angle), self.label_direction(k, 'A', corner)):
+                        matched += 1
+            if matched != 2:
                 continue
             # placement: reflect(here(S(z))) across the side's line through c0
             a, b, f0 = here
@@ -688,7 +692,7 @@ REULEAUX = [  # net, name, table (-1: none), groups, turn of the layout (degrees
     (53, 'Reuleaux 2', 8, 2, 180),
     (54, 'Reuleaux 4', -1, 4, -90),
     (55, 'Reuleaux 8', 7, 8, 0),
-    (56, 'Octreleaux', -1, 8, 90),
+    (56, 'Octreleaux', -1, 8, 0),
 ]
 
 
