@@ -421,8 +421,9 @@ def build_entries():
 # point the face maps read), so every group carries the same seven 3-D points.
 # Groups are joined along triangle sides where their regions meet on the
 # sphere: the one point M where the sides touch maps to the same direction
-# from both, and the second group is the mirror image of the first across
-# the side, so the two sectors continue each other there.
+# from both. The second group's triangle is the first's mirrored across the
+# side and turned within itself so that the two corners A beside M keep their
+# directions: the second sector then continues the first there.
 TETRA_M = (math.sqrt(3) - 1) / math.sqrt(2)          # side midpoints of the tetrahedral region
 TETRA_A = 1 / math.sqrt(2)                            # its corners
 OCTA_M = math.sqrt((1 - math.sqrt(2 / 3)) / (1 + math.sqrt(2 / 3)))   # of the octant
@@ -453,13 +454,6 @@ def rot_z(v, a):
 def tetra_sphere_point(p):
     v = stereo_to_sphere(p)
     return (-v[0], v[1], v[2])
-
-
-def choose_tetra_vertex(d):
-    vertices = ((0.9428090453147888, 0, -1 / 3), (-0.4714045226573944, 0.8164966106414795, -1 / 3),
-                (-0.4714045226573944, -0.8164966106414795, -1 / 3), (0, 0, 1))
-    dots = [sum(d[i] * v[i] for i in range(3)) for v in vertices]
-    return max(range(4), key=lambda i: (dots[i], -i))
 
 
 def place_sector(q, k):
