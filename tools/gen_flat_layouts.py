@@ -737,8 +737,9 @@ def build_entries():
 # point the face maps read), so every group carries the same seven 3-D points.
 # Groups are joined along triangle sides where their regions meet on the
 # sphere: the one point M where the sides touch maps to the same direction
-# from both, and the second group is the mirror image of the first across
-# the side, so the two sectors continue each other there.
+# from both. The second group's triangle is the first's mirrored across the
+# side and turned within itself so that the two corners A beside M keep their
+# directions: the second sector then continues the first there.
 TETRA_M = (math.sqrt(3) - 1) / math.sqrt(2)          # side midpoints of the tetrahedral region
 TETRA_A = 1 / math.sqrt(2)                            # its corners
 OCTA_M = math.sqrt((1 - math.sqrt(2 / 3)) / (1 + math.sqrt(2 / 3)))   # of the octant
@@ -769,13 +770,6 @@ def rot_z(v, a):
 def tetra_sphere_point(p):
     v = stereo_to_sphere(p)
     return (-v[0], v[1], v[2])
-
-
-def choose_tetra_vertex(d):
-    vertices = ((0.9428090453147888, 0, -1 / 3), (-0.4714045226573944, 0.8164966106414795, -1 / 3),
-                (-0.4714045226573944, -0.8164966106414795, -1 / 3), (0, 0, 1))
-    dots = [sum(d[i] * v[i] for i in range(3)) for v in vertices]
-    return max(range(4), key=lambda i: (dots[i], -i))
 
 
 def place_sector(q, k):
@@ -888,7 +882,7 @@ class SectorLayout:
         """Placement of group `other` mirrored across side m_angle of group k,
         when the two regions meet there; None otherwise."""
         want_m = self.label_direction(k, 'M', m_angle)
-        want_a = sorted((self.label_direction(k, 'A', (m_angle + s) % 360) for s in (60, 300)))
+        corners = [(m_angle + s) % 360 for s in (60, 300)]  # the corners A beside M
         here = self.place_of[k]
         c0 = self.apply(here, self.canonical(m_angle + 60, 2 * self.m))
         c1 = self.apply(here, self.canonical(m_angle - 60, 2 * self.m))
@@ -905,12 +899,16 @@ class SectorLayout:
                 continue
             if not same(self.label_direction(other, 'M', m_other), want_m):
                 continue
-            got_a = []
+            # each corner A beside M keeps its direction in the mirror image, so
+            # that the second sector continues the first (and is not its mirror)
+            matched = 0
             for angle in (60, 180, 300):
-                if abs(abs(s_map(self.canonical(angle, self.a)) - self.canonical(m_angle, self.m)) -
-                       abs(self.canonical(m_angle + 60, self.a) - self.canonical(m_angle, self.m))) < 1e-9:
-                    got_a.append(self.label_direction(other, 'A', angle))
-            if len(got_a) != 2 or not all(same(x, y) for x, y in zip(sorted(got_a), want_a)):
+                image = s_map(self.canonical(angle, self.a))
+                for corner in corners:
+                    if abs(image - self.canonical(corner, self.a)) < 1e-9 and \
+                            same(self.label_direction(other, 'A', angle), self.label_direction(k, 'A', corner)):
+                        matched += 1
+            if matched != 2:
                 continue
             # placement: reflect(here(S(z))) across the side's line through c0
             a, b, f0 = here
@@ -1004,7 +1002,7 @@ REULEAUX = [  # net, name, table (-1: none), groups, turn of the layout (degrees
     (53, 'Reuleaux 2', 8, 2, 180),
     (54, 'Reuleaux 4', -1, 4, -90),
     (55, 'Reuleaux 8', 7, 8, 0),
-    (56, 'Octreleaux', -1, 8, 90),
+    (56, 'Octreleaux', -1, 8, 0),
 ]
 
 
