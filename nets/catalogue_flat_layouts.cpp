@@ -948,6 +948,11 @@ bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs)
   mesh->noCornerTriangles = 1;
   mesh->regionFromTriangle = 1;
   mesh->faceMapStyle = 1;
+  if (net == 61) {
+    // the shaped output draws its lobes from the net fitted into the square -1..1
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
+  }
   return true;
 }
 

@@ -180,4 +180,72 @@ TEST_F(FlatLayoutRender, EveryFaceShowsItsFaceMap) {
   }
 }
 
+// The shuriken star draws five lobes, each the quarter of the shuriken's net
+// bent onto a fifth of the turn: no seam inside the star, and the sphere
+// covered.
+TEST_F(FlatLayoutRender, ShurikenStarIsSeamlessAndCoversTheSphere) {
+  ASSERT_EQ(Render(145), kNoErr);
+  // A pixel of the star shows a unit direction; the backdrop does not.
+  auto direction = [&](int32_t x, int32_t y, double* d) {
+    const uint8_t* p = DocumentPixelAddress(doc, x, y);
+    double n = 0;
+    for (int k = 0; k < 3; ++k) {
+      d[k] = (p[k] - 127.5) / 120;
+      n += d[k] * d[k];
+    }
+    return std::fabs(std::sqrt(n) - 1) < 0.05;
+  };
+  // Pixels with the star all about them: the outline's pixels are blended
+  // with the backdrop and may pass for a direction.
+  auto whole = [&](int32_t x, int32_t y) {
+    double e[3];
+    for (int32_t dy = -2; dy <= 2; ++dy) {
+      for (int32_t dx = -2; dx <= 2; ++dx) {
+        if (!direction(x + dx, y + dy, e)) return false;
+      }
+    }
+    return true;
+  };
+  int32_t inside = 0, pairs = 0;
+  double worst = 0;
+  bool octants[8] = {};
+  for (int32_t y = 2; y + 3 < kHeight; ++y) {
+    for (int32_t x = 2; x + 3 < kWidth; ++x) {
+      double d[3], r[3], b[3];
+      if (!direction(x, y, d)) continue;
+      ++inside;
+      octants[(d[0] > 0) + 2 * (d[1] > 0) + 4 * (d[2] > 0)] = true;
+      if (!whole(x, y) || !whole(x + 1, y) || !whole(x, y + 1)) continue;
+      direction(x + 1, y, r);
+      direction(x, y + 1, b);
+      pairs += 2;
+      worst = std::max({worst, AngleBetween(d, r), AngleBetween(d, b)});
+    }
+  }
+  EXPECT_GT(inside, kWidth * kHeight / 3);
+  EXPECT_LT(worst, 4.0) << "over " << pairs << " neighbouring pixels";
+  for (bool o : octants) EXPECT_TRUE(o);
+  // Five points: a circle about the star's middle enters it five times.
+  double cx = 0, cy = 0, e[3];
+  for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t x = 0; x < kWidth; ++x) {
+      if (direction(x, y, e)) {
+        cx += x;
+        cy += y;
+      }
+    }
+  }
+  cx /= inside;
+  cy /= inside;
+  int32_t entries = 0;
+  bool was = false;
+  for (int32_t i = 0; i <= 720; ++i) {
+    const double a = i * std::numbers::pi / 360;
+    const bool is = direction(int32_t(cx + 0.36 * kWidth * std::cos(a)), int32_t(cy + 0.36 * kWidth * std::sin(a)), e);
+    if (is && !was && i > 0) ++entries;
+    was = is;
+  }
+  EXPECT_EQ(entries, 5);
+}
+
 }  // namespace
