@@ -2124,6 +2124,11 @@ bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs)
   mesh->regionFromTriangle = 1;
   mesh->faceMapStyle = 1;
   SetStoredBox(mesh, net);
+  if (net == 61) {
+    // the shaped output draws its lobes from the net fitted into the square -1..1
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
+  }
   return true;
 }
 

@@ -1530,6 +1530,11 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   mesh->regionFromTriangle = 1;
   mesh->faceMapStyle = 1;
   SetStoredBox(mesh, net);
+  if (net == 61) {
+    // the shaped output draws its lobes from the net fitted into the square -1..1
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
+  }
   return true;
 }
 
