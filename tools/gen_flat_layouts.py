@@ -731,6 +731,11 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   mesh->noCornerTriangles = 1;
   mesh->regionFromTriangle = 1;
   mesh->faceMapStyle = 1;
+  // the half-sphere layouts are drawn at half scale
+  if (net == 47 || net == 51 || net == 57) {
+    mesh->halfScale = 1;
+    mesh->netScale = 0.5;
+  }
   return true;
 }
 
