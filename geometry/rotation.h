@@ -19,6 +19,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 #include "geometry/vector.h"
 
 struct RotationRecord {
@@ -60,11 +64,29 @@ inline void ApplyRotation(const RotationRecord* record, uint32_t outputProjectio
     uint8_t scratch = 0;
     MapSpherePowerF(v, 0.5, &scratch);
   }
+#if defined(__SSE2__)
+  // The three products with x, y and z side by side: each lane adds its
+  // terms in the order TransformVec3fByMatrix does, so the bits agree.
+  auto turn = [](__m128 p, const Matrix4f& matrix) {
+    const float* m = matrix.m;
+    const __m128 x = _mm_shuffle_ps(p, p, _MM_SHUFFLE(0, 0, 0, 0));
+    const __m128 y = _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 1, 1, 1));
+    const __m128 z = _mm_shuffle_ps(p, p, _MM_SHUFFLE(2, 2, 2, 2));
+    return _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, _mm_loadu_ps(m)), _mm_mul_ps(y, _mm_loadu_ps(m + 4))),
+                      _mm_mul_ps(z, _mm_loadu_ps(m + 8)));
+  };
+  const __m128 p = turn(turn(turn(_mm_setr_ps(v->x, v->y, v->z, 0.0f), record->matrixA), record->matrixB),
+                        record->matrixC);
+  float out[4];
+  _mm_storeu_ps(out, p);
+  *v = Vec3f{out[0], out[1], out[2]};
+#else
   Vec3f t;
   TransformVec3fByMatrix(v, &record->matrixA, &t);
   TransformVec3fByMatrix(&t, &record->matrixB, v);
   TransformVec3fByMatrix(v, &record->matrixC, &t);
   *v = t;
+#endif
 }
 
 // (x, y) as x + i*y times (cos angle + i*sin angle).

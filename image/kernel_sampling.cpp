@@ -33,6 +33,11 @@ struct ListTaps {
 // The five indices of one axis for the general path, wrapped as the fetch
 // edge mode asks, then brought inside the level as the member's reads do.
 void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edgeWraps, int32_t out[5]) {
+  // Five indices inside the level (a block on a tile seam) need neither.
+  if (index >= 2 && index <= max - 2) {
+    for (int32_t k = 0; k < 5; ++k) out[k] = index - 2 + k;
+    return;
+  }
   const int32_t size = max + 1;
   if (wrap) {
     index %= size;  // keeps the sign of index

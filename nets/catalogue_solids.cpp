@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <utility>
 
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
@@ -358,7 +360,121 @@ void SubdivideFaces(const CatalogueSolid& base, CatalogueSolid* solid) {
   }
 }
 
-enum SolidKind { kPlain, kDual, kSubdivided };
+// The dodo: twelve regular decagons round the icosahedron's corners, each
+// touching its five neighbours at the directions of the icosahedron's edge
+// midpoints, and at each icosahedron face three kites that fill the gap
+// between its three decagons and meet at the face's centre. Every corner but
+// the kites' meeting points lies on the unit sphere; the meeting point is
+// pushed out just so far that each kite is flat. Face 6q is the decagon round
+// corner q, faces 6q+1..6q+5 the kites that hang from it in its net piece:
+// the kite on each decagon edge that runs (counter-clockwise) from a touching
+// point to a middle corner, every kite belonging so to exactly one decagon.
+void Dodo(const CatalogueSolid& icosahedron, CatalogueSolid* solid) {
+  Clear(solid);
+  constexpr int32_t kCorners = 12;
+  Vec3 a[kCorners];
+  for (int32_t i = 0; i < kCorners; ++i) a[i] = Unit(icosahedron.vertices[i]);
+  // The five neighbours of each corner, counter-clockwise seen from outside.
+  int32_t around[kCorners][5];
+  for (int32_t i = 0; i < kCorners; ++i) {
+    const Vec3 e1 = Unit(Cross(a[i], std::fabs(a[i].y) < 0.9 ? Vec3{0, 1, 0} : Vec3{1, 0, 0}));
+    const Vec3 e2 = Cross(a[i], e1);
+    std::pair<double, int32_t> order[5];
+    int32_t n = 0;
+    for (int32_t j = 0; j < kCorners; ++j) {
+      if (j == i || Dot(a[i], a[j]) < 0.4 || n == 5) continue;
+      order[n++] = {std::atan2(Dot(a[j], e2), Dot(a[j], e1)), j};
+    }
+    std::sort(order, order + n);
+    for (int32_t k = 0; k < 5; ++k) around[i][k] = order[k].second;
+  }
+  // The corner on the icosahedron's edge (i, j) and the kites' meeting point
+  // of face (i, j, l) are shared; the middle corners belong to one decagon.
+  int32_t touching[kCorners][kCorners];
+  for (auto& row : touching)
+    for (int32_t& t : row) t = -1;
+  std::map<int32_t, int32_t> meeting;  // face key -> vertex
+  const double h = Dot(Unit(Add(a[0], a[around[0][0]])), a[0]);  // decagon plane
+  const double r = std::sqrt(1 - h * h);                           // decagon radius
+  auto middle = [&](int32_t i, const Vec3& centre) {
+    return Add(Scale(a[i], h), Scale(Unit(Sub(centre, Scale(a[i], Dot(centre, a[i])))), r));
+  };
+  auto faceCentre = [&](int32_t i, int32_t j, int32_t l) { return Unit(Add(Add(a[i], a[j]), a[l])); };
+  // The kites' meeting point: on the face's axis where the midpoint of the
+  // kite's two middle corners lies on the line from the touching point.
+  double push;
+  {
+    const int32_t i = 0, j = around[0][0], l = around[0][1];
+    const Vec3 c = faceCentre(i, j, l);
+    const Vec3 t = Unit(Add(a[i], a[j]));
+    const Vec3 p = Scale(Add(middle(i, c), middle(j, c)), 0.5);
+    const Vec3 n = Unit(Cross(t, c));
+    const double keep = Dot(Cross(p, c), n) / Dot(Cross(t, c), n);  // 1 - lambda
+    push = Dot(Sub(p, Scale(t, keep)), c) / (1 - keep);
+  }
+  auto addVertex = [solid](const Vec3& v) {
+    solid->vertices[solid->vertexCount] = v;
+    return solid->vertexCount++;
+  };
+  auto touchingVertex = [&](int32_t i, int32_t j) {
+    int32_t& t = touching[std::min(i, j)][std::max(i, j)];
+    if (t < 0) t = addVertex(Unit(Add(a[i], a[j])));
+    return t;
+  };
+  auto meetingVertex = [&](int32_t i, int32_t j, int32_t l) {
+    int32_t key[3] = {i, j, l};
+    std::sort(key, key + 3);
+    const int32_t k = (key[0] * kCorners + key[1]) * kCorners + key[2];
+    auto it = meeting.find(k);
+    if (it != meeting.end()) return it->second;
+    return meeting[k] = addVertex(Scale(faceCentre(i, j, l), push));
+  };
+  // Middle corner of decagon i toward face (i, j, l), one per decagon and face.
+  std::map<int32_t, int32_t> middles;
+  auto middleVertex = [&](int32_t i, int32_t j, int32_t l) {
+    const int32_t key = (i * kCorners + std::min(j, l)) * kCorners + std::max(j, l);
+    auto it = middles.find(key);
+    if (it != middles.end()) return it->second;
+    return middles[key] = addVertex(middle(i, faceCentre(i, j, l)));
+  };
+  auto setFace = [solid](int32_t f, std::initializer_list<int32_t> corners) {
+    solid->cornerCounts[f] = int32_t(corners.size());
+    int32_t k = 0;
+    for (int32_t v : corners) solid->corners[f][k++] = v;
+  };
+  for (int32_t i = 0; i < kCorners; ++i) {
+    int32_t ring[10];
+    for (int32_t k = 0; k < 5; ++k) {
+      const int32_t j = around[i][k], l = around[i][(k + 1) % 5];
+      ring[2 * k] = touchingVertex(i, j);
+      ring[2 * k + 1] = middleVertex(i, j, l);
+    }
+    const int32_t f = 6 * i;
+    solid->cornerCounts[f] = 10;
+    for (int32_t k = 0; k < 10; ++k) solid->corners[f][k] = ring[k];
+    // The kite on edge (touching j, middle toward (j, l)): its other corners
+    // are the middle corner of decagon j toward the same face and the face's
+    // meeting point; counter-clockwise it runs against the decagon's edge.
+    for (int32_t k = 0; k < 5; ++k) {
+      const int32_t j = around[i][k], l = around[i][(k + 1) % 5];
+      setFace(f + 1 + k, {ring[2 * k + 1], ring[2 * k], middleVertex(j, i, l), meetingVertex(i, j, l)});
+    }
+  }
+  solid->faceCount = 6 * kCorners;
+  SortVertices(solid);
+  // Each face from its first corner in the vertex order, as the other solids.
+  for (int32_t f = 0; f < solid->faceCount; ++f) {
+    const int32_t n = solid->cornerCounts[f];
+    int32_t first = 0;
+    for (int32_t k = 1; k < n; ++k)
+      if (solid->corners[f][k] < solid->corners[f][first]) first = k;
+    int32_t turned[kMaxFaceCorners];
+    for (int32_t k = 0; k < n; ++k) turned[k] = solid->corners[f][(first + k) % n];
+    std::memcpy(solid->corners[f], turned, sizeof(int32_t) * n);
+  }
+}
+
+enum SolidKind { kPlain, kDual, kSubdivided, kDodo };
 
 struct SolidEntry {
   const char* name;
@@ -385,6 +501,7 @@ const SolidEntry kSolids[] = {
     {"deltoidal hexecontahedron", Rhombicosidodecahedron, kDual, 0},
     {"triangular bipyramid", TriangularBipyramid, kPlain, 0},
     {"subdivided dodecahedron", Dodecahedron, kSubdivided, 0},
+    {"dodo", Icosahedron, kDodo, 0},
 };
 constexpr int32_t kSolidCount = int32_t(sizeof(kSolids) / sizeof(kSolids[0]));
 
@@ -419,6 +536,10 @@ bool MakeCatalogueSolid(const char* name, CatalogueSolid* solid) {
     if (entry.kind == kSubdivided) {
       const CatalogueSolid base = *solid;
       SubdivideFaces(base, solid);
+    }
+    if (entry.kind == kDodo) {
+      const CatalogueSolid base = *solid;
+      Dodo(base, solid);
     }
     return true;
   }

@@ -15,7 +15,7 @@
 #include "geometry/vector.h"
 #include "nets/poly_mesh.h"
 
-constexpr int32_t kMaxSolidVertices = 64;
+constexpr int32_t kMaxSolidVertices = 128;
 constexpr int32_t kMaxSolidFaces = 124;
 
 struct CatalogueSolid {
@@ -40,7 +40,9 @@ const char* CatalogueSolidName(int32_t i);
 // coordinate axes; the Catalan solids are their duals, scaled to a shortest
 // edge of 1. "subdivided dodecahedron" holds the dodecahedron's corners, face
 // centres and edge midpoints with ten triangles per face, face k's triangles
-// at 10k..10k+9.
+// at 10k..10k+9. "dodo" holds 12 regular decagons round the icosahedron's
+// corners and 60 kites, decagon q at face 6q followed by the five kites of its
+// net piece (its corners on the unit sphere but the kites' meeting points).
 bool MakeCatalogueSolid(const char* name, CatalogueSolid* solid);
 
 // Adds the solid's vertices and faces through the pools (deferred), then the

@@ -13,6 +13,7 @@ constexpr int32_t kIcosahedronStartSolid = 5;
 constexpr int32_t kIcosahedronOtherStartSolid = 1;
 constexpr int32_t kIcositetrahedronStartSolid = 5;
 constexpr int32_t kIcositetrahedronStartCorner = 3;
+constexpr int32_t kNetDodo = 20;
 
 bool AnglesNear(float a, float b) { return std::fabs(a - b) < 0.0025f; }
 
@@ -134,7 +135,22 @@ int32_t FindSolidPair(int32_t solidFace, int32_t netFace, int32_t netCorner, int
   return -1;
 }
 
-bool PairFixedNet(PolyMesh* /*mesh*/) { return false; }
+bool PairFixedNet(PolyMesh* mesh) {
+  const int32_t faceCount = mesh->faceCount < kMaxMeshFaces ? mesh->faceCount : kMaxMeshFaces;
+  switch (mesh->netNumber) {
+    case kNetDodo:
+      // Twelve pieces: net face 6q is solid face 6q unturned, and the rest of
+      // its piece follows across the solid's edges.
+      if (faceCount < 1) return false;
+      for (int32_t i = 0; i < faceCount && i <= 66; i += 6) {
+        AssignPiece(i, i, mesh);
+        PropagatePieces(i, mesh);
+      }
+      return true;
+    default:
+      return false;
+  }
+}
 
 bool UnfoldMesh(PolyMesh* mesh) {
   if (mesh == nullptr) return false;

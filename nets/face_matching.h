@@ -34,7 +34,7 @@ void PropagatePieces(int32_t netFace, PolyMesh* mesh);
 // side of the solid counts.
 int32_t FindSolidPair(int32_t solidFace, int32_t netFace, int32_t netCorner, int32_t netNeighbour,
                       int32_t neighbourCorner, int32_t* solidCorner, const PolyMesh* mesh, bool strict);
-// Nets whose faces are paired by a fixed rule instead of the search (the
-// spikeball, the dodo and the icosidodecahedral nets 13, 20 and 21); false for
-// every other net (and for those nets until their tables are built).
+// Nets whose faces are paired by a fixed rule instead of the search: the
+// dodo (net 20), face 6q to solid face 6q; false for every other net (the
+// spikeball and GID, nets 13 and 21, have no tables to pair).
 bool PairFixedNet(PolyMesh* mesh);

@@ -7,6 +7,7 @@
 #include "host/host_memory.h"
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
+#include "nets/catalogue_plain_layouts.h"
 #include "nets/mesh_triangles.h"
 #include "nets/net_catalogue.h"
 #include "nets/net_layout.h"
@@ -349,7 +350,7 @@ void BuildNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs, 
     case 35: case 36: case 37: case 38: case 39: case 40: case 41: case 42: case 43: case 46: case 47:
     case 51: case 52: case 53: case 54: case 55: case 56: case 57: case 58: case 59: case 60: case 61:
     case 62: case 63: case 64: case 68: case 69:
-      BuildFlatLayoutModel(mesh, net, bufferProcs);
+      if (!BuildPlainLayoutModel(mesh, net, bufferProcs)) BuildFlatLayoutModel(mesh, net, bufferProcs);
       break;
     default:
       if ((net >= 25 && net <= 27) || (net >= 48 && net <= 50) || net == 71 || net == 72 || net == 150 ||

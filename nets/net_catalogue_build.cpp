@@ -35,6 +35,7 @@ void SetCatalogueNetOptions(PolyMesh* mesh, int32_t net) {
     case 7:
     case 12:
     case 19:
+    case 20:
     case 79:
       mesh->turnHalf = 1;
       mesh->mirrorX = 0;

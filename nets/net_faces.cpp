@@ -68,10 +68,15 @@ void InterpolateFaceCorners(int32_t triangle, float b0, float b1, float b2, Vec3
     if (w[1] == 1) (std::fabs(uv[1].y - uv[0].y) > std::fabs(uv[1].y - uv[2].y) ? w[2] : w[0]) = 1;
     if (w[2] == 1) (std::fabs(uv[2].y - uv[1].y) > std::fabs(uv[2].y - uv[0].y) ? w[0] : w[1]) = 1;
   }
+  // Longitudes come back in 0..1 with both ends possible (a direction whose x
+  // is +0 or -0 behind the viewer gives 1 or 0). The quarter test below and
+  // the blend must read the same value, or a corner at exactly 1 counts as
+  // the first quarter but blends as the last, and the face's pixels sweep
+  // the whole way round between its corners.
   int32_t q[3];
   for (int32_t i = 0; i < 3; ++i) {
-    const double frac = uv[i].x - std::floor(uv[i].x);
-    q[i] = int32_t(frac * 4 * w[i]);
+    uv[i].x -= std::floor(uv[i].x);
+    q[i] = int32_t(uv[i].x * 4 * w[i]);
   }
   int32_t low = 0, high = 0;
   for (int32_t i = 0; i < 3; ++i) {

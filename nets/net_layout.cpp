@@ -476,11 +476,19 @@ void QuadFaceMap(int32_t triangle, float x, float y, Vec3f* d, const PolyMesh* m
     *d = Vec3f{float(r.x), float(r.y), float(r.z)};
   } else {
     Vec3 uv[4] = {A, B, C, D};
-    for (Vec3& c : uv) DirectionToUvChecked(&c);
+    float w[4];
+    bool pole = false;
+    for (int32_t c = 0; c < 4; ++c) {
+      w[c] = DirectionToUvChecked(&uv[c]);
+      pole = pole || w[c] == 0;
+    }
+    // A pole has no longitude of its own: it neither decides the seam nor
+    // takes part in the longitude blend (the edges from it then follow the
+    // meridians of their other ends, as they do in the triangles beside it).
     bool firstQuarter = false, lastQuarter = false;
-    for (const Vec3& c : uv) {
-      firstQuarter = firstQuarter || c.x < 0.25;
-      lastQuarter = lastQuarter || c.x >= 0.75;
+    for (int32_t c = 0; c < 4; ++c) {
+      firstQuarter = firstQuarter || (w[c] != 0 && uv[c].x < 0.25);
+      lastQuarter = lastQuarter || (w[c] != 0 && uv[c].x >= 0.75);
     }
     if (firstQuarter && lastQuarter) {
       for (Vec3& c : uv) {
@@ -489,7 +497,14 @@ void QuadFaceMap(int32_t triangle, float x, float y, Vec3f* d, const PolyMesh* m
     }
     const double pu = uv[0].x + (uv[1].x - uv[0].x) * u, pv = uv[0].y + (uv[1].y - uv[0].y) * u;
     const double qu = uv[3].x + (uv[2].x - uv[3].x) * u, qv = uv[3].y + (uv[2].y - uv[3].y) * u;
-    EquirectToVec3f(float(pu + (qu - pu) * v), float(pv + (qv - pv) * v), d);
+    double lon = pu + (qu - pu) * v;
+    if (pole) {
+      // The bilinear weights of A, B, C and D, the poles' left out.
+      const double bw[4] = {(1 - u) * (1 - v) * w[0], u * (1 - v) * w[1], u * v * w[2], (1 - u) * v * w[3]};
+      const double sum = bw[0] + bw[1] + bw[2] + bw[3];
+      if (sum != 0) lon = (bw[0] * uv[0].x + bw[1] * uv[1].x + bw[2] * uv[2].x + bw[3] * uv[3].x) / sum;
+    }
+    EquirectToVec3f(float(lon), float(pv + (qv - pv) * v), d);
   }
   d->x = -d->x;
   d->y = -d->y;

@@ -17,9 +17,9 @@ const LookupTableInfo kLookupTables[] = {
     {3, 50, 2, kTableFull, kSampleTriangles, kLookupTable3, 5000},
     {4, 50, 2, kTableFull, kSampleTriangles, kLookupTable4, 5000},
     {5, 50, 2, kTableFull, kSampleTriangles, kLookupTable5, 5000},
-    {6, 50, 2, kTableToAntidiagonal, kSampleTriangles, nullptr, 2648},
-    {7, 51, 2, kTableToAntidiagonal, kSampleTriangles, nullptr, 2752},
-    {8, 51, 2, kTableToAntidiagonal, kSampleTriangles, nullptr, 2752},
+    {6, 50, 2, kTableToAntidiagonal, kSampleTriangles, kLookupTable6, 2648},
+    {7, 51, 2, kTableToAntidiagonal, kSampleTriangles, kLookupTable7, 2752},
+    {8, 51, 2, kTableToAntidiagonal, kSampleTriangles, kLookupTable8, 2752},
     {9, 50, 2, kTableFull, kSampleTriangles, kLookupTable9, 5000},
     {10, 50, 2, kTableFull, kSampleTriangles, kLookupTable10, 5000},
     {12, 50, 3, kTableFull, kSampleTriangles, kLookupTable12, 7500},
@@ -82,6 +82,19 @@ void ReadQuad(float X, float Y, const ImageRecord* grid, int32_t level, CellQuad
   const int32_t y0 = CellIndex(Y);
   quad->fx = X - static_cast<float>(x0);
   quad->fy = Y - static_cast<float>(y0);
+  // A quad inside the level and inside one tile: the four cells straight
+  // from the tile (the clamped reads would give the same bits).
+  if (grid->pixelMode == PixelRgbaFloat && grid->bytesPerPixel == 16 && ImageHasLevel(grid, level) && x0 >= 0 &&
+      y0 >= 0 && x0 < grid->levelMaxX[level] && y0 < grid->levelMaxY[level] && (x0 & kTileMask) != kTileMask &&
+      (y0 & kTileMask) != kTileMask) {
+    const uint8_t* top = PixelAddress(grid, level, x0, y0);
+    const uint8_t* bottom = PixelAddress(grid, level, x0, y0 + 1);
+    std::memcpy(quad->v00, top, 16);
+    std::memcpy(quad->v10, top + 16, 16);
+    std::memcpy(quad->v01, bottom, 16);
+    std::memcpy(quad->v11, bottom + 16, 16);
+    return;
+  }
   ReadCell(grid, level, x0, y0, quad->v00);
   ReadCell(grid, level, x0 + 1, y0, quad->v10);
   ReadCell(grid, level, x0, y0 + 1, quad->v01);

@@ -139,6 +139,26 @@ Vec3f PlaceSector(const Vec3& q, int32_t k) {
 
 constexpr float kSectorAngles[6] = {0, 4.0f / 3, 4.0f / 3, 2.0f / 3, 2.0f / 3, 0};
 
+// The table point of a Reuleaux sector face (nets 52, 53 and 55), turned into
+// its place: the face's own sector angle and then `thirds` thirds of a turn
+// more. False, with the point marked outside, when the plane point lies beyond
+// the group's region.
+bool TetraSectorPoint(const FaceMapPoint& p, int32_t table, int32_t thirds, Complex* r) {
+  const int32_t g = FaceOf(p);
+  const Vec3 w = TetraSpherePoint(p.triangle, p.b0, p.b1, p.b2, p.mesh);
+  if (ChooseTetraVertex(w) != 3) {
+    MarkOutsideSector(p);
+    return false;
+  }
+  p.list->region = g / 6;
+  Complex t = WeightLookup(table, p.b2, p.b0, p.grid);
+  t.im = float(t.im * -FaceSign(g));
+  float alpha = float(double(kSectorAngles[g % 6]) * kPi);
+  for (int32_t i = 0; i < thirds; ++i) alpha = float(double(alpha) + 2.0943952);
+  *r = TurnBy(alpha, t);
+  return true;
+}
+
 void WeightsThroughTable(int32_t table, float* a, float* b, float* c, ImageRecord* grid) {
   const Complex w = WeightLookup(table, *c, *a, grid);
   *c = float(w.re);
@@ -343,22 +363,13 @@ void FaceMapNet54(const FaceMapPoint& p) {
 }
 
 void FaceMapNet55(const FaceMapPoint& p) {
-  const int32_t g = FaceOf(p);
-  const Vec3 w = TetraSpherePoint(p.triangle, p.b0, p.b1, p.b2, p.mesh);
-  if (ChooseTetraVertex(w) != 3) {
-    MarkOutsideSector(p);
-    return;
-  }
-  const int32_t k = g / 6;
-  p.list->region = k;
-  Complex t = WeightLookup(7, p.b2, p.b0, p.grid);
-  t.im = float(t.im * -FaceSign(g));
-  const Complex r = TurnBy(float(double(kSectorAngles[g % 6]) * kPi), t);
+  Complex r;
+  if (!TetraSectorPoint(p, 7, 0, &r)) return;
   const double zz = 1 - r.re * r.re - r.im * r.im;
   Vec3 q{r.re, r.im, std::sqrt(zz > 0 ? zz : 0)};
   RotateVec3dAboutZ(&q, 0.5235987755982989);
   RotateVec3dAboutX(&q, -0.6154797086703874);
-  *p.d = PlaceSector(q, k);
+  *p.d = PlaceSector(q, FaceOf(p) / 6);
 }
 
 void FaceMapNet56(const FaceMapPoint& p) {
@@ -376,22 +387,11 @@ void FaceMapNet56(const FaceMapPoint& p) {
 }
 
 void FaceMapNet52(const FaceMapPoint& p, int32_t variant) {
-  const int32_t g = FaceOf(p);
-  const Vec3 w = TetraSpherePoint(p.triangle, p.b0, p.b1, p.b2, p.mesh);
-  if (ChooseTetraVertex(w) != 3) {
-    MarkOutsideSector(p);
-    return;
-  }
-  const int32_t k = g / 6;
-  p.list->region = k;
-  Complex t = WeightLookup(8, p.b2, p.b0, p.grid);
-  t.im = float(t.im * -FaceSign(g));
-  float alpha = float(double(kSectorAngles[g % 6]) * kPi);
-  if (variant == 2) {
-    alpha = float(double(alpha) + 2.0943952);
-    if (k == 1) alpha = float(double(alpha) + 2.0943952);
-  }
-  const Complex r = TurnBy(alpha, t);
+  const int32_t k = FaceOf(p) / 6;
+  // Variant 2 turns by a third more, its second hemisphere by two thirds.
+  const int32_t thirds = variant == 2 ? (k == 1 ? 2 : 1) : 0;
+  Complex r;
+  if (!TetraSectorPoint(p, 8, thirds, &r)) return;
   Vec3 q;
   StereographicToSphere(&r, &q);
   RotateVec3dAboutZ(&q, 0.5235987755982989);

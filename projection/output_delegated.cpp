@@ -140,7 +140,7 @@ void MapDelegatedOutput(int32_t output, const OutputPoint& p, MappingContext* co
       break;
     case 130: case 131: case 132: case 133: MapMalta(p, context, r); break;
     case 51: case 108: case 109: case 110: case 111: case 112: case 146: case 147: case 148: case 149: case 164:
-    case 165: case 251: case 252:
+    case 165: case 251: case 252: case 1037: case 1038: case 1039: case 1040:
       MapSquareLayout(p, context, r);
       break;
     default: break;

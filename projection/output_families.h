@@ -30,6 +30,10 @@ struct OutputResult {
   int32_t* region;
   PixelMapping* mapping;
   NetFaceList* faceList;
+  // Only the outside flag and the region are read (the pixel centre's test):
+  // inverses whose last steps only turn the point into a direction may stop
+  // before them.
+  bool directionUnused;
 };
 
 constexpr float kPiF = 3.1415927f;

@@ -74,10 +74,12 @@ void MapEquirectangular(const OutputPoint& p, MappingContext* context, const Out
     *r.outside = 1;
     return;
   }
+  if (r.directionUnused) return;
   *r.d = StripDirection(context, -kTwoPiF * p.planeY, kTwoPiF * p.planeX);
 }
 
 void MapEquiTall(const OutputPoint& p, MappingContext* context, const OutputResult& r) {
+  if (r.directionUnused) return;
   *r.d = StripDirection(context, -(p.ny - 0.5f) * kPiF, kTwoPiF * (p.nx - 0.5f));
 }
 
@@ -94,12 +96,14 @@ void MapSinusoidal(const OutputPoint& p, MappingContext* context, const OutputRe
     *r.outside = 1;
     return;
   }
+  if (r.directionUnused) return;
   lambda = lambda + kPiF;
   if (lambda >= kPiF) lambda = lambda - kTwoPiF;
   *r.d = EquiRow(context, lambda / kTwoPiF, phi / kPiF + 0.5f);
 }
 
 void MapCylinder(const OutputPoint& p, const MappingContext* context, const OutputResult& r) {
+  if (r.directionUnused) return;
   const float m = context->outputAspect < 1 ? context->outputAspect : 1.0f;
   const float lambda = kTwoPiF * m * p.planeX;
   Vec3f d{-std::sin(lambda), -8 * m * p.planeY, std::cos(lambda)};
@@ -108,6 +112,7 @@ void MapCylinder(const OutputPoint& p, const MappingContext* context, const Outp
 }
 
 void MapMercator(const OutputPoint& p, MappingContext* context, const OutputResult& r) {
+  if (r.directionUnused) return;
   const float y = kTwoPiF * context->outputAspect * (p.ny - 0.5f);
   FloatMemo* memo = &context->rowMemo[0];
   if (!MemoHolds(memo, kMemoMercatorLatitude, y)) memo->value[0] = std::atan(std::sinh(y));
@@ -123,6 +128,7 @@ void MapEqualAreaCylinder(const OutputPoint& p, MappingContext* context, const O
     *r.outside = 1;
     return;
   }
+  if (r.directionUnused) return;
   FloatMemo* memo = &context->rowMemo[0];
   if (!MemoHolds(memo, kMemoEqualAreaLatitude, p.ny)) memo->value[0] = float(std::asin(s));
   const float phi = memo->value[0];
@@ -146,6 +152,7 @@ void MapLozenge(const OutputPoint& p, MappingContext* context, const OutputResul
     *r.outside = 1;
     return;
   }
+  if (r.directionUnused) return;
   *r.d = EquiRow(context, 1 - u, v);
 }
 
@@ -176,6 +183,7 @@ void MapHammer(const OutputPoint& p, const OutputResult& r) {
     *r.outside = 1;
     return;
   }
+  if (r.directionUnused) return;
   const float t = std::sqrt(1 - e.w / 4);
   const float phi = std::asin(t * e.b);
   const float c = float(std::sqrt(1.0 - double(e.w) / 4));
@@ -189,6 +197,7 @@ void MapMollweide(const OutputPoint& p, MappingContext* context, const OutputRes
     *r.outside = 1;
     return;
   }
+  if (r.directionUnused) return;
   // The auxiliary angle and the latitude follow from b, the row, alone.
   FloatMemo* memo = &context->rowMemo[0];
   if (!MemoHolds(memo, kMemoMollweideRow, e.b)) {

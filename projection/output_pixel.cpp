@@ -49,7 +49,7 @@ void MapBrickPreviewPoint(float nx, float ny, MappingContext* context, PixelMapp
 }
 
 bool HasClosedFormNumber(int32_t output) {
-  return (output >= 1 && output <= 255) || output == 1054 || output == 10054;
+  return (output >= 1 && output <= 255) || (output >= 1037 && output <= 1040) || output == 1054 || output == 10054;
 }
 
 }  // namespace
@@ -227,8 +227,12 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
   PolyMesh* mesh = context->outputMesh;
   GlobalsRecord* globals = mesh != nullptr ? mesh->owner : nullptr;
   Vec3f d{0, 0, 1};
+  // The centre's test below returns before the direction is read.
+  const bool statusRoad = statusOnly && InputKeepsStatus(context->inputProjection) && !context->dotOverlay &&
+                          !context->faceCentreOverlay;
   if (HasClosedFormNumber(context->outputProjection)) {
-    PlaneToSphereForOutput(nx, ny, context, out, outputFaces, &d, &outside, &region);
+    const bool directionUnused = statusRoad && !context->isNet && context->contextMode == 0;
+    PlaneToSphereForOutput(nx, ny, context, out, outputFaces, &d, &outside, &region, directionUnused);
   }
   if (context->contextMode == 0 && context->isNet && mesh != nullptr) {
     if (!mesh->squareLayout) {
@@ -274,8 +278,7 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
 
   // The dot search moves the band's cursor and the face-centre search
   // belongs to the point: both keep the full road.
-  if (statusOnly && InputKeepsStatus(context->inputProjection) && !context->dotOverlay &&
-      !context->faceCentreOverlay) {
+  if (statusRoad) {
     if (sample) {
       if (!context->isNet && region == -1) out->status = kPixelMapped;
       out->subImage = kWholeSourceSubImage;
@@ -361,6 +364,10 @@ void WarmLookupGridsFor(MappingContext* context, NetFaceList* outputFaces) {
     case 142:
     case 164:
     case 165:
+    case 1037:
+    case 1038:
+    case 1039:
+    case 1040:
       if (grid != nullptr) ConformalSquareLookup(&origin, grid);
       break;
     case 140:

@@ -78,7 +78,11 @@ void PrepareRowFaceListsForBands(MappingContext* context, int32_t row, int32_t z
         float wrappedX;
         WrapTilePosition(OutputFaces(band)->tileScale, mesh, 0, rowY, &wrappedX, &bandRowY, OutputFaces(band));
       }
-      const uint8_t clip = context->outputProjection == 355 ? 0 : mesh->plainLayout;
+      // The tetra tile wraps every pixel into its tile, so a pixel at the
+      // tile's edge may land on the opposite edge: its row keeps all of the
+      // tile's triangles, not only those near the row and the band's columns.
+      const bool keepAll = context->outputProjection == 355 || context->outputProjection == 64;
+      const uint8_t clip = keepAll ? 0 : mesh->plainLayout;
       BuildRowFaceList(mesh, bandRowY, mesh->selectedFaceCopy, margin, OutputFaces(band), xLeft, xRight, clip);
     }
     if (soccer) BuildRowFaceList(context->inputMesh, 0, -1, margin, InputFaces(band), xLeft, xRight, 0);

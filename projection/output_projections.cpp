@@ -18,11 +18,11 @@ void TiltDirectionForSemicircle(Vec3f* d) {
 }
 
 void PlaneToSphereForOutput(float nx, float ny, MappingContext* context, PixelMapping* out, NetFaceList* faceList,
-                            Vec3f* d, uint8_t* outside, int32_t* region) {
+                            Vec3f* d, uint8_t* outside, int32_t* region, bool directionUnused) {
   const PolyMesh* mesh = context->outputMesh;
   const float s = mesh->layoutScale;
   const OutputPoint p{nx, ny, (nx - mesh->centreX) * s, (ny - 0.5f) * s * context->outputAspect, s};
-  const OutputResult r{d, outside, region, out, faceList};
+  const OutputResult r{d, outside, region, out, faceList, directionUnused};
   const int32_t output = context->outputProjection;
   switch (output) {
     case 1: case 11: case 13: case 17: case 20: case 35: case 46: case 62: case 80: case 81: case 138:
@@ -49,7 +49,7 @@ void PlaneToSphereForOutput(float nx, float ny, MappingContext* context, PixelMa
     case 51: case 83: case 87: case 90: case 91: case 92: case 93: case 94: case 95: case 96: case 99:
     case 108: case 109: case 110: case 111: case 112: case 118: case 119: case 121: case 128: case 130:
     case 131: case 132: case 133: case 140: case 141: case 142: case 146: case 147: case 148: case 149:
-    case 164: case 165: case 251: case 252:
+    case 164: case 165: case 251: case 252: case 1037: case 1038: case 1039: case 1040:
       MapDelegatedOutput(output, p, context, r);
       return;
     default:

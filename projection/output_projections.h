@@ -14,9 +14,11 @@ struct PixelMapping;
 // (nx, ny). Sets d, or the outside flag; the multi-view sheets and "zenith &
 // nadir" also set the region (left at -1 otherwise); the globe outputs write
 // the mapping's viewNormal; the shaped outputs use and fill the face list.
-// Numbers without a closed form leave d and the flag alone.
+// Numbers without a closed form leave d and the flag alone. With
+// directionUnused some inverses leave d alone too: the caller reads only the
+// flag and the region.
 void PlaneToSphereForOutput(float nx, float ny, MappingContext* context, PixelMapping* out, NetFaceList* faceList,
-                            Vec3f* d, uint8_t* outside, int32_t* region);
+                            Vec3f* d, uint8_t* outside, int32_t* region, bool directionUnused = false);
 
 // The last step of "semicircle": negates d.x and d.y, then turns (z, y), read
 // as the complex number z + i*y, by -45 degrees.

@@ -155,9 +155,11 @@ Vec3f RectilinearDirection(float nx, float ny, float aspect, float fovTan, float
 void MapViewOutput(int32_t output, const OutputPoint& p, MappingContext* context, const OutputResult& r) {
   switch (output) {
     case 14:
+      if (r.directionUnused) break;
       *r.d = RectilinearDirection(p.nx, p.ny, context->outputAspect, ViewFovTan(context), 0);
       break;
     case 60:
+      if (r.directionUnused) break;
       *r.d = RectilinearDirection(p.nx, p.ny, context->outputAspect, ViewFovTan(context), context->lensShift);
       break;
     case 52: MapSwoop(p, context, r); break;

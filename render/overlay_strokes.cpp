@@ -344,14 +344,3 @@ void DrawRegionEdges(const CornerSet* corners, StrokeColumns* strokes, int32_t c
   }
 }
 
-void CompositeOver(const float s[4], float d[4]) {
-  if (!(s[3] > 0.0f)) return;
-  const float k = s[3] / (d[3] + s[3] - d[3] * s[3]);
-  for (int32_t c = 0; c < 3; ++c) d[c] += (s[c] - d[c]) * k;
-  d[3] = (1.0f - d[3]) * s[3] + d[3];
-}
-
-void BlendColourKeepAlpha(const float s[4], float d[4]) {
-  if (!(s[3] > 0.0f)) return;
-  for (int32_t c = 0; c < 3; ++c) d[c] += (s[c] - d[c]) * s[3];
-}

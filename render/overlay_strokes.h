@@ -61,7 +61,16 @@ void DrawMarkStrokesColumn(int32_t parity, int32_t row, int32_t column, int32_t 
 void DrawRegionEdges(const CornerSet* corners, StrokeColumns* strokes, int32_t column, int32_t wordAbove,
                      int32_t wordBelow, bool customNet);
 
-// s over d, into d.
-void CompositeOver(const float s[4], float d[4]);
+// s over d, into d (inline: every pixel of a flattened render takes one).
+inline void CompositeOver(const float s[4], float d[4]) {
+  if (!(s[3] > 0.0f)) return;
+  const float k = s[3] / (d[3] + s[3] - d[3] * s[3]);
+  for (int32_t c = 0; c < 3; ++c) d[c] += (s[c] - d[c]) * k;
+  d[3] = (1.0f - d[3]) * s[3] + d[3];
+}
+
 // s onto d keeping d's alpha.
-void BlendColourKeepAlpha(const float s[4], float d[4]);
+inline void BlendColourKeepAlpha(const float s[4], float d[4]) {
+  if (!(s[3] > 0.0f)) return;
+  for (int32_t c = 0; c < 3; ++c) d[c] += (s[c] - d[c]) * s[3];
+}

@@ -17,9 +17,6 @@ namespace {
 constexpr float kMissing = -1.0f;
 constexpr float kOpaqueEnough = 0.999f;
 
-bool WrapsU(int32_t edgeMode) { return edgeMode == FetchWrapX || edgeMode == FetchWrapXY; }
-bool WrapsV(int32_t edgeMode) { return edgeMode == FetchWrapXY; }
-
 bool SameRegion(const PixelMapping& a, const PixelMapping& b) {
   return a.status == b.status && a.subImage == b.subImage;
 }
@@ -88,41 +85,6 @@ BandRecord* BandJobs(RenderBand* band) { return band != nullptr ? &band->band : 
 
 }  // namespace
 
-float WrapAverageU(float a, float b, int32_t edgeMode) {
-  if (a == kMissing) return b;
-  if (b == kMissing) return a;
-  if (!WrapsU(edgeMode)) return (a + b) / 2;
-  const float lo = a < b ? a : b;
-  const float hi = a < b ? b : a;
-  if (hi - lo <= 0.5f) return (lo + hi) / 2;
-  const float m = (lo + 1 + hi) / 2;
-  return m - std::floor(m);
-}
-
-float WrapAverageV(float a, float b, int32_t edgeMode) {
-  if (a == kMissing) return b;
-  if (b == kMissing) return a;
-  if (!WrapsV(edgeMode)) return (a + b) / 2;
-  const float lo = a < b ? a : b;
-  const float hi = a < b ? b : a;
-  if (hi - lo <= 0.5f) return (lo + hi) / 2;
-  return (lo + 1 + hi) / 2;
-}
-
-float WrapDeltaU(float d, int32_t edgeMode) {
-  if (!WrapsU(edgeMode)) return d;
-  if (d > 0.5f) return d - 1;
-  if (d < -0.5f) return d + 1;
-  return d;
-}
-
-float WrapDeltaV(float d, int32_t edgeMode) {
-  if (!WrapsV(edgeMode)) return d;
-  if (d > 0.5f) return d - 1;
-  if (d < -0.5f) return d + 1;
-  return d;
-}
-
 const ImageRecord* MappingSourceImage(const PixelMapping* mapping, const MappingContext* context,
                                       const ImageRecord* faceImages) {
   if (mapping->inputFace == -1 || faceImages == nullptr) return context->sourceImage;
@@ -190,11 +152,69 @@ void MapPixelNeighbours(float x, float y, int32_t zoom, int32_t panX, int32_t pa
   for (int32_t k = 0; k < 6; ++k) six[k] = kMissing;
 }
 
+namespace {
+
+// RenderPixelArea for the common pixel: one context, read from the stored
+// corners (no sub-samples). The same operations in the same order as the
+// general loop takes for it, without its bookkeeping.
+void RenderPixelFromStoredCorners(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* context,
+                                  int32_t cornerMode, CornerSet* corners, const ImageRecord* faces) {
+  const ColumnRecord* columns = static_cast<const ColumnRecord*>(context->columnRecords);
+  if (columns == nullptr) {
+    corners->passCount = 0;
+    pixel[0] = pixel[1] = pixel[2] = pixel[3] = 0.0f;
+    return;
+  }
+  const int32_t p = r & 1;
+  const PixelMapping& a = columns[c + 1].mapping[p];
+  const PixelMapping& b = columns[c].mapping[p];
+  const PixelMapping& cc = columns[c + 1].mapping[1 - p];
+  const PixelMapping& d = columns[c].mapping[1 - p];
+  SampleInput in{};
+  in.mapping = &a;
+  in.quality = cornerMode == CornerModeQuality;
+  const ImageRecord* image = MappingSourceImage(&a, context, faces);
+  if (!IsFlatColourPixel(&a, context)) {
+    const int32_t edgeMode = image != nullptr ? image->fetchEdgeMode : FetchClamp;
+    const float u =
+        WrapAverageU(WrapAverageU(cc.srcX, a.srcX, edgeMode), WrapAverageU(b.srcX, d.srcX, edgeMode), edgeMode);
+    const float v =
+        WrapAverageV(WrapAverageV(cc.srcY, a.srcY, edgeMode), WrapAverageV(b.srcY, d.srcY, edgeMode), edgeMode);
+    if (in.quality && corners->subImageFlags != 0) {
+      for (int32_t q = 0; q < 4; ++q) {
+        in.points[2 * q] = a.srcX;
+        in.points[2 * q + 1] = a.srcY;
+      }
+    } else {
+      const float pts[8] = {b.srcX, b.srcY, cc.srcX, cc.srcY, a.srcX, a.srcY, u, v};
+      for (int32_t q = 0; q < 8; ++q) in.points[q] = pts[q];
+    }
+  }
+  float colour[4];
+  SampleContext(in, context, image, sharpness, colour);
+  // Over nothing the colour stays as it is; the sums start from zero (which
+  // turns a negative zero positive, as the general loop does).
+  corners->passCount = 1;
+  const float alpha = 0.0f + colour[3];
+  if (alpha > 0.0f) {
+    pixel[3] = alpha;
+    for (int32_t q = 0; q < 3; ++q) pixel[q] = (0.0f + colour[3] * colour[q]) / alpha;
+  } else {
+    pixel[0] = pixel[1] = pixel[2] = pixel[3] = 0.0f;
+  }
+}
+
+}  // namespace
+
 void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* contexts,
                      ImageRecord* target, int32_t cornerMode, int32_t contextCount, CornerSet* corners,
                      RenderBand* band) {
   const ImageRecord* faces = BandFaceImages(band);
   corners->cornerMode = cornerMode;
+  if (cornerMode != CornerModeFresh && contextCount == 1) {
+    RenderPixelFromStoredCorners(c, r, sharpness, pixel, contexts, cornerMode, corners, faces);
+    return;
+  }
   const int32_t split = cornerMode == CornerModeFresh ? corners->splitFlags : 0;
   const SubSampleGrid grid = GridForSplit(split);
   const float spanI = float(grid.iMax - grid.iMin);

@@ -4,7 +4,10 @@
 // sub-samples afresh and averages them.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+
+#include "image/image_record.h"
 
 struct BandRecord;
 struct RenderBand;
@@ -60,11 +63,45 @@ void MapPixelNeighbours(float x, float y, int32_t zoom, int32_t panX, int32_t pa
                         MappingContext* context, const ImageRecord* source, PixelMapping* mapping, float six[6],
                         BandRecord* band);
 
-// Wrap operations by the source image's fetch edge mode.
-float WrapAverageU(float a, float b, int32_t edgeMode);
-float WrapAverageV(float a, float b, int32_t edgeMode);
-float WrapDeltaU(float d, int32_t edgeMode);
-float WrapDeltaV(float d, int32_t edgeMode);
+// Wrap operations by the source image's fetch edge mode; -1 (a missing
+// neighbour) averages as the other value. Inline: every pixel takes four.
+inline bool WrapsU(int32_t edgeMode) { return edgeMode == FetchWrapX || edgeMode == FetchWrapXY; }
+inline bool WrapsV(int32_t edgeMode) { return edgeMode == FetchWrapXY; }
+
+inline float WrapAverageU(float a, float b, int32_t edgeMode) {
+  if (a == -1.0f) return b;
+  if (b == -1.0f) return a;
+  if (!WrapsU(edgeMode)) return (a + b) / 2;
+  const float lo = a < b ? a : b;
+  const float hi = a < b ? b : a;
+  if (hi - lo <= 0.5f) return (lo + hi) / 2;
+  const float m = (lo + 1 + hi) / 2;
+  return m - std::floor(m);
+}
+
+inline float WrapAverageV(float a, float b, int32_t edgeMode) {
+  if (a == -1.0f) return b;
+  if (b == -1.0f) return a;
+  if (!WrapsV(edgeMode)) return (a + b) / 2;
+  const float lo = a < b ? a : b;
+  const float hi = a < b ? b : a;
+  if (hi - lo <= 0.5f) return (lo + hi) / 2;
+  return (lo + 1 + hi) / 2;
+}
+
+inline float WrapDeltaU(float d, int32_t edgeMode) {
+  if (!WrapsU(edgeMode)) return d;
+  if (d > 0.5f) return d - 1;
+  if (d < -0.5f) return d + 1;
+  return d;
+}
+
+inline float WrapDeltaV(float d, int32_t edgeMode) {
+  if (!WrapsV(edgeMode)) return d;
+  if (d > 0.5f) return d - 1;
+  if (d < -0.5f) return d + 1;
+  return d;
+}
 
 // The image a mapping samples: the context's source, or the cube face the
 // input mapping chose among the six records at faceImages (null: none).

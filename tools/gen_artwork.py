@@ -248,6 +248,25 @@ def glyph_icon(w, h, label):
     return cv
 
 
+# The brick colours 1..12 as the brick preview and plan draw them
+# (nets/brick_palette.cpp), and the bitmap beside each colour's checkbox
+# in the brick-sphere dialog.
+BRICK_COLOURS = [(50, 50, 50), (0, 0, 255), (0, 150, 80), (255, 0, 0), (250, 250, 250), (255, 223, 0),
+                 (210, 210, 210), (128, 128, 128), (102, 51, 0), (203, 149, 137), (204, 170, 102),
+                 (139, 172, 150)]
+BRICK_SWATCH_IDS = [187, 176, 181, 182, 183, 184, 185, 186, 172, 173, 174, 175]
+
+
+def brick_swatch(colour):
+    cv = Canvas(36, 16)
+    cv.fill(0, 0, 36, 16, colour)
+    # Studs on top, as a brick seen from the side, and a dark outline.
+    for x in (6, 16, 26):
+        cv.fill(x, 0, x + 5, 3, mix(colour, (0, 0, 0), 0.25))
+    cv.frame(0, 2, 36, 16, INK)
+    return cv
+
+
 def app_icon(size):
     cv = Canvas(size, size)
     cv.disc(size / 2, size / 2, size / 2 - 1, (40, 110, 200, 255), (10, 30, 80, 255))
@@ -313,6 +332,8 @@ def main():
     save('BITMAP', 127, 'about_banner.bmp', bmp_bytes(about_banner()))
     save('BITMAP', 192, 'about_sphere.bmp', bmp_bytes(sphere(150, (255, 255, 255))))
     save('BITMAP', 219, 'info.bmp', bmp_bytes(info_picture()))
+    for rid, colour in zip(BRICK_SWATCH_IDS, BRICK_COLOURS):
+        save('BITMAP', rid, 'brick_%d.bmp' % rid, bmp_bytes(brick_swatch(colour)))
     # Icons of the bitmap buttons, each at the size its button shows it.
     wide = {247: "PLANET", 241: "SAVE", 240: "LOAD", 232: "PSD", 229: "CONSTR", 230: "LEGO", 233: "CUBE",
             237: "DICE", 242: "UNDO", 225: "RESET", 234: "FACET"}

@@ -39,6 +39,7 @@ enum CutStyle {
   kHorizontalCross,  // cube: a band of four faces round the pole with the top and bottom on the front
   kVerticalCross,    // cube: a column of four faces front to back over the top, the sides on the front
   kStrip,            // icosahedron: the caps' faces hang from a band of ten
+  kPiecesOfSix,      // dodo: face 6q with faces 6q+1..6q+5 hanging from it, twelve pieces
 };
 
 struct Expected {
@@ -83,6 +84,9 @@ const NetPlan kPlans[] = {
     {73, "cube", kVerticalCross, 0, {6, {{4, 6}}, 14, 8}, -1, -1, -1},
     {19, "octahedron", kSteepestEdge, 0, {8, {{3, 8}}, 10, 6}, -1, -1, -1},
     {79, "triangular bipyramid", kSteepestEdge, 0, {6, {{3, 6}}, 8, 5}, -1, -1, -1},
+    // The catalogue counts 306 vertices; the solid has 110 corners, which the
+    // vertex lists name (the other 196 would be points no face uses).
+    {20, "dodo", kPiecesOfSix, 0, {72, {{4, 60}, {10, 12}}, 240, 110}, -1, -1, -1},
 };
 
 // Nets that load another net's tables whole.
@@ -225,6 +229,15 @@ void CutStrip(PolyMesh* m) {
   }
 }
 
+// Pieces of six: every edge cut but those between face 6q and faces
+// 6q+1..6q+5.
+void CutPiecesOfSix(PolyMesh* m) {
+  std::vector<std::pair<int32_t, int32_t>> folds;
+  for (int32_t q = 0; 6 * q < m->faceCount; ++q)
+    for (int32_t k = 1; k <= 5; ++k) folds.emplace_back(6 * q, 6 * q + k);
+  CutAllBut(m, folds);
+}
+
 // Direction i of a spiral over the sphere.
 Vec3 SpiralDirection(int32_t i) {
   const double golden = M_PI * (3.0 - std::sqrt(5.0));
@@ -282,6 +295,13 @@ void BuildSolid(PolyMesh* m, const CatalogueSolid& solid) {
 bool UnfoldsWhole(PolyMesh* m) {
   FinishNet(m);
   return m->errorCode == kMeshNoError && m->maxNetGroup == 1 && m->netFaceCount == m->faceCount;
+}
+
+// True when the net comes apart into the given number of pieces holding
+// every face.
+bool UnfoldsInPieces(PolyMesh* m, int32_t pieces) {
+  FinishNet(m);
+  return m->errorCode == kMeshNoError && m->maxNetGroup == pieces && m->netFaceCount == m->faceCount;
 }
 
 // The unfolded net as tables: net points numbered by first use, net faces in
@@ -439,6 +459,35 @@ std::string ListsKey(const NetTables& t) {
   return out.str();
 }
 
+// Net face i made solid face i, its list begun at the net corner that is
+// solid corner 0 (the fixed pairing of the dodo assigns face 6q to solid face
+// 6q unturned), net points renumbered by first use.
+void InSolidOrder(const Unfolded& u, NetTables* t) {
+  const int32_t faces = int32_t(u.lists.size());
+  std::vector<std::vector<int32_t>> lists(faces);
+  for (int32_t f = 0; f < faces; ++f) {
+    const int32_t s = u.piece[f];
+    if (s < 0 || s >= faces || !lists[s].empty()) Fail("net " + std::to_string(t->net) + ": a face is unfolded twice");
+    const int32_t n = int32_t(u.lists[f].size());
+    const int32_t c = ((-u.rotation[f]) % n + n) % n;
+    for (int32_t k = 0; k < n; ++k) lists[s].push_back(u.lists[f][(c + k) % n]);
+  }
+  std::map<int32_t, int32_t> number;
+  std::vector<double> points;
+  for (auto& list : lists) {
+    for (int32_t& p : list) {
+      auto [it, fresh] = number.emplace(p, int32_t(number.size()));
+      if (fresh) {
+        points.push_back(u.points[2 * p]);
+        points.push_back(u.points[2 * p + 1]);
+      }
+      p = it->second;
+    }
+  }
+  t->pointLists = lists;
+  t->points = points;
+}
+
 NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done, PolyMesh* check) {
   CatalogueSolid solid;
   if (!MakeCatalogueSolid(plan.solid, &solid)) Fail(std::string("no solid named ") + plan.solid);
@@ -461,18 +510,22 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
       case kStrip:
         CutStrip(m);
         break;
+      case kPiecesOfSix:
+        CutPiecesOfSix(m);
+        break;
     }
     if (plan.startSolidFace >= 0) {
       // The fixed start: the unfolding begins with that solid face.
       m->preferMarkedStart = 1;
       m->faces[plan.startSolidFace].startMark = 1;
     }
-    if (!UnfoldsWhole(m)) continue;
+    if (plan.cut == kPiecesOfSix ? !UnfoldsInPieces(m, m->faceCount / 6) : !UnfoldsWhole(m)) continue;
     const Unfolded u = ReadUnfolded(m);
     NetTables t;
     t.net = plan.net;
     t.points = u.points;
     t.pointLists = u.lists;
+    if (plan.cut == kPiecesOfSix) InSolidOrder(u, &t);
     if (plan.startSolidFace >= 0) {
       // Net face 0 is the start face, its list begun at the net corner that
       // is the fixed solid corner.

@@ -364,6 +364,301 @@ def by_angle_ending_on_tip(points):
 
 
 # ---------------------------------------------------------------------------
+# fan layouts whose maps bend the fan by a power (nets 34, 42, 59, 68, 69)
+# ---------------------------------------------------------------------------
+def rotate_x(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[0], v[2] * s + v[1] * c, v[2] * c - v[1] * s)
+
+
+def rotate_y(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[2] * s + v[0] * c, v[1], v[2] * c - v[0] * s)
+
+
+def map34(g, w, variant):
+    w = complex(w.real, w.imag * (-1, 1, 1, -1)[g])
+    a = f32(f32((-4 / 3, -4 / 3, -2 / 3, -2 / 3)[g] * PI) - 1.5707964)
+    r = complex_pow(turn(a, w), 3.0)
+    x, y, z = south_pole(2 * r.real, 2 * r.imag)
+    return (x, -z if g <= 1 else z, y)
+
+
+S6 = 1 / 6
+ANGLES42 = [f32(a) for a in (
+    5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6,
+    11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6, 17 * S6, 19 * S6, 7 * S6, 1.5, 1.5, 11 * S6,
+    -S6, S6, S6, 0.5, 0.5, 5 * S6, 5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6)]
+ANGLES69 = [f32(a) for a in (
+    0.5, 5 * S6, 5 * S6, 7 * S6, 7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5,
+    7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 0.5, 5 * S6, 5 * S6, 7 * S6,
+    7 * S6, 1.5, 1.5, 11 * S6, 11 * S6, 13 * S6, 13 * S6, 2.5, 2.5, 17 * S6, 17 * S6, 19 * S6)]
+ANGLES59 = [f32(a) for a in (0, T3, 0, T3, T3, TT3, T3, TT3, TT3, 1, TT3, 1,
+                             1, FT3, 1, FT3, FT3, FV3, FT3, FV3, FV3, 2, FV3, 2)]
+
+
+def powered_hexagon(angles, g, w):
+    w = complex(w.real, w.imag * sign(g))
+    r = turn(f32(angles[g] * PI), w)
+    return sphere_power(stereo_to_sphere(r), 1.5)
+
+
+def map42(g, w, variant):
+    v = rotate_y(powered_hexagon(ANGLES42, g, w), (g // 12) * 6.283185307179586 / 3)
+    return (v[0], -v[2], v[1])
+
+
+def map69(g, w, variant):
+    v = powered_hexagon(ANGLES69, g, w)
+    m = g // 12 + 2
+    return v if m == 3 else rotate_y(v, m * 6.283185307179586 / (-3))
+
+
+def map59(g, w, variant):
+    w = complex(w.real, w.imag * sign(g))
+    r = turn(f32(f32(ANGLES59[g] * PI) + 0.5235987755), w)
+    e = south_pole(2 * r.real, 2 * r.imag)
+    v = (e[0], -e[2] if g & 2 else e[2], -e[1])
+    return rotate_x(sphere_power(v, 0.333333333), -0.5235987755982988)
+
+
+def edge_middle(table, labels):
+    """The table value at the middle of the image of a face edge: half way
+    along a fan radius, or the middle of the rim arc."""
+    c1, c2 = table_corner(table, 1), table_corner(table, 2)
+    if labels == (0, 1):
+        return 0.5 * c1
+    if labels == (0, 2):
+        return 0.5 * c2
+    return cmath.exp(0.5j * (cmath.phase(c1) + cmath.phase(c2)))
+
+
+class SeamCheckedLayout(Layout):
+    """A fan layout whose faces join only across edges of the same labels
+    whose whole image agrees: the corners and the middle of the edge map to
+    the same directions from both faces. (Powered maps send the corners of
+    two different edges to the same directions.)"""
+
+    def same_dir(self, a, b):
+        # the powers bend single-precision turns by up to 1e-5 at the cone points
+        return sum((a[i] - b[i]) ** 2 for i in range(3)) < 1e-8
+
+    def shared(self, g, h):
+        same = [i for i, j in Layout.shared(self, g, h) if i == j]
+        for a in range(len(same)):
+            for b in range(a + 1, len(same)):
+                labels = tuple(sorted((same[a], same[b])))
+                w = edge_middle(self.table, labels)
+                if not self.same_dir(self.face_map(g, w, 0), self.face_map(h, w, 0)):
+                    continue
+                if self.joins(self, g, h, labels):
+                    return [(labels[0], labels[0]), (labels[1], labels[1])]
+        return []
+
+
+def rhombus1_entry(rhombus2, turn_to, mirrored):
+    """Rhombus 1: two faces a hemisphere, joined along the radius to the
+    pole's right-angled corner, the hemispheres across the rim. Its rhombus
+    is the rhombus of rhombus 2 (the same shape), so its corners are drawn
+    from that layout's net points: the poles on its obtuse corners, the tips
+    on its acute ones. `turn_to` is the far corner of rhombus 2 that face 0's
+    tip goes to (0 the leftmost, 1 the rightmost); `mirrored` reflects the
+    layout first."""
+    def joins(layout, g, h, labels):
+        if (g > 1) == (h > 1):
+            return labels == (0, 1)
+        return labels == (1, 2)
+    layout = SeamCheckedLayout('rhombus 1', 4, 4, map34, 0, joins)
+    pts2, _ = net_points(rhombus2, range(12), first_seen)
+    xs = [p.real for p, _ in pts2]
+    far = sorted((p for p, _ in pts2 if min(abs(p.real - x) for x in (min(xs), max(xs))) < 1e-9),
+                 key=lambda p: p.real)
+    centre = (far[0] + far[1]) / 2
+    own_centre = layout.pos[0][1]
+    tip = layout.pos[0][2] - own_centre
+    if mirrored:
+        tip = tip.conjugate()
+    k = (far[turn_to] - centre) / tip
+
+    def place(p):
+        q = p - own_centre
+        return centre + k * (q.conjugate() if mirrored else q)
+    points = [[p, d] for p, d in pts2]
+    lists = []
+    for g in range(4):
+        row = []
+        for c in range(3):
+            q = place(layout.pos[g][c])
+            i = next((i for i, (p, _) in enumerate(points) if abs(p - q) < 1e-9), None)
+            if i is None:
+                sys.exit('rhombus 1: face %d corner %d is not a net point of rhombus 2' % (g, c))
+            points[i][1] = layout.dirs[g][c]
+            row.append(i)
+        lists.append(row)
+    if len(set(i for row in lists for i in row)) != 5:
+        sys.exit('rhombus 1: the faces do not name five net points')
+    return layout, [tuple(p) for p in points], lists
+
+
+def upright(layout, centre, up, right):
+    """Turns (and if need be reflects) the placed layout so that, at the net
+    point whose direction is `centre`, the neighbouring corner nearest the
+    direction `up` lies straight up the net (+y) and the one nearest `right`
+    to the right (+x): the view shows upright and unmirrored there, as on the
+    other layouts (towards -y on the sphere is up the net, towards -x is
+    right)."""
+    def dot(a, b):
+        return sum(a[i] * b[i] for i in range(3))
+    g, k = next((g, k) for g in range(layout.face_count) for k in range(3)
+                if layout.same_dir(layout.dirs[g][k], centre))
+    origin = layout.pos[g][k]
+    around = [(layout.pos[f][c], layout.dirs[f][c]) for f in range(layout.face_count) for c in range(3)
+              if any(abs(layout.pos[f][j] - origin) < 1e-9 for j in range(3))
+              and abs(layout.pos[f][c] - origin) > 1e-9]
+    to_up = max(around, key=lambda q: dot(q[1], up))[0] - origin
+    to_right = max(around, key=lambda q: dot(q[1], right))[0] - origin
+    mirrored = (to_right.conjugate() * to_up).imag < 0
+    if mirrored:
+        to_up = to_up.conjugate()
+    rot = 1j * abs(to_up) / to_up
+    layout.pos = [[rot * (q.conjugate() if mirrored else q) for q in face] for face in layout.pos]
+    return layout
+
+
+def hexagon_chain(name, face_map, bridges, view):
+    """Three hexagons of twelve faces (fans of table 5, one per sphere lune),
+    whole in the plane: faces of a hexagon join across their radii, two
+    hexagons only across the rim edges of the face pairs in `bridges` (the
+    two halves of one hexagon side). `view` is the (centre, up, right) of
+    `upright`."""
+    pairs = set(bridges) | set((h, g) for g, h in bridges)
+
+    def joins(layout, g, h, labels):
+        if g // 12 == h // 12:
+            return labels != (1, 2)
+        return labels == (1, 2) and (g, h) in pairs
+    return upright(SeamCheckedLayout(name, 5, 36, face_map, 0, joins), *view)
+
+
+def pointy_layout():
+    """Pointy: eight faces, four about each pole of the map. The four faces
+    about the rim point nearest the front (their right-angled corners) make
+    a rhombus with the poles as its sharp tips; each of the other four faces
+    folds out across the long side it shares with one of them, so the point
+    opposite the front shows on the four points of the star."""
+    front = [g for g in range(8) if map59(g, table_corner(5, 2), 0)[2] > 0]
+
+    def joins(layout, g, h, labels):
+        if (g in front) != (h in front):
+            return labels == (0, 1)
+        return g in front and labels != (0, 1)
+    layout = SeamCheckedLayout('pointy', 5, 8, map59, 0, joins)
+    return upright(layout, layout.dirs[front[0]][2], (0, -1, 0), (-1, 0, 0))
+
+
+# ---------------------------------------------------------------------------
+# cube layouts: faces of the unit cube cut into eighths (centre, edge
+# midpoint, corner), drawn through the cube-face warp (table 2)
+# ---------------------------------------------------------------------------
+class ShurikenLayout:
+    """A layout of cube-face eighths. Each face is listed as (centre, edge
+    midpoint, corner), the order the warp reads its weights in; the 3-D point
+    of a net point is its point on the cube [-1, 1]^3 (not normalised), so
+    blending the corners with the warped weights gives the cube face's own
+    plane point and the direction is the conformal cube map."""
+
+    def __init__(self, name, squares, tips):
+        self.name = name
+        self.table = 2
+        self.piece_faces = []  # [(plane corners, cube corners)]
+        for origin, frame in squares:
+            self.add_square(origin, frame)
+        for tip in tips:
+            self.add_tip(*tip)
+        self.face_count = len(self.piece_faces)
+        self.pos = [list(f[0]) for f in self.piece_faces]
+        self.dirs = [list(f[1]) for f in self.piece_faces]
+        self.piece = [0] * self.face_count
+        self.check()
+
+    def add_square(self, origin, frame):
+        # frame(u, v) -> cube point of plane offset (u, v) in [-1, 1]^2 from origin
+        for sx, sy in ((1, 1), (-1, 1), (-1, -1), (1, -1)):
+            for swap in (False, True):
+                e = (0, sy) if swap else (sx, 0)
+                k = (sx, sy)
+                plane = [origin, origin + complex(*e), origin + complex(*k)]
+                cube = [frame(0, 0), frame(*e), frame(*k)]
+                self.piece_faces.append((plane, cube))
+
+    def add_tip(self, centre, edge_mid, corners, frame):
+        # two eighths of a face across a cube edge: the face centre at
+        # `centre`, the edge midpoint and the two corners on the edge
+        for k in corners:
+            plane = [centre, edge_mid, k]
+            cube = [frame(p) for p in plane]
+            self.piece_faces.append((plane, cube))
+
+    def check(self):
+        for g, (plane, cube) in enumerate(self.piece_faces):
+            # corner 0 a face centre (one coordinate +-1), 1 an edge midpoint
+            # (two), 2 a cube corner (three)
+            for k, want in enumerate((1, 2, 3)):
+                if sum(1 for c in cube[k] if abs(abs(c) - 1) < 1e-12) != want:
+                    sys.exit('%s: face %d corner %d is not on the cube as its label says' % (self.name, g, k))
+            # the plane triangle is congruent to the cube triangle
+            for i in range(3):
+                for j in range(i + 1, 3):
+                    a = abs(plane[i] - plane[j])
+                    b = math.sqrt(sum((cube[i][n] - cube[j][n]) ** 2 for n in range(3)))
+                    if abs(a - b) > 1e-9:
+                        sys.exit('%s: face %d is not the cube triangle' % (self.name, g))
+        Layout.check_overlap(self)
+        # a plane point shared by two faces is one cube point
+        for g in range(self.face_count):
+            for h in range(g + 1, self.face_count):
+                for i in range(3):
+                    for j in range(3):
+                        if abs(self.pos[g][i] - self.pos[h][j]) < 1e-9 and self.dirs[g][i] != self.dirs[h][j]:
+                            sys.exit('%s: faces %d and %d meet at two cube points' % (self.name, g, h))
+
+
+def shuriken_layout(orient=(-1, -1, 1)):
+    """The cross of five cube faces (front in the middle, the four side faces
+    around it) with the back face cut into quarters, one on the outer edge of
+    each side face as the star's points. `orient` scales the cube's axes: the
+    cube's x and y run against the plane's (a half turn about the front
+    face's axis) so that the front face shows the view upright."""
+    def oriented(c):
+        return tuple(float(a) * f + 0.0 for a, f in zip(c, orient))
+
+    def frame(fn):
+        return lambda u, v: oriented(fn(u, v))
+    squares = [
+        (0j, frame(lambda u, v: (u, v, 1))),
+        (2 + 0j, frame(lambda u, v: (1, v, -u))),
+        (-2 + 0j, frame(lambda u, v: (-1, v, u))),
+        (2j, frame(lambda u, v: (u, 1, -v))),
+        (-2j, frame(lambda u, v: (u, -1, v))),
+    ]
+    tips = []
+    # the back face across the outer edge of each side face: plane point
+    # (3 + s, y) -> cube (1 - s, y, -1) on the right, turned for the others
+    for turn_k in range(4):
+        rot = 1j ** turn_k
+
+        def back(p, rot=rot):
+            q = p / rot  # back to the right-hand arm's frame
+            c = complex(1 - (q.real - 3), q.imag) * rot  # quarter turns about z with the arm
+            return oriented((round(c.real, 12), round(c.imag, 12), -1))
+        centre = 4 * rot
+        edge_mid = 3 * rot
+        corners = [(3 + 1j) * rot, (3 - 1j) * rot]
+        tips.append((centre, edge_mid, corners, back))
+    return ShurikenLayout('shuriken', squares, tips)
+
+
+# ---------------------------------------------------------------------------
 # the catalogue entries
 # ---------------------------------------------------------------------------
 def build_entries():
@@ -403,6 +698,475 @@ def build_entries():
 
     naphthalene = Layout('naphthalene', 5, 24, mirrored_half(ANGLES41, 11), 0, chain(11))
     entry((41,), naphthalene, range(24), None, first_seen, 23, 0)
+
+    rhombus1, pts34, lists34 = rhombus1_entry(rhombus, 1, False)
+    entries.append(((34,), rhombus1, pts34, lists34, None, 0))
+
+    # the outer hexagons on two sides of the middle one with one side between
+    # (the hexagons are lunes about the view axis: the view is set upright at
+    # the hexagon about the nadir, the front above it as when looking down)
+    phenanthrene = hexagon_chain('phenathene', map42, ((1, 12), (2, 23), (19, 24), (20, 35)),
+                                 ((0, -1, 0), (0, 0, -1), (-1, 0, 0)))
+    entry((42, 68), phenanthrene, range(36), None, first_seen, 33, 0)
+    # the outer hexagons on opposite sides of the middle one
+    # (lunes about the vertical: the view is set upright at the front)
+    anthracene = hexagon_chain('anthracene', map69, ((7, 12), (8, 23), (17, 34), (18, 33)),
+                               ((0, 0, 1), (0, -1, 0), (-1, 0, 0)))
+    entry((69,), anthracene, range(36), None, first_seen, 33, 0)
+
+    pointy = pointy_layout()
+    entry((59,), pointy, range(8), None, first_seen, 9, 0)
+
+    shuriken = shuriken_layout()
+    entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)
+    entries += reuleaux_entries()
+    entries += tetra_entries()
+    return entries
+
+
+# ---------------------------------------------------------------------------
+# the Reuleaux layouts (nets 52-56): tetrahedral and octahedral sectors
+# ---------------------------------------------------------------------------
+# Each group of six faces (k = g div 6) draws one sector of the sphere: the
+# stereographic image of a face region of the tetrahedron (nets 52-55, a
+# Reuleaux triangle) or of the octahedron (net 56). A group is a triangle
+# around its centre O cut into six faces (O, M, C): M the midpoint of a side,
+# C a corner. The region touches each side at M and has its corners A on the
+# segments O-C; the face maps cut away the rest of the triangle. The 3-D
+# point of a net point is its place in the group's own triangle (the plane
+# point the face maps read), so every group carries the same seven 3-D points.
+# Groups are joined along triangle sides where their regions meet on the
+# sphere: the one point M where the sides touch maps to the same direction
+# from both, and the second group is the mirror image of the first across
+# the side, so the two sectors continue each other there.
+TETRA_M = (math.sqrt(3) - 1) / math.sqrt(2)          # side midpoints of the tetrahedral region
+TETRA_A = 1 / math.sqrt(2)                            # its corners
+OCTA_M = math.sqrt((1 - math.sqrt(2 / 3)) / (1 + math.sqrt(2 / 3)))   # of the octant
+OCTA_A = TETRA_M
+SECTOR_ANGLES = [f32(a) for a in (0, 4 / 3, 4 / 3, 2 / 3, 2 / 3, 0)]
+
+# Face f of a group: (angle of its M, angle of its C) in degrees; corners are
+# listed (O, M, C). Faces f and the table's turn B[f] agree: the table's real
+# axis is the side O-A of faces 0 and 5.
+GROUP_FACES = [(120, 180), (120, 60), (0, 60), (0, 300), (240, 300), (240, 180)]
+
+
+def rot_x(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[0], v[2] * s + v[1] * c, v[2] * c - v[1] * s)
+
+
+def rot_y(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[2] * s + v[0] * c, v[1], v[2] * c - v[0] * s)
+
+
+def rot_z(v, a):
+    c, s = math.cos(a), math.sin(a)
+    return (v[0] * c - v[1] * s, v[0] * s + v[1] * c, v[2])
+
+
+def tetra_sphere_point(p):
+    v = stereo_to_sphere(p)
+    return (-v[0], v[1], v[2])
+
+
+def choose_tetra_vertex(d):
+    vertices = ((0.9428090453147888, 0, -1 / 3), (-0.4714045226573944, 0.8164966106414795, -1 / 3),
+                (-0.4714045226573944, -0.8164966106414795, -1 / 3), (0, 0, 1))
+    dots = [sum(d[i] * v[i] for i in range(3)) for v in vertices]
+    return max(range(4), key=lambda i: (dots[i], -i))
+
+
+def place_sector(q, k):
+    j = k % 4
+    a, b, c = ((q[2], q[1], -q[0]), (q[0], q[1], q[2]), (-q[2], q[1], q[0]), (-q[0], q[1], -q[2]))[j]
+    return (a, b, c) if k <= 3 else (-c, -b, -a)
+
+
+def map54(k, p):
+    w = rot_x(rot_z(tetra_sphere_point(p), 0.5235987755982989), 0.3398369094541219)
+    if k == 2:
+        w = rot_y((-w[0], w[1], w[2]), 2.0943951023931953)
+    elif k == 3:
+        w = rot_y((-w[0], w[1], w[2]), -2.0943951023931953)
+    elif k == 1:
+        w = rot_x(w, 1.2309594173407747)
+        w = (w[0], -w[1], w[2])
+    w = rot_y(rot_x(w, 1.2309594173407747), 1.0471975511965979)
+    return (w[0], -w[2], w[1])
+
+
+def map56(k, p):
+    w = rot_x(rot_z(tetra_sphere_point(p), 1.5707963267948966), -0.6154797086703874)
+    return place_sector(w, k)
+
+
+def sector_turn(g, value, extra=0.0):
+    t = complex(value.real, value.imag * -sign(g))
+    alpha = f32(SECTOR_ANGLES[g % 6] * PI)
+    if extra:
+        alpha = f32(alpha + extra)
+    return turn(alpha, t)
+
+
+def map55(g, value):
+    r = sector_turn(g, value)
+    q = (r.real, r.imag, math.sqrt(max(0.0, 1 - abs(r) ** 2)))
+    q = rot_x(rot_z(q, 0.5235987755982989), -0.6154797086703874)
+    return place_sector(q, g // 6)
+
+
+def map52(g, value, variant):
+    k = g // 6
+    extra = 0.0
+    if variant == 2:
+        extra = 2.0943952 * (2 if k == 1 else 1)
+    r = sector_turn(g, value, extra)
+    q = rot_z(stereo_to_sphere(r), 0.5235987755982989)
+    if variant == 1:
+        return sphere_power(q, 0.5)
+    if k == 1:
+        return (-q[0], -q[2], -q[1])
+    return (q[0], q[2], -q[1])
+
+
+class SectorLayout:
+    """Groups of six faces placed as triangles of the triangular grid."""
+
+    def __init__(self, name, table, groups, m_radius, a_radius, direction, turn_degrees=0):
+        self.name = name
+        self.turn = cmath.exp(1j * math.radians(turn_degrees))  # of the whole layout
+        self.table = table
+        self.groups = groups
+        self.m = m_radius
+        self.a = a_radius
+        self.direction = direction  # direction(g, label, plane point) -> unit vector
+        self.place()
+
+    def canonical(self, angle, radius):
+        return radius * cmath.exp(1j * math.radians(angle))
+
+    def face_points(self, f):
+        m_angle, c_angle = GROUP_FACES[f]
+        return [0j, self.canonical(m_angle, self.m), self.canonical(c_angle, 2 * self.m)]
+
+    def label_direction(self, k, label, angle):
+        """Direction of group k at its point M (label 'M') or A ('A') at angle."""
+        for f, (m_angle, c_angle) in enumerate(GROUP_FACES):
+            if (label == 'M' and m_angle == angle) or (label == 'A' and c_angle == angle):
+                radius = self.m if label == 'M' else self.a
+                return self.direction(6 * k + f, label, self.canonical(angle, radius))
+        raise ValueError(angle)
+
+    def place(self):
+        # placements: z -> a z + b, or a conj(z) + b when flipped
+        symmetries = [(cmath.exp(1j * math.radians(t)), False) for t in (0, 120, 240)] + \
+                     [(cmath.exp(2j * math.radians(t)), True) for t in (0, 60, 120)]
+        self.place_of = {0: (1 + 0j, 0j, False)}
+        queue = [0]
+        while queue:
+            k = queue.pop(0)
+            for m_angle in (0, 120, 240):
+                for other in range(self.groups):
+                    if other in self.place_of:
+                        continue
+                    found = self.join(k, m_angle, other, symmetries)
+                    if found is not None:
+                        self.place_of[other] = found
+                        queue.append(other)
+                        break
+        missing = [k for k in range(self.groups) if k not in self.place_of]
+        if missing:
+            sys.exit('%s: groups %s are not reached' % (self.name, missing))
+
+    def apply(self, placement, z):
+        a, b, flipped = placement
+        return a * (z.conjugate() if flipped else z) + b
+
+    def join(self, k, m_angle, other, symmetries):
+        """Placement of group `other` mirrored across side m_angle of group k,
+        when the two regions meet there; None otherwise."""
+        want_m = self.label_direction(k, 'M', m_angle)
+        want_a = sorted((self.label_direction(k, 'A', (m_angle + s) % 360) for s in (60, 300)))
+        here = self.place_of[k]
+        c0 = self.apply(here, self.canonical(m_angle + 60, 2 * self.m))
+        c1 = self.apply(here, self.canonical(m_angle - 60, 2 * self.m))
+        u = (c1 - c0) / abs(c1 - c0)
+        for rotation, flipped in symmetries:
+            # S: canonical of `other` -> canonical of k
+            def s_map(z):
+                return rotation * (z.conjugate() if flipped else z)
+            m_other = None
+            for angle in (0, 120, 240):
+                if abs(s_map(self.canonical(angle, self.m)) - self.canonical(m_angle, self.m)) < 1e-9:
+                    m_other = angle
+            if m_other is None:
+                continue
+            if not same(self.label_direction(other, 'M', m_other), want_m):
+                continue
+            got_a = []
+            for angle in (60, 180, 300):
+                if abs(abs(s_map(self.canonical(angle, self.a)) - self.canonical(m_angle, self.m)) -
+                       abs(self.canonical(m_angle + 60, self.a) - self.canonical(m_angle, self.m))) < 1e-9:
+                    got_a.append(self.label_direction(other, 'A', angle))
+            if len(got_a) != 2 or not all(same(x, y) for x, y in zip(sorted(got_a), want_a)):
+                continue
+            # placement: reflect(here(S(z))) across the side's line through c0
+            a, b, f0 = here
+            # here(S(z)) = a * conj^f0(rotation * conj^flipped(z)) + b
+            ra = rotation.conjugate() if f0 else rotation
+            inner = (a * ra, b, f0 != flipped)
+            # reflection across the line c0 + t u: z -> c0 + u^2 conj(z - c0)
+            na = u * u * inner[0].conjugate()
+            nb = c0 + u * u * (inner[1] - c0).conjugate()
+            placement = (na, nb, not inner[2])
+            centre = self.apply(placement, 0j)
+            if any(abs(centre - self.apply(p, 0j)) < 1e-6 for p in self.place_of.values()):
+                continue
+            return placement
+        return None
+
+    def net_points(self):
+        """Net points (merged where groups share a point with the same 3-D point),
+        their 3-D points and the faces' lists."""
+        points = []  # (net position, canonical point)
+        lists = []
+        for k in range(self.groups):
+            for f in range(6):
+                row = []
+                for z in self.face_points(f):
+                    at = self.turn * self.apply(self.place_of[k], z)
+                    index = next((i for i, (p, c) in enumerate(points)
+                                  if abs(p - at) < 1e-9 and abs(c - z) < 1e-9), None)
+                    if index is None:
+                        points.append((at, z))
+                        index = len(points) - 1
+                    row.append(index)
+                lists.append(row)
+        return points, lists
+
+    def outline_box(self):
+        """Box of the regions the faces show (each region's outline, densely sampled)."""
+        xs, ys = [], []
+        for k in range(self.groups):
+            for f in range(6):
+                o, m, c = self.face_points(f)
+                for i in range(201):
+                    t = i / 200
+                    # along the region's outline between M and A of this face
+                    z = self.region_outline(m, c, t)
+                    at = self.turn * self.apply(self.place_of[k], z)
+                    xs.append(at.real)
+                    ys.append(at.imag)
+        return min(xs), max(xs), min(ys), max(ys)
+
+    def region_outline(self, m, c, t):
+        a = c / abs(c) * self.a
+        # the region's side from M to A is an arc of a circle centred on the
+        # line through O and M, beyond O
+        d = abs(m)
+        # centre x0 on the ray -m: |a - x0| = d + |x0|
+        u = m / d
+        ax = (a / u).real
+        ay = (a / u).imag
+        x0 = (d * d - ax * ax - ay * ay) / (2 * (d - ax))   # centre at x0 u (x0 < 0)
+        radius = d - x0
+        start = 0.0
+        end = cmath.phase(complex(ax - x0, ay))
+        angle = start + (end - start) * t
+        return u * (x0 + radius * cmath.exp(1j * angle))
+
+
+def same(a, b):
+    return sum((a[i] - b[i]) ** 2 for i in range(3)) < 1e-10
+
+
+def sector_direction(net):
+    """direction(g, label, plane point) of the face maps of nets 52-56 at the
+    points O, M, A of a group (the tables' values there for 52, 53, 55)."""
+    def table_value(label, rim, corner):
+        if label == 'O':
+            return 0j
+        return cmath.exp(1j * PI / 3) * rim if label == 'M' else complex(corner, 0)
+    if net == 54:
+        return lambda g, label, p: map54(g // 6, p)
+    if net == 56:
+        return lambda g, label, p: map56(g // 6, p)
+    if net == 55:
+        return lambda g, label, p: map55(g, table_value(label, math.sqrt(1 / 3), math.sqrt(2 / 3)))
+    variant = 1 if net == 52 else 2
+    return lambda g, label, p: map52(g, table_value(label, 1.0, 1.0), variant)
+
+
+REULEAUX = [  # net, name, table (-1: none), groups, turn of the layout (degrees)
+    (52, 'Reuleaux 1', 8, 1, -90),
+    (53, 'Reuleaux 2', 8, 2, 180),
+    (54, 'Reuleaux 4', -1, 4, -90),
+    (55, 'Reuleaux 8', 7, 8, 0),
+    (56, 'Octreleaux', -1, 8, 90),
+]
+
+
+def reuleaux_entries():
+    entries = []
+    for net, name, table, groups, turn_degrees in REULEAUX:
+        m, a = (OCTA_M, OCTA_A) if net == 56 else (TETRA_M, TETRA_A)
+        layout = SectorLayout(name, table, groups, m, a, sector_direction(net), turn_degrees)
+        points, lists = layout.net_points()
+        pts = [(p, (c.real, c.imag, 0.0)) for p, c in points]
+        entries.append(((net,), layout, pts, lists, None, 1))
+    return entries
+
+
+# ---------------------------------------------------------------------------
+# the conformal tetrahedral layouts (nets 38, 39)
+# ---------------------------------------------------------------------------
+# Every face of the tetrahedron is cut into six 30-60-90 triangles (O the
+# face's centre, E the middle of one of its edges, V a vertex on that edge).
+# The weight map of table 6 turns a point's weights in its flat triangle into
+# the weights of the three corner directions, so the 3-D point of a net point
+# is the direction of that corner; the build's flip of these nets, d ->
+# (-d.y, -d.x, -d.z), is undone here. The south pole is a vertex of the
+# tetrahedron and the north pole the centre of the face opposite it.
+def tetra_vertices():
+    c = 2 * math.sqrt(2) / 3
+    vertices = [(0.0, -1.0, 0.0)]
+    for i in range(3):
+        a = 2 * PI * i / 3
+        vertices.append((c * math.sin(a), 1 / 3, c * math.cos(a)))
+    return vertices
+
+
+def unit(v):
+    n = math.sqrt(sum(x * x for x in v))
+    return tuple(x / n for x in v)
+
+
+def flip38(d):
+    return (-d[1], -d[0], -d[2])
+
+
+class TetraLayout:
+    """The 24 triangles (face f, edge e, vertex v) of the tetrahedron placed
+    flat; joins(layout, g, h, kind) says which shared sides are kept, kind
+    'face' for sides inside a face, 'edge' for the solid's edges."""
+
+    def __init__(self, name, joins, turn_degrees=0):
+        self.name = name
+        self.table = 6
+        self.joins = joins
+        vs = tetra_vertices()
+        self.faces = [[i for i in range(4) if i != f] for f in range(4)]  # face f: opposite vertex f
+        self.tri = []      # (face, edge (a, b), vertex)
+        self.dirs = []     # corner directions (O, E, V)
+        for f, corners in enumerate(self.faces):
+            centre = unit(tuple(sum(vs[i][k] for i in corners) for k in range(3)))
+            for a, b in ((corners[0], corners[1]), (corners[1], corners[2]), (corners[2], corners[0])):
+                middle = unit(tuple(vs[a][k] + vs[b][k] for k in range(3)))
+                for v in (a, b):
+                    self.tri.append((f, (min(a, b), max(a, b)), v))
+                    self.dirs.append([centre, middle, vs[v]])
+        turn = cmath.exp(1j * math.radians(turn_degrees))
+        self.shape = [turn * p for p in (0j, 0.5 * cmath.exp(1j * PI / 3), 1 + 0j)]   # O, E, V
+        self.place()
+
+    def shared(self, g, h):
+        pairs = []
+        for i in range(3):
+            for j in range(3):
+                if same(self.dirs[g][i], self.dirs[h][j]):
+                    pairs.append((i, j))
+        return pairs
+
+    def place(self):
+        n = len(self.tri)
+        self.pos = [None] * n
+        self.pos[0] = list(self.shape)
+        queue = [0]
+        while queue:
+            g = queue.pop(0)
+            for h in range(n):
+                if self.pos[h] is not None:
+                    continue
+                pairs = self.shared(g, h)
+                if len(pairs) != 2:
+                    continue
+                kind = 'face' if self.tri[g][0] == self.tri[h][0] else 'edge'
+                if not self.joins(self, g, h, kind):
+                    continue
+                (i0, j0), (i1, j1) = pairs
+                a, b = self.pos[g][i0], self.pos[g][i1]
+                u = (b - a) / abs(b - a)
+                q = self.pos[g][3 - i0 - i1] - a
+                place = [None] * 3
+                place[j0], place[j1], place[3 - j0 - j1] = a, b, a + u * (q / u).conjugate()
+                self.pos[h] = place
+                queue.append(h)
+        missing = [h for h in range(n) if self.pos[h] is None]
+        if missing:
+            sys.exit('%s: triangles %s are not reached' % (self.name, missing))
+        for g in range(n):
+            for h in range(g + 1, n):
+                centre_g = sum(self.pos[g]) / 3
+                centre_h = sum(self.pos[h]) / 3
+                if abs(centre_g - centre_h) < 1e-9:
+                    sys.exit('%s: triangles %d and %d overlap' % (self.name, g, h))
+
+    def net_points(self):
+        points, lists = [], []
+        for g in range(len(self.tri)):
+            row = []
+            for k in range(3):
+                p, d = self.pos[g][k], self.dirs[g][k]
+                index = next((i for i, (q, e) in enumerate(points) if abs(p - q) < 1e-9 and same(d, e)), None)
+                if index is None:
+                    points.append((p, d))
+                    index = len(points) - 1
+                row.append(index)
+            lists.append(row)
+        return points, lists
+
+
+def tetra_triangle(layout, g, h, kind):
+    """The face opposite the south pole in the middle, the others on its edges."""
+    if kind == 'face':
+        return True
+    return 0 in (layout.tri[g][0], layout.tri[h][0])
+
+
+def tetra_rectangle(layout, g, h, kind):
+    """The strip of faces 0-1-2-3 as a rectangle: face 1 is cut along its
+    height from the vertex shared with faces 0 and 2; its half at face 2 stays,
+    the other half goes to the far end, on face 0."""
+    fg, fh = layout.tri[g][0], layout.tri[h][0]
+    cut_vertex = 3  # face 1's vertex on its edges with faces 0 and 2 (faces 1, 0, 2 all hold vertex 3)
+    if kind == 'face':
+        if fg != 1:
+            return True
+        # the height of face 1 through the cut vertex: its sides O-V(cut) and O-E(opposite edge)
+        side = [i for i, j in layout.shared(g, h)]
+        corners = [layout.dirs[g][i] for i in side]
+        vertices = tetra_vertices()
+        through_cut = any(same(c, vertices[cut_vertex]) for c in corners)
+        opposite = tuple(sorted(i for i in layout.faces[1] if i != cut_vertex))
+        opposite_middle = unit(tuple(vertices[opposite[0]][k] + vertices[opposite[1]][k] for k in range(3)))
+        through_opposite = any(same(c, opposite_middle) for c in corners)
+        return not (through_cut or through_opposite)
+    pair = tuple(sorted((fg, fh)))
+    in_face1 = layout.tri[g if fg == 1 else h]
+    # the far half of face 1 holds the edge with face 0
+    return pair in ((1, 2), (2, 3), (0, 3)) or (pair == (0, 1) and in_face1[1] == (2, 3))
+
+
+def tetra_entries():
+    entries = []
+    for net, name, joins, turn in ((38, 'Lee tetrahedric', tetra_triangle, 90),
+                                   (39, 'rectangular tet', tetra_rectangle, -30)):
+        layout = TetraLayout(name, joins, turn)
+        points, lists = layout.net_points()
+        pts = [(p, flip38(d)) for p, d in points]
+        entries.append(((net,), layout, pts, lists, None, 1))
     return entries
 
 
@@ -700,6 +1464,7 @@ def write(entries, path):
     lines += table_rows
     lines.append('};')
     lines.append('')
+    lines += stored_box_lines(entries)
     lines.append('}  // namespace')
     lines.append('')
     lines.append('const FlatLayoutTables* FindFlatLayout(int32_t net) {')
@@ -719,6 +1484,41 @@ def write(entries, path):
     print('wrote %s (%d layouts)' % (path, len(table_rows)))
 
 
+def stored_box_lines(entries):
+    """The boxes the sector layouts are fitted by: their regions' outlines, in
+    the net units of their points (the triangles reach beyond the regions)."""
+    lines = ['// Boxes of the layouts whose faces show only part of their triangles:',
+             '// net, x from, x to, y from, y to (net units).',
+             'struct StoredBox {',
+             '  int32_t net;',
+             '  float minX, maxX, minY, maxY;',
+             '};',
+             '',
+             'const StoredBox kStoredBoxes[] = {']
+    for nets, layout, pts, lists, variant_map, mirror in entries:
+        if not hasattr(layout, 'outline_box'):
+            continue
+        xs = [p.real for p, _ in pts]
+        ys = [p.imag for p, _ in pts]
+        x0, y0, span = min(xs), min(ys), max(xs) - min(xs)
+        bx0, bx1, by0, by1 = layout.outline_box()
+        lines.append('    {%d, %.7ff, %.7ff, %.7ff, %.7ff},' % (nets[0], (bx0 - x0) / span, (bx1 - x0) / span,
+                                                         (by0 - y0) / span, (by1 - y0) / span))
+    lines += ['};', '',
+              'void SetStoredBox(PolyMesh* mesh, int32_t net) {',
+              '  for (const StoredBox& box : kStoredBoxes) {',
+              '    if (box.net != net) continue;',
+              '    mesh->useStoredBox = 1;',
+              '    mesh->storedMinX = box.minX;',
+              '    mesh->storedMaxX = box.maxX;',
+              '    mesh->storedMinY = box.minY;',
+              '    mesh->storedMaxY = box.maxY;',
+              '  }',
+              '}',
+              '']
+    return lines
+
+
 LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs) {
   const FlatLayoutTables* layout = FindFlatLayout(net);
   if (layout == nullptr || mesh == nullptr) return false;
@@ -731,6 +1531,7 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   mesh->noCornerTriangles = 1;
   mesh->regionFromTriangle = 1;
   mesh->faceMapStyle = 1;
+  SetStoredBox(mesh, net);
   // the half-sphere layouts are drawn at half scale
   if (net == 47 || net == 51 || net == 57) {
     mesh->halfScale = 1;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Generates the face-map tables 3, 4, 5 and 9 of the lookup grid as C++ sources.
+"""Generates the face-map tables 3, 4, 5, 9 and 6, 7, 8 of the lookup grid as C++ sources.
 
 Every star, polygon and diamond layout (the 5-star and pentagon, the 3-star,
 triangle and rhombus, the 6-star, hexagon and the hexagon chains, the Adams
@@ -314,12 +314,387 @@ COMMENTS = {
 }
 
 
+# ---------------------------------------------------------------------------
+# Tables 6, 7 and 8: maps between triangles with circular sides
+# ---------------------------------------------------------------------------
+# The Reuleaux layouts (nets 52, 53, 55) cut each flat face (O, M, C) to the
+# part inside its group's region: the stereographic image of a sixth of a
+# face of the tetrahedron, bounded by the radii O-A (A on O-C) and O-M and by
+# a circular arc from A to M; its angles are 60 degrees at O and at A and 90 at
+# M. The table maps that part conformally onto its target with O -> 0:
+#   table 8: the 60 degree sector of the unit disc (a hemisphere seen
+#            stereographically): A -> 1, M -> e^(i 60), the arc -> the rim;
+#   table 7: a sixth of an octant of the sphere, written as orthographic
+#            coordinates: A (an octant corner) -> sqrt(2/3), M (the middle of an
+#            octant side) -> sqrt(1/3) e^(i 60), angle 45 degrees at A.
+# The conformal tetrahedral layouts (nets 38, 39): table 6 maps the flat
+# 30-60-90 triangle (O the face centre, E an edge middle, V a vertex of the
+# tetrahedron) conformally onto the sphere's triangle with the same corners
+# (angles 60, 90 and 60), written as the weights of its corner directions
+# whose blend, normalised, is the point.
+#
+# Every one of these regions is the image of the upper half plane under a
+# Schwarz triangle function s (a ratio of hypergeometric functions) with the
+# prevertices 0 -> O, 1 -> A (or V), infinity -> M (or E); so a table cell is
+# target(s_target(s_source^-1(P))). Reflection across a side continues the map,
+# which is why the faces of a fan agree on their common sides. Cells beyond
+# the flat face (b0 + b2 > 1) and beyond the arc hold that reflected
+# continuation.
+#
+# Table  grid   read at   corners (0, 1, 2)   values
+#  6     50     (b2, b0)  O, E, V             weights (c, a) of the corners V and O
+#  7     51     (b2, b0)  O, M, C             orthographic (x, y)
+#  8     51     (b2, b0)  O, M, C             stereographic (x, y); cell (0, 0) = e^(i 60)
+
+
+class SchwarzTriangle:
+    """s(z) = K z^alpha F(a-c+1, b-c+1; 2-c; z) / F(a, b; c; z): the upper half
+    plane onto the triangle with angles pi (alpha, beta, gamma) at the images of
+    0, 1 and infinity; 0 goes to 0, (0, 1) along the positive real axis, and K
+    puts the image of 1 at distance `reach`."""
+
+    def __init__(self, alpha, beta, gamma, reach, far_corner):
+        self.far_corner = far_corner  # the image of infinity, known from the geometry
+        self.far_side = None          # test: does a point lie on the far side
+        self.alpha = mp.mpf(alpha)
+        self.a = (1 - self.alpha - beta + gamma) / 2
+        self.b = (1 - self.alpha - beta - gamma) / 2
+        self.c = 1 - self.alpha
+        self.K = mp.mpf(1)
+        self.K = reach / abs(self.at_one())
+        self.seeds = [(u, self.value(mp.exp(u))) for u in
+                      (mp.mpc(x / 2.0, mp.pi * (y + 0.5) / 12) for x in range(-30, 31) for y in range(12))]
+
+    def value(self, z):
+        a, b, c = self.a, self.b, self.c
+        return self.K * z ** self.alpha * mp.hyp2f1(a - c + 1, b - c + 1, 2 - c, z) / mp.hyp2f1(a, b, c, z)
+
+    def slope(self, z):
+        # the Wronskian of the two solutions over the square of the first
+        a, b, c = self.a, self.b, self.c
+        return self.K * (1 - c) * z ** (-c) * (1 - z) ** (c - a - b - 1) / mp.hyp2f1(a, b, c, z) ** 2
+
+    def at_one(self):
+        a, b, c = self.a, self.b, self.c
+        f1 = mp.gamma(c) * mp.gamma(c - a - b) / (mp.gamma(c - a) * mp.gamma(c - b))
+        f2 = mp.gamma(2 - c) * mp.gamma(c - a - b) / (mp.gamma(1 - a) * mp.gamma(1 - b))
+        return self.K * f2 / f1
+
+    def inverse(self, p):
+        """The point of the upper half plane (as u = log z, 0 <= Im u <= pi) whose image is p."""
+        if abs(p - self.at_one()) < mp.mpf('1e-20'):
+            return mp.mpc(0)
+        if abs(p - self.far_corner) < mp.mpf('1e-20'):
+            return None
+        edge = self.inverse_on_side(p)
+        if edge is not None:
+            return edge
+        u = min(self.seeds, key=lambda s: abs(s[1] - p))[0]
+        for _ in range(80):
+            z = mp.exp(u)
+            value = self.value(z)
+            step = (value - p) / (self.slope(z) * z)
+            tries = 0
+            nu = u - step
+            while (nu.imag < 0 or nu.imag > mp.pi) and tries < 60:
+                step /= 2
+                nu = u - step
+                tries += 1
+            nu = mp.mpc(nu.real, min(max(nu.imag, mp.mpf(0)), mp.pi))
+            if abs(nu - u) < mp.mpf('1e-18'):
+                u = nu
+                break
+            u = nu
+        if abs(self.value(mp.exp(u)) - p) > mp.mpf('1e-10') * max(1, abs(p)):
+            sys.exit('no preimage of %s' % p)
+        return u
+
+    def inverse_on_side(self, p):
+        """Points of the two straight sides and of the far side: by bisection
+        along the real line, where the map runs monotonically."""
+        tiny = mp.mpf('1e-22')
+        ray = mp.expj(mp.pi * self.alpha)
+        if abs(p.imag) < tiny and p.real > 0:
+            # (0, 1) -> the side along the real axis, from O
+            return self.bisect(lambda t: mp.mpc(t, 0), lambda s: abs(s), abs(p), -60, 0)
+        if abs((p / ray).imag) < tiny and (p / ray).real > 0:
+            # (-infinity, 0) -> the ray at angle pi alpha, from O outwards
+            return self.bisect(lambda t: mp.mpc(t, mp.pi - mp.mpf('1e-20')), lambda s: abs(s), abs(p), -60, 60)
+        if self.far_side is not None and self.far_side(p):
+            # (1, infinity) -> the far side, from the image of 1
+            one = self.at_one()
+            return self.bisect(lambda t: mp.mpc(t, mp.mpf('1e-30')), lambda s: abs(s - one), abs(p - one), 0, 60)
+        return None
+
+    def bisect(self, u_of, measure, want, lo, hi):
+        lo, hi = mp.mpf(lo), mp.mpf(hi)
+        for _ in range(200):
+            mid = (lo + hi) / 2
+            if measure(self.value(mp.exp(u_of(mid)))) < want:
+                lo = mid
+            else:
+                hi = mid
+            if hi - lo < mp.mpf('1e-20'):
+                break
+        return u_of((lo + hi) / 2)
+
+    def forward_log(self, u):
+        if u is None:
+            return self.far_corner
+        if u == 0:
+            return self.at_one()
+        return self.value(mp.exp(u))
+
+
+def arc_circle(a_point, m_point):
+    """Centre and radius of the circle through A (on the real axis) and M that
+    meets the line through O and M at a right angle (the region's far side)."""
+    d = abs(m_point)
+    u = m_point / d
+    a = a_point / u
+    x0 = (d * d - abs(a) ** 2) / (2 * (d - a.real))
+    return x0 * u, d - x0
+
+
+def invert_in(circle, p):
+    centre, radius = circle
+    q = p - centre
+    return centre + radius * radius / mp.conj(q)
+
+
+class Region:
+    """A triangle with its corner O at 0 between the real axis and the ray at
+    60 degrees, closed by a far side: a circle (centre, radius) or, when the
+    radius is None, the line through two points (centre, other)."""
+
+    def __init__(self, far):
+        self.far = far
+
+    def beyond_far_side(self, p):
+        centre, radius = self.far
+        if radius is not None:
+            return abs(p - centre) > radius * (1 + mp.mpf('1e-20'))
+        a, b = self.far_line
+        return ((b - a).real * (p - a).imag - (b - a).imag * (p - a).real) < 0  # O lies to the left
+
+    def on_far_side(self, p):
+        centre, radius = self.far
+        if radius is not None:
+            return abs(abs(p - centre) - radius) < mp.mpf('1e-22')
+        a, b = self.far_line
+        return abs((b - a).real * (p - a).imag - (b - a).imag * (p - a).real) < mp.mpf('1e-22')
+
+    def reflect(self, p, side):
+        if side == 'real':
+            return mp.conj(p)
+        if side == 'sixty':
+            return mp.expj(2 * mp.pi / 3) * mp.conj(p)
+        centre, radius = self.far
+        if radius is not None:
+            return invert_in(self.far, p)
+        a, b = self.far_line
+        u = (b - a) / abs(b - a)
+        return a + u * u * mp.conj(p - a)
+
+    def fold_in(self, p):
+        """Reflections across the sides that bring p into the region, in order."""
+        sides = []
+        for _ in range(12):
+            if p.imag < 0:
+                side = 'real'
+            elif mp.arg(p) > mp.pi / 3 + mp.mpf('1e-20'):
+                side = 'sixty'
+            elif self.beyond_far_side(p):
+                side = 'far'
+            else:
+                break
+            p = self.reflect(p, side)
+            sides.append(side)
+        return p, sides
+
+    def unfold(self, w, sides):
+        for side in reversed(sides):
+            w = self.reflect(w, side)
+        return w
+
+
+def line_region(a, b):
+    """A Region whose far side is the straight line from a to b (O on its left)."""
+    region = Region((a, None))
+    region.far_line = (a, b)
+    return region
+
+
+class SectorTable:
+    """Cells of tables 7 and 8: the face (O, M, C) cut to its region."""
+
+    def __init__(self, table):
+        self.table = table
+        m = (mp.sqrt(3) - 1) / mp.sqrt(2)
+        self.M = m * mp.expj(mp.pi / 3)
+        self.C = 2 * m
+        self.A = 1 / mp.sqrt(2)
+        self.source = SchwarzTriangle(mp.mpf(1) / 3, mp.mpf(1) / 3, mp.mpf(1) / 2, self.A, self.M)
+        self.source_arc = arc_circle(self.A, self.M)
+        self.source_region = Region(self.source_arc)
+        self.source.far_side = self.source_region.on_far_side
+        if table == 8:
+            self.target = SchwarzTriangle(mp.mpf(1) / 3, mp.mpf(1) / 2, mp.mpf(1) / 2, 1, mp.expj(mp.pi / 3))
+            self.target_arc = (mp.mpc(0), mp.mpf(1))
+        else:
+            corner = mp.tan(mp.acos(1 / mp.sqrt(3)) / 2)      # octant corner, stereographic
+            middle = mp.tan(mp.atan(1 / mp.sqrt(2)) / 2)      # middle of an octant side
+            self.target = SchwarzTriangle(mp.mpf(1) / 3, mp.mpf(1) / 4, mp.mpf(1) / 2, corner,
+                                          middle * mp.expj(mp.pi / 3))
+            self.target_arc = arc_circle(corner, middle * mp.expj(mp.pi / 3))
+        self.target_region = Region(self.target_arc)
+
+    def stereographic(self, p):
+        """Target point (stereographic) of a source point of the region's closure."""
+        if abs(p) < mp.mpf('1e-25'):
+            return mp.mpc(0)
+        return self.target.forward_log(self.source.inverse(p))
+
+    def value(self, b0, b2):
+        b1 = 1 - b0 - b2
+        p = b1 * self.M + b2 * self.C
+        # beyond the region (past the arc, or past the side O-C where b1 < 0):
+        # the map continued by reflection across the sides crossed
+        p, sides = self.source_region.fold_in(p)
+        w = self.target_region.unfold(self.stereographic(p), sides)
+        if self.table == 7:
+            rho = abs(w)
+            if rho > 0:
+                w = w / rho * mp.sin(2 * mp.atan(rho))
+        return w
+
+
+class TetraFaceTable:
+    """Cells of table 6: weights (c, a) of the sphere triangle's corners V and O."""
+
+    def __init__(self):
+        self.V = mp.mpf(1)
+        self.E = mp.mpf('0.5') * mp.expj(mp.pi / 3)
+        self.source = SchwarzTriangle(mp.mpf(1) / 3, mp.mpf(1) / 6, mp.mpf(1) / 2, self.V, self.E)
+        vertex = 1 / mp.sqrt(2)                                # tan of half 70.53 degrees
+        to_v = 2 * mp.atan(vertex)
+        to_e = mp.acos(1 / mp.sqrt(3))
+        self.target = SchwarzTriangle(mp.mpf(1) / 3, mp.mpf(1) / 3, mp.mpf(1) / 2, vertex,
+                                      mp.tan(to_e / 2) * mp.expj(mp.pi / 3))
+        self.source_region = line_region(self.V, self.E)
+        self.source.far_side = self.source_region.on_far_side
+        self.target_region = Region(arc_circle(vertex, mp.tan(to_e / 2) * mp.expj(mp.pi / 3)))
+        self.corners = mp.matrix([[0, mp.sin(to_e) * mp.cos(mp.pi / 3), mp.sin(to_v)],
+                                  [0, mp.sin(to_e) * mp.sin(mp.pi / 3), 0],
+                                  [1, mp.cos(to_e), mp.cos(to_v)]])
+
+    def value(self, b0, b2):
+        b1 = 1 - b0 - b2
+        p = b1 * self.E + b2 * self.V
+        # beyond the side O-V (b1 < 0): the map continued by reflection
+        p, sides = self.source_region.fold_in(p)
+        if abs(p) < mp.mpf('1e-25'):
+            w = mp.mpc(0)
+        else:
+            w = self.target.forward_log(self.source.inverse(p))
+        w = self.target_region.unfold(w, sides)
+        theta = 2 * mp.atan(abs(w))
+        phi = mp.arg(w) if abs(w) > 0 else 0
+        t = mp.matrix([mp.sin(theta) * mp.cos(phi), mp.sin(theta) * mp.sin(phi), mp.cos(theta)])
+        weights = mp.lu_solve(self.corners, t)
+        total = weights[0] + weights[1] + weights[2]
+        return mp.mpc(weights[2] / total, weights[0] / total)
+
+
+TRIANGLE_TABLES = {  # table: (grid side, last filled diagonal)
+    6: (50, 50),
+    7: (51, 51),
+    8: (51, 51),
+}
+
+
+def make_triangle_table(table):
+    n, diagonal = TRIANGLE_TABLES[table]
+    maker = TetraFaceTable() if table == 6 else SectorTable(table)
+    last = n - 1
+    values = []
+    for y in range(n):
+        for x in range(min(n - 1, diagonal - y) + 1):
+            w = maker.value(mp.mpf(y) / last, mp.mpf(x) / last)
+            values += [f32(w.real), f32(w.imag)]
+    return maker, values
+
+
+def triangle_cell(table, values, x, y):
+    n, diagonal = TRIANGLE_TABLES[table]
+    i = 0
+    for row in range(y):
+        i += min(n - 1, diagonal - row) + 1
+    i += x
+    return values[2 * i], values[2 * i + 1]
+
+
+def check_triangle_table(table, values):
+    n, diagonal = TRIANGLE_TABLES[table]
+    count = sum(min(n - 1, diagonal - y) + 1 for y in range(n))
+    if len(values) != 2 * count:
+        sys.exit('table %d: %d values, want %d' % (table, len(values), 2 * count))
+    last = n - 1
+
+    def near(got, want, tolerance=5e-6):
+        return abs(got[0] - want[0]) <= tolerance and abs(got[1] - want[1]) <= tolerance
+    if table == 8 and not near(triangle_cell(8, values, 0, 0), (0.5, 0.8660254)):
+        sys.exit('table 8 does not begin (0.5, 0.86603)')
+    if table in (7, 8):
+        rim = 1.0 if table == 8 else math.sqrt(1 / 3)
+        if not near(triangle_cell(table, values, 0, last), (0.0, 0.0)):
+            sys.exit('table %d: corner O is not the centre' % table)
+        if not near(triangle_cell(table, values, 0, 0), (rim * 0.5, rim * math.sqrt(3) / 2)):
+            sys.exit('table %d: corner M is off' % table)
+    if table == 6:
+        for (x, y), want in (((0, last), (0.0, 1.0)), ((last, 0), (1.0, 0.0)), ((0, 0), (0.0, 0.0))):
+            if not near(triangle_cell(6, values, x, y), want):
+                sys.exit('table 6: corner cell (%d, %d) is %s' % (x, y, triangle_cell(6, values, x, y)))
+
+
+def check_triangle_conformal(maker, table):
+    """Cauchy-Riemann check of the map at interior points of the region."""
+    h = mp.mpf('1e-7')
+    for b0, b2 in ((0.5, 0.2), (0.3, 0.3), (0.6, 0.1), (0.2, 0.15)):
+        if table == 6:
+            p0 = (1 - b0 - b2) * maker.E + b2 * maker.V
+            f = lambda p: maker.target.forward_log(maker.source.inverse(p))
+        else:
+            p0 = (1 - b0 - b2) * maker.M + b2 * maker.C
+            f = maker.stereographic
+        dx = (f(p0 + h) - f(p0 - h)) / (2 * h)
+        dy = (f(p0 + 1j * h) - f(p0 - 1j * h)) / (2 * h)
+        if abs(dy - 1j * dx) > 1e-6 * abs(dx):
+            sys.exit('table %d is not conformal at (%g, %g)' % (table, b0, b2))
+
+
+TRIANGLE_COMMENTS = {
+    6: 'Conformal map of the 30-60-90 triangle onto a sixth of a face of the tetrahedron on the sphere, '
+       'as the weights (c, a) of its corners; 1324 pairs.',
+    7: 'Conformal map of a sixth of the tetrahedral Reuleaux region onto a sixth of an octant, '
+       'orthographic; 1376 pairs.',
+    8: 'Conformal map of a sixth of the tetrahedral Reuleaux region onto the 60 degree sector of the disc; '
+       '1376 pairs.',
+}
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'projection', 'tables')
-    wanted = [int(a) for a in sys.argv[2:]] or sorted(TABLES)
+    wanted = [int(a) for a in sys.argv[2:]] or sorted(TABLES) + sorted(TRIANGLE_TABLES)
     os.makedirs(folder, exist_ok=True)
     for table in wanted:
+        if table in TRIANGLE_TABLES:
+            maker, values = make_triangle_table(table)
+            check_triangle_conformal(maker, table)
+            check_triangle_table(table, values)
+            write_table(folder, table, values, TRIANGLE_COMMENTS[table])
+            continue
         sector, values = make_table(table)
         check_conformal(sector, table)
         check_cells(table, values)

@@ -178,7 +178,13 @@ struct FileChoiceRequest {
   char* fileTitle;
   char* folder;
   const DialogPort* owner;
-  GlobalsRecord* globals;  // the settings chooser's thumbnail panel
+  GlobalsRecord* globals;
+  // Set for the open chooser of settings files: the chooser shows a panel
+  // beside its own controls, and whenever the selection changes it asks
+  // here for the picture of the selected file at the panel's size (rows of
+  // red, green, blue). Answers 1 when the file held a picture; without a
+  // file (a null path) the panel's empty background.
+  uint8_t (*showThumbnail)(const char* path, int32_t width, int32_t height, uint8_t* rgb);
 };
 
 struct WindowSystem {

@@ -60,6 +60,31 @@ TemplateItemBox SmallItemBox(const DialogTemplate& t, int32_t index) {
     constexpr TemplateItemBox kBoxes[] = {{10, 8, 160, 34}, {10, 48, 60, 12}, {66, 72, 50, 14}, {122, 72, 50, 14}};
     return kBoxes[index];
   }
+  if (IsNamed(t, "CHOOSEEXPORTFACES")) {
+    constexpr TemplateItemBox kBoxes[] = {{10, 8, 180, 10},  {10, 22, 180, 10}, {10, 36, 180, 10},
+                                          {10, 56, 120, 8},  {132, 54, 50, 12}, {86, 90, 50, 14},
+                                          {142, 90, 50, 14}};
+    return kBoxes[index];
+  }
+  if (IsNamed(t, "CHOOSEPSDLEGO")) {
+    constexpr int32_t kFirstColour = 4;
+    constexpr int32_t kColourItems = 24;  // a picture and its checkbox per colour
+    if (index >= kFirstColour && index < kFirstColour + kColourItems) {
+      // Two columns of six colours: the checkbox, and its colour's picture right of it.
+      const int32_t colour = (index - kFirstColour) / 2;
+      const int32_t x = 10 + (colour / 6) * 60;
+      const int32_t y = 38 + (colour % 6) * 14;
+      const bool picture = (index - kFirstColour) % 2 == 0;
+      return picture ? TemplateItemBox{x + 14, y, 24, 10} : TemplateItemBox{x, y, 12, 10};
+    }
+    constexpr TemplateItemBox kBoxes[] = {{10, 8, 90, 8},     {104, 6, 40, 12},   {152, 6, 60, 12},
+                                          {10, 26, 100, 8},   {10, 126, 100, 10}, {130, 26, 80, 8},
+                                          {130, 38, 80, 10},  {130, 52, 80, 10},  {130, 66, 80, 10},
+                                          {110, 144, 50, 14}, {164, 144, 50, 14}};
+    return kBoxes[index < kFirstColour ? index : index - kColourItems];
+  }
+  if (IsNamed(t, kThumbnailPanelTemplate))
+    return item.id == 1119 ? TemplateItemBox{0, 0, 300, 119} : TemplateItemBox{330, 20, 87, 80};
   if (IsNamed(t, kProgressTemplate)) return item.id == 3 ? TemplateItemBox{8, 8, w - 16, 10} : TemplateItemBox{8, 26, w - 16, 10};
   // Alerts.
   switch (item.itemClass) {
@@ -157,17 +182,27 @@ std::string DialogResourceScript() {
   for (int32_t k = 0; k < DialogTemplateCount(); ++k) {
     const DialogTemplate& t = *DialogTemplateAt(k);
     const bool mainDialog = IsNamed(t, kMainDialogTemplate);
-    // DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION, WS_SYSMENU when asked.
-    const uint32_t style = 0x40 | 0x80 | 0x80000000u | 0x00C00000u | (t.systemMenu ? 0x00080000u : 0u);
-    Append(&out, "%s DIALOGEX 0, 0, %d, %d\nSTYLE 0x%08X\nCAPTION %s\nFONT 8, \"MS Shell Dlg\"\nBEGIN\n", t.name,
-           t.widthUnits, t.heightUnits, style, Quoted(t.title).c_str());
+    if (IsNamed(t, kThumbnailPanelTemplate)) {
+      // A child of the system's file dialog: DS_SETFONT | DS_3DLOOK |
+      // DS_CONTROL | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, no caption.
+      Append(&out, "%s DIALOGEX 0, 0, %d, %d\nSTYLE 0x%08X\nFONT 8, \"MS Shell Dlg\"\nBEGIN\n", t.name,
+             t.widthUnits, t.heightUnits, 0x40u | 0x4u | 0x400u | 0x40000000u | 0x10000000u | 0x04000000u);
+    } else {
+      // DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION, WS_SYSMENU when asked.
+      const uint32_t style = 0x40 | 0x80 | 0x80000000u | 0x00C00000u | (t.systemMenu ? 0x00080000u : 0u);
+      Append(&out, "%s DIALOGEX 0, 0, %d, %d\nSTYLE 0x%08X\nCAPTION %s\nFONT 8, \"MS Shell Dlg\"\nBEGIN\n",
+             t.name, t.widthUnits, t.heightUnits, style, Quoted(t.title).c_str());
+    }
     for (int32_t i = 0; i < t.itemCount; ++i) {
       const TemplateItem& item = t.items[i];
       const TemplateItemBox b = TemplateItemBoxAt(t, i);
       const std::string text =
           item.itemClass == ItemClass::Picture ? std::to_string(item.resourceId) : Quoted(item.text);
+      uint32_t style = ItemStyle(item, mainDialog);
+      // SS_OWNERDRAW: the chooser's hook paints the thumbnail into it.
+      if (IsNamed(t, kThumbnailPanelTemplate) && item.id == kThumbnailPanelPicture) style |= 0xD;
       Append(&out, "  CONTROL %s, %d, %s, 0x%08X, %d, %d, %d, %d\n", text.c_str(), item.id,
-             Quoted(ClassName(item.itemClass)).c_str(), ItemStyle(item, mainDialog), b.x, b.y, b.width,
+             Quoted(ClassName(item.itemClass)).c_str(), style, b.x, b.y, b.width,
              item.itemClass == ItemClass::ComboBox ? b.height + 120 : b.height);
     }
     out += "END\n\n";

@@ -52,6 +52,62 @@ constexpr TemplateItem kCubeMap[] = {
     {2, ItemClass::Button, "&Cancel", -1},
 };
 
+constexpr TemplateItem kExportFaces[] = {
+    {4, ItemClass::RadioButton, "Export images of all faces", -1},
+    {5, ItemClass::RadioButton, "Export 3D geometry to .obj and .stl files", -1},
+    {6, ItemClass::RadioButton, "Export equirectangular map of faces", -1},
+    {999, ItemClass::Static, "Face/texture map size in pixels:", -1},
+    {3, ItemClass::Edit, "", -1},
+    {1, ItemClass::DefaultButton, "&OK", -1},
+    {2, ItemClass::Button, "&Cancel", -1},
+};
+
+// The colour checkboxes 11..22, each beside a picture of its brick colour.
+constexpr TemplateItem kBrickSphere[] = {
+    {4, ItemClass::Static, "Sphere layers (3 to 150)", -1},
+    {3, ItemClass::Edit, "", -1},
+    {35, ItemClass::CheckBox, "Plates", -1},
+    {5, ItemClass::Static, "Brick colors", -1},
+    {kStaticItemId, ItemClass::Picture, "", 187},
+    {11, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 176},
+    {12, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 181},
+    {13, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 182},
+    {14, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 183},
+    {15, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 184},
+    {16, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 185},
+    {17, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 186},
+    {18, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 172},
+    {19, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 173},
+    {20, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 174},
+    {21, ItemClass::CheckBox, "", -1},
+    {kStaticItemId, ItemClass::Picture, "", 175},
+    {22, ItemClass::CheckBox, "", -1},
+    {6, ItemClass::CheckBox, "Diffuse colors", -1},
+    {7, ItemClass::Static, "Results", -1},
+    {8, ItemClass::CheckBox, "Sphere plan", -1},
+    {9, ItemClass::CheckBox, "Sphere statistics", -1},
+    {10, ItemClass::CheckBox, "LDraw file", -1},
+    {1, ItemClass::DefaultButton, "OK", -1},
+    {2, ItemClass::Button, "Cancel", -1},
+};
+
+// The panel that the settings file chooser shows beside its own controls:
+// 1119 marks where the system's dialog goes, 123 takes the thumbnail.
+constexpr TemplateItem kThumbnailPanel[] = {
+    {1119, ItemClass::Static, "", -1},
+    {kThumbnailPanelPicture, ItemClass::Static, "", -1},
+};
+
 constexpr TemplateItem kProgress[] = {
     {3, ItemClass::Static, "Rendering...", -1},
     {2, ItemClass::Static, "0%", -1},
@@ -84,6 +140,9 @@ DialogTemplate gTemplates[] = {
     {kProgressTemplate, "Progress", 102, 50, 0, ORBALIX_ITEMS(kProgress)},
     {"CHOOSEPSDWITHSIZE", "Export PSD image", 180, 112, 1, ORBALIX_ITEMS(kPsdSize)},
     {"CHOOSECUBE", "Cube map", 180, 92, 1, ORBALIX_ITEMS(kCubeMap)},
+    {"CHOOSEEXPORTFACES", "Export Polyhedron", 200, 112, 1, ORBALIX_ITEMS(kExportFaces)},
+    {"CHOOSEPSDLEGO", "Brick sphere", 220, 164, 1, ORBALIX_ITEMS(kBrickSphere)},
+    {kThumbnailPanelTemplate, "", 453, 131, 0, ORBALIX_ITEMS(kThumbnailPanel)},
 };
 
 #undef ORBALIX_ITEMS

@@ -38,6 +38,9 @@ struct DialogTemplate {
 
 constexpr const char* kMainDialogTemplate = "RIVADARORIREVODER";
 constexpr const char* kProgressTemplate = "VASTO_PROGRESS";
+// Not a dialog of its own: the panel that extends the settings file chooser.
+constexpr const char* kThumbnailPanelTemplate = "FANCY_OPEN4";
+constexpr int32_t kThumbnailPanelPicture = 123;  // the item that shows the thumbnail
 
 // The template of that name, or null.
 const DialogTemplate* FindDialogTemplate(const char* name);

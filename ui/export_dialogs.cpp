@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "export/export_plan.h"
+#include "nets/brick_palette.h"
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
 #include "host/rect_path.h"
@@ -10,6 +11,7 @@
 #include "ui/dialog_geometry.h"
 #include "ui/dialog_numbers.h"
 #include "ui/dialog_services.h"
+#include "ui/export_commands.h"
 #include "ui/file_choosers.h"
 #include "ui/progress_dialog.h"
 
@@ -22,14 +24,14 @@ constexpr int32_t kEditHeight = 4;
 constexpr int32_t kEditSide = 3;
 
 // The open sub-dialogs: the PSD size dialog (which shares its slot with the
-// brick-sphere dialog) and the cube map dialog.
-enum Slot { kSlotPsd = 0, kSlotCube = 1, kSlotCount = 2 };
+// brick-sphere dialog), the cube map dialog and the faces dialog.
+enum Slot { kSlotPsd = 0, kSlotCube = 1, kSlotFaces = 2, kSlotCount = 3 };
 const DialogPort* gOpen[kSlotCount] = {};
 
 struct SubDialog {
   GlobalsRecord* globals;
   Slot slot;
-  int32_t current;     // the PSD size dialog's current radio
+  int32_t current;     // the current radio of the PSD size and faces dialogs
   int32_t programmed;  // > 0 while the dialog writes an edit itself
 };
 
@@ -52,6 +54,17 @@ int32_t ClampSide(int32_t v) { return std::clamp(v, kMinExportSide, kMaxExportSi
 void SelectRadio(const DialogPort* port, int32_t id) {
   for (int32_t r = kPsdSameSize; r <= kPsdCustomSize; ++r) PortSetCheck(port, r, r == id ? 1 : 0);
 }
+
+void SelectFacesRadio(const DialogPort* port, int32_t id) {
+  for (int32_t r = kFacesImages; r <= kFacesMap; ++r) PortSetCheck(port, r, r == id ? 1 : 0);
+}
+
+// The export kind behind each radio of the faces dialog.
+int32_t FacesRadioKind(int32_t id) {
+  return id == kFacesImages ? ExportPolyFaces : id == kFacesMap ? ExportFaceMap : ExportFaceTextures;
+}
+
+uint8_t Ticked(const DialogPort* port, int32_t id) { return PortGetCheck(port, id) == 1 ? 1 : 0; }
 
 void OpenSlot(SubDialog* d, const DialogPort* port) {
   CentreWindow(port);
@@ -177,6 +190,87 @@ int32_t CubeMapDialogHandler(void* state, const DialogPort* port, const DialogEv
   }
 }
 
+int32_t ExportFacesDialogHandler(void* state, const DialogPort* port, const DialogEvent* event) {
+  SubDialog* d = static_cast<SubDialog*>(state);
+  ParameterBlock* block = GetParameterBlock(d->globals);
+  if (!block) return 0;
+  switch (event->kind) {
+    case DialogEventKind::Init: {
+      OpenSlot(d, port);
+      // A choice whose export this build cannot make is not offered.
+      for (int32_t r = kFacesImages; r <= kFacesMap; ++r) PortEnableItem(port, r, ExportKindAvailable(FacesRadioKind(r)));
+      d->current = std::clamp(block->faceExportMode, 0, 2) + kFacesImages;
+      if (!ExportKindAvailable(FacesRadioKind(d->current))) d->current = kFacesGeometry;
+      SelectFacesRadio(port, d->current);
+      WriteInteger(d, port, kEditSide, block->faceSize);
+      PortSelectEditText(port, kEditSide);
+      return 1;
+    }
+    case DialogEventKind::Close:
+      return EndSub(d, port, kCancel);
+    case DialogEventKind::Command: {
+      if (event->code != kNotifyClicked) return 0;
+      const int32_t id = event->id;
+      if (id >= kFacesImages && id <= kFacesMap) {
+        d->current = id;
+        SelectFacesRadio(port, id);
+        return 1;
+      }
+      if (id == kOk) {
+        block->faceExportMode = d->current - kFacesImages;
+        block->faceSize = ClampSide(ReadInteger(port, kEditSide));
+        return EndSub(d, port, kOk);
+      }
+      if (id == kCancel) return EndSub(d, port, kCancel);
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+int32_t BrickSphereDialogHandler(void* state, const DialogPort* port, const DialogEvent* event) {
+  SubDialog* d = static_cast<SubDialog*>(state);
+  ParameterBlock* block = GetParameterBlock(d->globals);
+  if (!block) return 0;
+  struct Flag {
+    int32_t id;
+    int32_t ParameterBlock::*field;
+  };
+  const Flag flags[] = {{kBrickPlan, &ParameterBlock::spherePlan},
+                        {kBrickStatistics, &ParameterBlock::sphereStats},
+                        {kBrickLDraw, &ParameterBlock::ldraw},
+                        {kBrickDiffuse, &ParameterBlock::brickDiffusion},
+                        {kBrickPlates, &ParameterBlock::brickPlates}};
+  switch (event->kind) {
+    case DialogEventKind::Init:
+      OpenSlot(d, port);
+      WriteInteger(d, port, kEditSide, block->brickLayers);
+      PortSelectEditText(port, kEditSide);
+      for (const Flag& f : flags) PortSetCheck(port, f.id, block->*f.field ? 1 : 0);
+      for (int32_t k = kBrickFirstColour; k <= kBrickLastColour; ++k)
+        PortSetCheck(port, k, (uint32_t(block->brickColorset) >> (k - kBrickFirstColour)) & 1u);
+      return 1;
+    case DialogEventKind::Close:
+      return EndSub(d, port, kCancel);
+    case DialogEventKind::Command:
+      if (event->code != kNotifyClicked) return 0;
+      if (event->id == kOk) {
+        block->brickLayers = std::clamp(ReadInteger(port, kEditSide), kMinBrickLayers, kMaxBrickLayers);
+        for (const Flag& f : flags) block->*f.field = Ticked(port, f.id);
+        uint32_t colours = 0;
+        for (int32_t k = kBrickFirstColour; k <= kBrickLastColour; ++k)
+          colours |= uint32_t(Ticked(port, k)) << (k - kBrickFirstColour);
+        block->brickColorset = int32_t(colours);
+        return EndSub(d, port, kOk);
+      }
+      if (event->id == kCancel) return EndSub(d, port, kCancel);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
 bool ShowPsdSizeDialog(GlobalsRecord* globals) {
   if (!RunSub(globals, kSlotPsd, kPsdSizeTemplate, PsdSizeDialogHandler)) return false;
   ExportPsdWithSize(globals);
@@ -186,6 +280,29 @@ bool ShowPsdSizeDialog(GlobalsRecord* globals) {
 bool ShowCubeMapDialog(GlobalsRecord* globals) {
   if (!RunSub(globals, kSlotCube, kCubeMapTemplate, CubeMapDialogHandler)) return false;
   ExportCubeMapPsd(globals);
+  return true;
+}
+
+bool ShowExportFacesDialog(GlobalsRecord* globals) {
+  if (!RunSub(globals, kSlotFaces, kExportFacesTemplate, ExportFacesDialogHandler)) return false;
+  const ParameterBlock* block = GetParameterBlock(globals);
+  switch (block ? block->faceExportMode : 1) {
+    case 0:
+      ExportPolyFacesPsd(globals);
+      break;
+    case 2:
+      ExportFaceMapWithDialog(globals);
+      break;
+    default:
+      ExportObjWithDialog(globals);
+      break;
+  }
+  return true;
+}
+
+bool ShowBrickSphereDialog(GlobalsRecord* globals) {
+  if (!RunSub(globals, kSlotPsd, kBrickSphereTemplate, BrickSphereDialogHandler)) return false;
+  ExportBrickSphere(globals);
   return true;
 }
 

@@ -1,9 +1,15 @@
 #include "ui/file_choosers.h"
 
+#include <cctype>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "host/globals_record.h"
+#include "host/parameter_block.h"
 #include "host/rect_path.h"
+#include "settings/settings_file.h"
+#include "settings/thumbnail.h"
 #include "ui/control_drawing.h"
 #include "ui/control_table.h"
 #include "ui/control_values.h"
@@ -38,6 +44,7 @@ int32_t RunChooser(bool save, char* path, char* fileTitle, char* folder, int32_t
   request.folder = folder;
   request.owner = GetDialogModuleState().mainDialogWindow;
   request.globals = kind == kFileKindSettings ? globals : nullptr;
+  if (!save && kind == kFileKindSettings && globals) request.showThumbnail = ShowPresetThumbnail;
   ChooserOpenFlag() = 1;
   const int32_t chosen = ChooseFile(&request);
   ChooserOpenFlag() = 0;
@@ -59,6 +66,17 @@ int32_t RunChooser(bool save, char* path, char* fileTitle, char* folder, int32_t
   return 1;
 }
 
+// The path holds ".q2q" in any case.
+bool NamesSettingsFile(const char* path) {
+  for (const char* p = path; *p; ++p) {
+    const char* want = ".q2q";
+    size_t k = 0;
+    while (want[k] && p[k] && std::tolower(static_cast<unsigned char>(p[k])) == want[k]) ++k;
+    if (!want[k]) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 FileKindFilter GetFileKindFilter(int32_t kind) {
@@ -68,6 +86,29 @@ FileKindFilter GetFileKindFilter(int32_t kind) {
 const char* FileKindExtension(int32_t kind) {
   const char* pattern = GetFileKindFilter(kind).pattern;
   return std::strcmp(pattern, "*.*") == 0 ? "" : pattern + 2;
+}
+
+uint8_t ShowPresetThumbnail(const char* path, int32_t width, int32_t height, uint8_t* rgb) {
+  if (width <= 0 || height <= 0 || !rgb) return 0;
+  std::vector<uint8_t> rgba(size_t(width) * height * 4);
+  PixelRaster image{width, height, 4, rgba.data()};
+  std::unique_ptr<SettingsThumbnail> thumbnail(new SettingsThumbnail());
+  InitSettingsThumbnail(thumbnail.get());
+  thumbnail->exists = true;
+  bool read = false;
+  if (path && NamesSettingsFile(path)) {
+    // The thumbnail-only read leaves the settings alone; it reads into a scratch block all the same.
+    std::unique_ptr<ParameterBlock> scratch(new ParameterBlock());
+    read = LoadSettingsThumbnail(path, &image, scratch.get(), thumbnail.get());
+  }
+  if (!read) {
+    PaintThumbnailBackground(thumbnail.get());
+    CopyThumbnailToImage(thumbnail.get(), &image);
+  }
+  for (size_t k = 0; k < size_t(width) * height; ++k) {
+    for (size_t c = 0; c < 3; ++c) rgb[k * 3 + c] = rgba[k * 4 + c];
+  }
+  return read ? 1 : 0;
 }
 
 int32_t ShowSaveFileDialog(char* path, char* fileTitle, char* folder, int32_t kind, const char* title) {

@@ -36,6 +36,12 @@ int32_t ShowSaveFileDialog(char* path, char* fileTitle, char* folder, int32_t ki
 int32_t ShowOpenFileDialog(char* path, char* fileTitle, char* folder, int32_t kind, const char* title,
                            GlobalsRecord* globals);
 
+// The picture of the settings file at `path` scaled into width x height
+// rows of red, green, blue over the thumbnail's background ramp: only the
+// ramp for a null path, a path without ".q2q" (any case) or a file without
+// a picture. 1 when the file's picture was read.
+uint8_t ShowPresetThumbnail(const char* path, int32_t width, int32_t height, uint8_t* rgb);
+
 // The host's colour-services request (56 bytes).
 struct ColourServicesRequest {
   int32_t infoSize;

@@ -6,8 +6,11 @@
 #include "host/band_rects.h"
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
+#include "export/thumbnail_pass.h"
+#include "nets/net_build.h"
 #include "nets/nets_services_stub.h"
 #include "render/preview_display.h"
+#include "settings/preset_conversion.h"
 #include "settings/random_settings.h"
 #include "settings/settings_globals.h"
 #include "settings/undo_files.h"
@@ -19,6 +22,7 @@
 #include "ui/dialog_mouse.h"
 #include "ui/dialog_services.h"
 #include "ui/dialog_templates.h"
+#include "ui/export_commands.h"
 #include "ui/export_dialogs.h"
 #include "ui/document_thumbnail.h"
 #include "ui/file_choosers.h"
@@ -42,6 +46,8 @@ constexpr int32_t kIdReset = 75;
 constexpr int32_t kIdOutputCycle = 94;
 constexpr int32_t kIdInputCycle = 97;
 constexpr int32_t kIdQualityCycle = 110;
+
+constexpr int32_t kBrickPreviewOutput = 45;
 
 constexpr const char* kLittlePlanetName = "little planet.q2q";
 
@@ -97,9 +103,23 @@ void ApplyRandomSettings(MainDialog* dialog) {
   RedrawStatusLine(dialog);
 }
 
-// The buttons of the command table whose exports this build does not have
-// (brick sphere, polyhedron faces, the pages): the press only beeps.
-void ExportUnavailable() { SoundBeep(); }
+bool ThumbnailOfDialog(void* /*context*/, GlobalsRecord* globals, SettingsThumbnail* thumbnail) {
+  return RenderSettingsThumbnail(globals, thumbnail);
+}
+
+// Re-saves the old-style presets of a folder that the user picks, each with
+// a thumbnail rendered from its settings; the user's settings come back.
+bool ConvertPresetsCommand(MainDialog* dialog) {
+  ReadControlsToSettings(dialog);
+  if (!ChooseSourceFolderFile(dialog->globals) || Ended(dialog)) return false;
+  PresetConversionReport report{};
+  ShowBusyCursor();
+  ConvertPresetFolder(dialog->globals, BlockOf(dialog)->presetFolder, ThumbnailOfDialog, dialog, &report);
+  RestoreArrowCursor();
+  WriteSettingsToControls(dialog);
+  RedrawStatusLine(dialog);
+  return true;
+}
 
 // The commands of the dialog's own buttons; true when the preview must be redrawn.
 bool HandleButtonCommand(MainDialog* dialog, int32_t id) {
@@ -135,15 +155,27 @@ bool HandleButtonCommand(MainDialog* dialog, int32_t id) {
       ReadControlsToSettings(dialog);
       return ShowCubeMapDialog(globals) && !Ended(dialog);
     case kIdBrickExport:
+      ReadControlsToSettings(dialog);
+      return ShowBrickSphereDialog(globals) && !Ended(dialog) && block->outputProjection == kBrickPreviewOutput;
     case kIdFacet:
-    case kIdPresetsPage:
-      ExportUnavailable();
-      return false;
-    case kIdDotThumbnail:
-      if (dialog->rightButton || dialog->controlKey) {
-        ExportUnavailable();
+      ReadControlsToSettings(dialog);
+      // Output 261 exports its solid through another net of the same solid.
+      if (!IsNetOfSolid(block->outputProjection == 261 ? 1035 : block->outputProjection)) {
+        SoundBeep();
         return false;
       }
+      return ShowExportFacesDialog(globals) && !Ended(dialog);
+    case kIdPresetsPage:
+      ReadControlsToSettings(dialog);
+      ExportPresetsPage(globals);
+      return false;
+    case kIdDotThumbnail:
+      if (dialog->rightButton) {
+        ReadControlsToSettings(dialog);
+        ExportMemoryDotsPage(globals);
+        return false;
+      }
+      if (dialog->controlKey) return ConvertPresetsCommand(dialog);
       if (LastUsedDot(dialog) < 0) return false;
       LoadMemoryDot(dialog, LastUsedDot(dialog));
       return true;
@@ -420,7 +452,7 @@ void InitMainDialog(MainDialog* dialog, const DialogPort* port) {
 
 bool OnOkCancel(MainDialog* dialog, int32_t id) {
   if (id != kIdOk && id != kIdCancel) return false;
-  if (dialog->ended) return false;
+  if (dialog->ended || PresetFolderOperationRunning()) return false;
   GlobalsRecord* globals = dialog->globals;
   DialogModuleState& module = GetDialogModuleState();
   StopPreviewTimer(dialog);

@@ -71,12 +71,12 @@ TEST(LookupGridEmpty, AGridWithoutPixelsGivesZeros) {
 
 TEST_F(GridTest, TablesWithoutDataAndUnknownIdsLoadNothing) {
   FillLookupGrid(&grid, 1);
-  for (int32_t id : {7, 11, 15, 99}) {
+  for (int32_t id : {11, 15, 99}) {
     FillLookupGrid(&grid, id);
     EXPECT_EQ(grid.gridId, 0) << id;
   }
   const Complex p{0.5, 0.5};
-  const Complex pair = LookupGridPair(&p, &grid, 7);
+  const Complex pair = LookupGridPair(&p, &grid, 15);
   EXPECT_EQ(pair.re, 0.0);
   EXPECT_EQ(pair.im, 0.0);
 }

@@ -160,7 +160,12 @@ TEST_F(FlatLayoutTest, EveryLayoutIsContinuousAcrossEveryPlaneEdge) {
           const double f = s / 20.0;
           const double qx = a.x + (b.x - a.x) * f;
           const double qy = a.y + (b.y - a.y) * f;
-          worst = std::max(worst, AngleBetween(MapAt(g, qx, qy), MapAt(h, qx, qy)));
+          int32_t regionG = 0, regionH = 0;
+          const Vec3f dg = MapAt(g, qx, qy, &regionG);
+          const Vec3f dh = MapAt(h, qx, qy, &regionH);
+          // A point the sector layouts cut away (region -5) shows no picture.
+          if (regionG == -5 || regionH == -5) continue;
+          worst = std::max(worst, AngleBetween(dg, dh));
         }
         std::printf("%-6d %3d-%-6d %.5f\n", layout.net, g, h, worst);
         netWorst = std::max(netWorst, worst);
@@ -187,6 +192,9 @@ TEST_F(FlatLayoutTest, FaceMapsReachTheirCornerDirectionsAndNameTheFace) {
                               FlatLayoutAt(j)->faceCount > layout.faceCount);
     }
     if (borrowed) continue;
+    // The sector layouts name the group as the region and draw only part of
+    // each face; their corners are plane points (tested on their own).
+    if (layout.net >= 52 && layout.net <= 56) continue;
     // The waffle's map powers the blend and turns the lower copy about y;
     // its corners are checked by the render of its own test below.
     if (layout.net == 60 || layout.net == 62) continue;
@@ -202,7 +210,8 @@ TEST_F(FlatLayoutTest, FaceMapsReachTheirCornerDirectionsAndNameTheFace) {
         const double qy = p.y * 0.998 + c.y * 0.001 + e.y * 0.001;
         int32_t region = -1;
         const Vec3f d = MapAt(g, qx, qy, &region);
-        const Vec3f want = TurnedCorner(layout.net, t.corners[k]);
+        Vec3f want = TurnedCorner(layout.net, t.corners[k]);
+        if (layout.net == 38 || layout.net == 39) FlipDirectionNet38(&want);  // the map flips after the blend
         EXPECT_LT(AngleBetween(d, want), 1.0) << "net " << layout.net << " face " << g << " corner " << k;
         EXPECT_EQ(region, g);
       }
@@ -220,9 +229,11 @@ TEST_F(FlatLayoutTest, WholeSphereLayoutsCoverTheSphere) {
     std::vector<Vec3f> samples;
     for (int32_t g = 0; g < layout.faceCount; ++g) {
       const RenderTriangle& t = mesh_->renderTriangles[g];
-      for (int s = 0; s <= 16; ++s) {
-        for (int r = 0; r + s <= 16; ++r) {
-          const double w0 = s / 16.0, w1 = r / 16.0, w2 = 1 - w0 - w1;
+      // layouts of few faces stretch each face over more of the sphere
+      const int n = layout.faceCount < 12 ? 48 : 16;
+      for (int s = 0; s <= n; ++s) {
+        for (int r = 0; r + s <= n; ++r) {
+          const double w0 = s / double(n), w1 = r / double(n), w2 = 1 - w0 - w1;
           const RenderPoint& p0 = mesh_->renderPoints[t.points[0]];
           const RenderPoint& p1 = mesh_->renderPoints[t.points[1]];
           const RenderPoint& p2 = mesh_->renderPoints[t.points[2]];

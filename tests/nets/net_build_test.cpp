@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "geometry/fast_math.h"
@@ -193,6 +195,38 @@ TEST(NetSeams, APointOnAFoldOrACutMapsToOneDirectionFromBothFaces) {
   }
 }
 
+// The tattoos' cells are quads blended as equirectangular positions, some of
+// them with a pole for a corner and some across longitude 0: what a pixel
+// shows (the per-pixel face map, quads included) agrees from both sides of
+// every fold and cut.
+TEST(NetSeams, TattooPixelsAgreeFromBothSidesOfEveryEdge) {
+  auto list = std::make_unique<NetFaceList>();
+  std::memset(list.get(), 0, sizeof(NetFaceList));
+  auto pixel = [&](const PolyMesh* m, int32_t f, double x, double y) {
+    double w[3];
+    const int32_t t = TriangleOfFaceAt(m, f, x, y, w);
+    Vec3f d{0, 0, 0};
+    uint8_t outside = 0;
+    if (t >= 0) {
+      MapNetFace(const_cast<PolyMesh*>(m), float(w[0]), float(w[1]), float(w[2]), t, float(x), float(y), nullptr, &d,
+                 &outside, list.get());
+    }
+    return Vec3{d.x, d.y, d.z};
+  };
+  for (int32_t output : {169, 170}) {
+    SCOPED_TRACE(output);
+    MeshBox box;
+    BuildNetForOutput(output, box.mesh, 0.5f, 0.05f, kFitToBox, 0, kBuildNet, nullptr, true);
+    ASSERT_EQ(box.mesh->equirectCorners, 1);
+    // The fans meet the strips' slivers without shared edges: those edges
+    // have no other side.
+    int32_t folds = 0, cuts = 0, open = 0;
+    ExpectOneDirectionFromBothSides(box.mesh, 0.125, 1e-3, &folds, &cuts, pixel, &open);
+    EXPECT_GT(folds, 500);
+    EXPECT_GT(cuts, 100);
+  }
+}
+
 TEST(FaceRegions, RegionOfAFaceByTheRulesOfItsNet) {
   MeshHolder h(false);
   EXPECT_EQ(FaceRegion(3, nullptr), 0);
@@ -231,18 +265,58 @@ TEST(FaceCorners, EquirectangularCornersBlendAcrossTheSeam) {
   MeshHolder h(false);
   h.mesh->equirectCorners = 1;
   RenderTriangle& t = h.mesh->renderTriangles[0];
-  const double u[3] = {0.98, 0.02, 0.01};
-  for (int32_t i = 0; i < 3; ++i) EquirectToVec3d(u[i], 0.5, &t.corners[i]);
-  Vec3 d;
-  InterpolateFaceCorners(0, 1.0f / 3, 1.0f / 3, 1.0f / 3, &d, h.mesh);
-  Vec3 copy = d;
-  double du, dv;
-  Vec3dToEquirect(&copy, &du, &dv);
-  // (0.98 + 1.02 + 1.01) / 3 = 1.00333: u 0.00333 across the seam.
-  EXPECT_NEAR(du - std::floor(du), 1.00333333 - 1, 1e-4);
-  EXPECT_NEAR(dv, 0.5, 1e-5);
+  // Corners as equirectangular positions, or (for u < 0) a direction given
+  // as it stands: (+0, y, -z) reads back as longitude 1 exactly, and (0, -1,
+  // 0) is a pole.
+  struct Corner {
+    double u, v;
+    Vec3 direction;
+  };
+  const Vec3 none{0, 0, 0};
+  const Vec3 atOne{+0.0, -0.8660254037844386, -0.5};
+  const Vec3 pole{0, -1, 0};
+  struct Case {
+    const char* name;
+    Corner corners[3];
+    float b[3];
+    double u, v;  // expected, u taken modulo 1
+  };
+  const Case cases[] = {
+      // (0.98 + 1.02 + 1.01) / 3 = 1.00333: u 0.00333 across the seam.
+      {"across the seam", {{0.98, 0.5, none}, {0.02, 0.5, none}, {0.01, 0.5, none}}, {1.0f / 3, 1.0f / 3, 1.0f / 3},
+       1.00333333 - 1, 0.5},
+      // A longitude of exactly 1 is the seam itself, not a turn away from
+      // the corners just past it.
+      {"a corner at 1 beside the first quarter", {{-1, 0, atOne}, {0.02, 0.8, none}, {0.04, 0.8, none}},
+       {0.5f, 0.25f, 0.25f}, 0.015, 0.5 * (5.0 / 6) + 0.5 * 0.8},
+      {"a corner at 1 beside the last quarter", {{-1, 0, atOne}, {0.98, 0.8, none}, {0.96, 0.8, none}},
+       {0.5f, 0.25f, 0.25f}, 0.985, 0.5 * (5.0 / 6) + 0.5 * 0.8},
+      // A fan triangle from the pole: the pole gives no longitude.
+      {"a pole, a corner at 1 and one past it", {{-1, 0, pole}, {-1, 0, atOne}, {0.0125, 0.8375, none}},
+       {0.1f, 0.45f, 0.45f}, 0.00625, 0.1 * 1 + 0.45 * (5.0 / 6) + 0.45 * 0.8375},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int32_t i = 0; i < 3; ++i) {
+      const Corner& k = c.corners[i];
+      if (k.u < 0) {
+        t.corners[i] = k.direction;
+      } else {
+        EquirectToVec3d(k.u, k.v, &t.corners[i]);
+      }
+    }
+    Vec3 d;
+    InterpolateFaceCorners(0, c.b[0], c.b[1], c.b[2], &d, h.mesh);
+    Vec3 copy = d;
+    double du, dv;
+    Vec3dToEquirect(&copy, &du, &dv);
+    const double off = std::remainder(du - c.u, 1.0);
+    EXPECT_NEAR(off, 0, 1e-4);
+    EXPECT_NEAR(dv, c.v, 1e-5);
+  }
   // Without the flag the corners blend as directions.
   h.mesh->equirectCorners = 0;
+  Vec3 d;
   InterpolateFaceCorners(0, 1, 0, 0, &d, h.mesh);
   EXPECT_NEAR(d.x, t.corners[0].x, 1e-12);
 }

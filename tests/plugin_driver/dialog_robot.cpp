@@ -3,6 +3,7 @@
 #include "tests/plugin_driver/dialog_robot.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 
@@ -222,6 +223,66 @@ bool WriteShotBmp(const RobotShot& shot, const std::string& path) {
 }
 
 void RobotSleep(int32_t ms) { Sleep(DWORD(ms)); }
+
+namespace {
+
+struct ChildSearch {
+  int32_t id;
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM lParam) {
+  ChildSearch* search = reinterpret_cast<ChildSearch*>(lParam);
+  if (search->className) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpiA(name, search->className) != 0) return TRUE;
+  } else if (GetDlgCtrlID(window) != search->id) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+RobotWindow RobotFindChildDialog(RobotWindow dialog, int32_t itemId) {
+  ChildSearch search{itemId, nullptr, nullptr};
+  EnumChildWindows(W(dialog), FindChild, reinterpret_cast<LPARAM>(&search));
+  return search.found ? reinterpret_cast<RobotWindow>(GetParent(search.found)) : 0;
+}
+
+bool RobotSelectFirstListedFile(RobotWindow fileDialog) {
+  ChildSearch search{0, "SysListView32", nullptr};
+  EnumChildWindows(W(fileDialog), FindChild, reinterpret_cast<LPARAM>(&search));
+  if (!search.found || SendMessageA(search.found, LVM_GETITEMCOUNT, 0, 0) < 1) return false;
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(search.found, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+  return true;
+}
+
+uintptr_t RobotLoadCursor(void* module, int32_t id) {
+  return reinterpret_cast<uintptr_t>(LoadCursorA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(id)));
+}
+
+void RobotCommand(RobotWindow dialog, int32_t id) { SendMessageA(W(dialog), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+uintptr_t RobotCursorAfterSetCursor(RobotWindow dialog, int32_t id, bool client) {
+  const DWORD robot = GetCurrentThreadId();
+  const DWORD owner = GetWindowThreadProcessId(W(dialog), nullptr);
+  AttachThreadInput(robot, owner, TRUE);
+  // A cursor that none of the dialog's is, so that a change shows.
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_CROSS)));
+  HWND item = GetDlgItem(W(dialog), id);
+  SendMessageA(item, WM_SETCURSOR, reinterpret_cast<WPARAM>(item),
+               MAKELPARAM(client ? HTCLIENT : HTCAPTION, WM_MOUSEMOVE));
+  const uintptr_t shown = reinterpret_cast<uintptr_t>(GetCursor());
+  AttachThreadInput(robot, owner, FALSE);
+  return shown;
+}
 
 namespace {
 

@@ -59,6 +59,21 @@ RobotShot RobotScreenshot(RobotWindow dialog, const RobotRect* part = nullptr);
 bool WriteShotBmp(const RobotShot& shot, const std::string& path);
 void RobotSleep(int32_t ms);
 
+// The child dialog of a window that holds an item with that id (the panel
+// that extends a file dialog); 0 when none does.
+RobotWindow RobotFindChildDialog(RobotWindow dialog, int32_t itemId);
+// Selects the first file that a file dialog lists, as a click on it does.
+bool RobotSelectFirstListedFile(RobotWindow fileDialog);
+// Sends WM_SETCURSOR to an item of the dialog, as the mouse moving over it
+// (client) or over the dialog's caption does, and answers the cursor that
+// the dialog's thread shows afterwards (the robot shares its input state).
+uintptr_t RobotCursorAfterSetCursor(RobotWindow dialog, int32_t id, bool client);
+// A cursor resource of a module, or with a null module the system's cursor
+// of that id (32512 the arrow, 32513 the text beam, 32514 the hourglass).
+uintptr_t RobotLoadCursor(void* module, int32_t id);
+// A command as a control of the dialog would send it, waiting for the dialog.
+void RobotCommand(RobotWindow dialog, int32_t id);
+
 struct FilterRecord;
 // The test host records what the filter shows; a host on a screen also
 // paints it into the drawing context it was given. This makes the record's

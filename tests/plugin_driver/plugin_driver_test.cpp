@@ -23,6 +23,8 @@
 #include "ui/progress_dialog.h"
 
 #if defined(_WIN32) && defined(ORBALIX_PLUGIN_FILE)
+#include <direct.h>
+
 #include "tests/plugin_driver/dialog_robot.h"
 #include "ui/win32/win32_view.h"
 // The kernel32 calls a host makes to reach the entry point.
@@ -491,6 +493,265 @@ TEST(PluginDialogs, ProgressJobReturnsCompletionOrCancelAndRepaintsWhileItRuns) 
       EXPECT_NE(shots[0].rgb, shots[1].rgb);
     }
   }
+  InstallWindowSystem(nullptr);
+#endif
+}
+
+#ifdef ORBALIX_CAN_LOAD_PLUGIN
+// A place for the exports of a test, as a Unix path and as wine's path of
+// it on drive Z:.
+struct ExportPlace {
+  std::string unixPath;
+  std::string windowsPath;
+  explicit ExportPlace(const std::string& name) {
+    unixPath = std::string(ORBALIX_SHOT_FILE) + "." + name;
+    std::remove(unixPath.c_str());
+    windowsPath = "Z:" + unixPath;
+    for (char& c : windowsPath) c = c == '/' ? '\\' : c;
+  }
+  ~ExportPlace() { std::remove(unixPath.c_str()); }
+};
+
+std::string ReadFileText(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0) text.append(buffer, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+bool FileExists(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f) std::fclose(f);
+  return f != nullptr;
+}
+
+// Answers a save chooser of that title with the path; false when none came.
+bool SaveAs(const char* title, const std::string& windowsPath) {
+  const RobotWindow chooser = WaitForDialog(title);
+  if (!chooser) return false;
+  RobotTypeFileName(chooser, windowsPath.c_str());
+  PostClick(chooser, 1);
+  return WaitForDialogGone(chooser);
+}
+#endif
+
+TEST(PluginDialogs, LegoAndFacetTakeTypedValuesAndOkWritesTheFilesCancelNothing) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().entry, nullptr);
+  TestDocument doc = MakeTestDocument(96, 48, 3, 8, false);
+  FillWorldMap(doc);
+  TestHost host;
+  InitTestHost(&host, &doc, TestHostOptions{});
+  SetTestHostDescriptor(&host, DescriptorList{}, 1);
+  const ExportPlace statistics("statistics.html");
+  const ExportPlace model("model.ldr");
+  const ExportPlace geometry("tetra.obj");
+  const std::string base = geometry.unixPath.substr(0, geometry.unixPath.size() - 4);
+  bool cancelWroteNothing = false;
+  std::vector<int32_t> brickTicks;
+  bool brickChoosers = false;
+  bool facesDialog = false;
+  bool facesChooser = false;
+  bool progress = false;
+  TestRunReport report;
+  {
+    RobotRun robot([&] {
+      const RobotWindow dialog = WaitForDialog("Orbalix 2");
+      if (!dialog) return;
+      // Cancel: the sub-dialog goes, no chooser comes and nothing is written.
+      PostClick(dialog, 64);
+      RobotWindow brick = WaitForDialog("Brick sphere");
+      if (!brick) return;
+      RobotType(brick, 3, "4");
+      PostClick(brick, 2);
+      WaitForDialogGone(brick);
+      RobotSleep(300);
+      cancelWroteNothing = CountDialogs("Save an HTML page") == 0 && CountDialogs("Save an LDRAW file") == 0;
+      // OK with the statistics page and the model: each file is asked for and written.
+      PostClick(dialog, 64);
+      brick = WaitForDialog("Brick sphere");
+      if (!brick) return;
+      RobotType(brick, 3, "5");
+      const int32_t wanted[][2] = {{8, 0}, {9, 1}, {10, 1}};
+      for (const auto& w : wanted) {
+        if (RobotCheckState(brick, w[0]) != w[1]) RobotClick(brick, w[0]);
+        brickTicks.push_back(RobotCheckState(brick, w[0]));
+      }
+      PostClick(brick, 1);
+      brickChoosers = SaveAs("Save an HTML page", statistics.windowsPath) &&
+                      SaveAs("Save an LDRAW file", model.windowsPath);
+      // Facet on the tetrahedron's net: the geometry in the progress dialog.
+      RobotPick(dialog, 51, 5);
+      RobotSleep(300);
+      PostClick(dialog, 83);
+      const RobotWindow faces = WaitForDialog("Export Polyhedron");
+      facesDialog = faces != 0;
+      if (faces) {
+        RobotClick(faces, 5);
+        RobotType(faces, 3, "32");
+        PostClick(faces, 1);
+        facesChooser = SaveAs("Save a Wavefront .obj file", geometry.windowsPath);
+        const RobotWindow running = WaitForDialog("Progress");
+        progress = running != 0;
+        WaitForDialogGone(running);
+      }
+      RobotSleep(300);
+      RobotClick(dialog, 2);
+      WaitForDialogGone(dialog);
+    });
+    RunFilterSelectors(&host, Plugin().entry, TestRunOptions{}, &report);
+  }
+  EXPECT_TRUE(cancelWroteNothing);
+  EXPECT_EQ(brickTicks, (std::vector<int32_t>{0, 1, 1}));
+  EXPECT_TRUE(brickChoosers);
+  EXPECT_NE(ReadFileText(statistics.unixPath).find("Cell count for 5-layer sphere:"), std::string::npos);
+  const std::string ldraw = ReadFileText(model.unixPath);
+  EXPECT_NE(ldraw.find("0 Layer 5 of 5\r\n"), std::string::npos);
+  EXPECT_TRUE(facesDialog);
+  EXPECT_TRUE(facesChooser);
+  EXPECT_TRUE(progress);
+  EXPECT_NE(ReadFileText(geometry.unixPath).find("mtllib "), std::string::npos);
+  for (const char* extension : {".stl", ".mtl", ".jpg"}) {
+    EXPECT_TRUE(FileExists(base + extension)) << extension;
+    std::remove((base + extension).c_str());
+  }
+  EXPECT_EQ(LiveBufferCount(&host), 0);
+  ShutdownTestHost(&host);
+#endif
+}
+
+TEST(PluginDialogs, SettingsChooserShowsTheThumbnailOfTheSelectedFile) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().entry, nullptr);
+  // A folder with one settings file that carries a picture.
+  const ExportPlace folder("presets");
+  _mkdir(folder.windowsPath.c_str());
+  const std::string preset = folder.unixPath + "/with picture.q2q";
+  {
+    const std::string bytes = ReadFileText(std::string(ORBALIX_SOURCE_DIR) + "/tests/settings/data/version_47.q2q");
+    ASSERT_FALSE(bytes.empty());
+    FILE* f = std::fopen(preset.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  TestDocument doc = MakeTestDocument(64, 32, 3, 8, false);
+  FillWorldMap(doc);
+  TestHost host;
+  InitTestHost(&host, &doc, TestHostOptions{});
+  SetTestHostDescriptor(&host, DescriptorList{}, 1);
+  auto grey = [](const RobotShot& shot) {
+    for (size_t k = 0; k + 2 < shot.rgb.size(); k += 3) {
+      if (shot.rgb[k] != shot.rgb[k + 1] || shot.rgb[k] != shot.rgb[k + 2]) return false;
+    }
+    return true;
+  };
+  bool panelFound = false;
+  RobotShot empty;
+  RobotShot selected;
+  TestRunReport report;
+  {
+    RobotRun robot([&] {
+      const RobotWindow dialog = WaitForDialog("Orbalix 2");
+      if (!dialog) return;
+      PostClick(dialog, 35);  // Load
+      const RobotWindow chooser = WaitForDialog("Open a settings file");
+      if (chooser) {
+        const RobotWindow panel = RobotFindChildDialog(chooser, 123);
+        panelFound = panel != 0;
+        if (panel) {
+          RobotSleep(300);
+          const RobotRect picture = RobotItemClientRect(panel, 123);
+          empty = RobotScreenshot(panel, &picture);
+          // Into the folder, then a click on its one file.
+          RobotTypeFileName(chooser, (folder.windowsPath + "\\").c_str());
+          RobotClick(chooser, 1);
+          for (int32_t i = 0; i < 50 && !RobotSelectFirstListedFile(chooser); ++i) RobotSleep(100);
+          RobotSleep(500);
+          selected = RobotScreenshot(panel, &picture);
+        }
+        PostClick(chooser, 2);
+        WaitForDialogGone(chooser);
+      }
+      RobotClick(dialog, 2);
+      WaitForDialogGone(dialog);
+    });
+    RunFilterSelectors(&host, Plugin().entry, TestRunOptions{}, &report);
+  }
+  std::remove(preset.c_str());
+  _rmdir(folder.windowsPath.c_str());
+  EXPECT_TRUE(panelFound);
+  // The empty panel is the grey background; the selected file's picture has colour.
+  ASSERT_FALSE(empty.rgb.empty());
+  EXPECT_TRUE(grey(empty));
+  ASSERT_FALSE(selected.rgb.empty());
+  EXPECT_FALSE(grey(selected));
+  ShutdownTestHost(&host);
+#endif
+}
+
+#ifdef ORBALIX_CAN_LOAD_PLUGIN
+constexpr int32_t kCursorCommand = 700;
+
+// A dialog whose controller shows the cursor shape that a command names.
+int32_t CursorDialogHandler(void*, const DialogPort* port, const DialogEvent* event) {
+  if (event->kind != DialogEventKind::Command) return 0;
+  if (event->id == 2) {
+    PortEndDialog(port, 2);
+    return 1;
+  }
+  if (event->id < kCursorCommand || event->id > kCursorCommand + 4) return 0;
+  SetWindowCursor(CursorShape(event->id - kCursorCommand));
+  return 1;
+}
+#endif
+
+TEST(PluginDialogs, SetCursorOverAControlShowsTheDialogsCursor) {
+#ifndef ORBALIX_CAN_LOAD_PLUGIN
+  GTEST_SKIP() << "Windows build only";
+#else
+  ASSERT_NE(Plugin().module, nullptr);
+  InstallWin32WindowSystem(Plugin().module);
+  struct Case {
+    CursorShape shape;
+    uintptr_t overEdit;  // over the client area of the dialog's edit
+  };
+  const uintptr_t arrow = RobotLoadCursor(nullptr, 32512);
+  const Case cases[] = {
+      {CursorShape::Hover, RobotLoadCursor(Plugin().module, 108)},
+      {CursorShape::Grab, RobotLoadCursor(Plugin().module, 107)},
+      {CursorShape::Wait, RobotLoadCursor(nullptr, 32514)},
+      {CursorShape::Arrow, RobotLoadCursor(nullptr, 32513)},  // the edit's own text beam
+  };
+  std::vector<uintptr_t> overEdit;
+  std::vector<uintptr_t> overCaption;
+  {
+    RobotRun robot([&] {
+      const RobotWindow dialog = WaitForDialog("Cube map");
+      if (!dialog) return;
+      for (const Case& c : cases) {
+        RobotCommand(dialog, kCursorCommand + int32_t(c.shape));
+        overEdit.push_back(RobotCursorAfterSetCursor(dialog, 3, true));
+        overCaption.push_back(RobotCursorAfterSetCursor(dialog, 3, false));
+      }
+      PostClick(dialog, 2);
+    });
+    RunModalDialog("CHOOSECUBE", CursorDialogHandler, nullptr, nullptr);
+  }
+  std::vector<uintptr_t> want;
+  for (const Case& c : cases) want.push_back(c.overEdit);
+  EXPECT_EQ(overEdit, want);
+  // Outside a client area the system's arrow, whatever the dialog's shape.
+  EXPECT_EQ(overCaption, std::vector<uintptr_t>(4, arrow));
+  EXPECT_NE(want[0], 0u);
   InstallWindowSystem(nullptr);
 #endif
 }

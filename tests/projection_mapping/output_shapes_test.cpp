@@ -152,7 +152,8 @@ TEST(OutputShapes, TableRowsAndKindNets) {
       {161, 6, 3, 48, 2, 1, 1},     {1042, 7, 5, 49, 2, 1, 1},    {145, 10, 5, 61, 0, 2, 1},
       {151, 11, 3, 62, 0, 2, 2},    {153, 12, 7, 63, 0, 3, 1},    {155, 13, 3, 64, 0, 1, 1},
       {157, 14, 4, 65, 6, 1, 1},    {158, 15, 8, 66, 6, 2.5, 1},  {162, 16, 3, 67, 6, 1, 1},
-      {166, 18, 4, 68, 0, 1.5, 1},  {247, 19, 4, 150, 6, 1, 1},   {1039, 2, 3, -1, 0, 1, 1},
+      {166, 18, 4, 68, 0, 1.5, 1},  {247, 19, 4, 150, 6, 1, 1},   {1039, 2, 5, -1, 0, 1, 1},
+      {1037, 2, 3, -1, 0, 1, 1},    {1038, 2, 4, -1, 0, 1, 1},    {1040, 2, 6, -1, 0, 1, 1},
   };
   for (const Case& c : cases) {
     OutputShape s;
@@ -238,7 +239,7 @@ TEST(OutputShapes, LobesAreTurnedCopies) {
   ImageRecord grid;
   InitImageRecord(&grid, nullptr, nullptr);
     ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, 0, 0));  // as the run's grid image
-  for (int32_t output : {108, 109, 110, 111, 112, 130, 131, 132, 133, 146, 147, 148, 149, 164, 165, 1039, 51, 251, 252}) {
+  for (int32_t output : {108, 109, 110, 111, 112, 130, 131, 132, 133, 146, 147, 148, 149, 164, 165, 1037, 1038, 1039, 1040, 51, 251, 252}) {
     OutputShape s;
     GetOutputShape(output, &s);
     const double step = 2 * std::numbers::pi / s.lobeCount;
@@ -266,6 +267,86 @@ TEST(OutputShapes, LobesAreTurnedCopies) {
       }
     }
     EXPECT_GT(compared, 10) << output;
+  }
+  FreeImageRecord(&grid);
+}
+
+// The n-floret: n petals around the centre, each the whole ellipse map
+// squeezed into its lobe and the n of them together showing the sphere once,
+// without changing the shape of small figures.
+TEST(OutputShapes, FloretsShowTheWholeSphereInTheirPetals) {
+  auto list = std::make_unique<NetFaceList>();
+  ImageRecord grid;
+  InitImageRecord(&grid, nullptr, nullptr);
+  ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, 0, 0));
+  for (int32_t output : {1037, 1038, 1039, 1040}) {
+    OutputShape s;
+    GetOutputShape(output, &s);
+    const int32_t petals = output - 1034;
+    auto map = [&](double x, double y, Vec3* d) {
+      uint8_t outside = 0;
+      *d = Vec3{0, 0, 1};
+      MapShapedOutputPoint(Complex{x, y}, &outside, d, &grid, nullptr, &s, nullptr, list.get());
+      return outside == 0;
+    };
+    // Petals: the runs of mapped points on a circle about the centre.
+    int32_t runs = 0;
+    bool previous = false, first = false;
+    for (int32_t i = 0; i < 720; ++i) {
+      const double a = 2 * std::numbers::pi * (i + 0.25) / 720;
+      Vec3 d;
+      const bool in = map(0.3 * std::cos(a), 0.3 * std::sin(a), &d);
+      if (i == 0) first = in;
+      if (in && !previous && i > 0) ++runs;
+      previous = in;
+    }
+    if (first && !previous) ++runs;
+    EXPECT_EQ(runs, petals) << output;
+    // The petal that points down (plane y grows downwards) ends 0.362 from the
+    // centre, the same reach for every floret.
+    Vec3 d;
+    EXPECT_TRUE(map(0.001, 0.355, &d)) << output;
+    EXPECT_FALSE(map(0.001, 0.37, &d)) << output;
+    // The centre, where the petals meet, is a pole of the view: every petal
+    // takes it to the same direction on the view axis.
+    Vec3 centre;
+    for (int32_t k = 0; k < petals; ++k) {
+      const double a = std::numbers::pi / 2 + 2 * std::numbers::pi * k / petals;
+      ASSERT_TRUE(map(1e-5 * std::cos(a), 1e-5 * std::sin(a), &d)) << output << " petal " << k;
+      EXPECT_NEAR(std::abs(d.z), 1.0, 5e-3) << output << " petal " << k;
+      if (k == 0) centre = d;
+      EXPECT_NEAR(d.z, centre.z, 1e-9) << output << " petal " << k;
+    }
+    // Every part of the sphere is shown: 12 bands of equal area by 24 sectors.
+    std::vector<int32_t> cells(12 * 24, 0);
+    for (double x = -0.5; x <= 0.5; x += 0.0013) {
+      for (double y = -0.5; y <= 0.5; y += 0.0013) {
+        if (!map(x, y, &d)) continue;
+        const int32_t band = std::clamp(int32_t((d.z + 1) / 2 * 12), 0, 11);
+        const int32_t sector = std::clamp(int32_t((std::atan2(d.y, d.x) + std::numbers::pi) / (2 * std::numbers::pi) * 24), 0, 23);
+        ++cells[band * 24 + sector];
+      }
+    }
+    EXPECT_EQ(std::count(cells.begin(), cells.end(), 0), 0) << output;
+    // Conformal: at points inside the petals the two partial derivatives of
+    // the direction are orthogonal and of one length (to the accuracy of the
+    // interpolated conformal-square table).
+    int32_t checked = 0;
+    for (double x = -0.31; x <= 0.31; x += 0.0437) {
+      for (double y = -0.31; y <= 0.31; y += 0.0411) {
+        const double h = 1e-4;
+        Vec3 c, dx, dy;
+        if (!map(x, y, &c) || !map(x + h, y, &dx) || !map(x, y + h, &dy)) continue;
+        const Vec3 ex{dx.x - c.x, dx.y - c.y, dx.z - c.z}, ey{dy.x - c.x, dy.y - c.y, dy.z - c.z};
+        const double lx = std::sqrt(ex.x * ex.x + ex.y * ex.y + ex.z * ex.z);
+        const double ly = std::sqrt(ey.x * ey.x + ey.y * ey.y + ey.z * ey.z);
+        if (lx < 1e-7) continue;  // too close to the centre to measure
+        ++checked;
+        EXPECT_NEAR(ly / lx, 1.0, 0.08) << output << " at " << x << ", " << y;
+        EXPECT_NEAR((ex.x * ey.x + ex.y * ey.y + ex.z * ey.z) / (lx * ly), 0.0, 0.08) << output << " at " << x << ", " << y;
+      }
+    }
+    EXPECT_GT(checked, 20) << output;
   }
   FreeImageRecord(&grid);
 }

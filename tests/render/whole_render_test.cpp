@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -257,3 +258,47 @@ TEST(WholeRender, OnePixelWideAndHighDocumentsRender) {
 }
 
 }  // namespace
+
+// The florets through the host: n petals of picture around the centre of a
+// wide document, with the backdrop between and beyond them.
+TEST(WholeRender, FloretsDrawTheirPetals) {
+  for (int32_t output : {1037, 1038, 1039, 1040}) {
+    TestDocument doc = LoadEarthDocument();
+    RenderRun run;
+    ASSERT_EQ(run.Render(&doc,
+                         [&](ParameterBlock* b) {
+                           b->outputProjection = output;
+                           b->backdropRed = 65535;
+                           b->backdropGreen = 0;
+                           b->backdropBlue = 65535;
+                         }),
+              kNoErr)
+        << output;
+    auto backdrop = [&](int32_t x, int32_t y) {
+      return GetDocumentSample(doc, x, y, 0) == 255 && GetDocumentSample(doc, x, y, 1) == 0 &&
+             GetDocumentSample(doc, x, y, 2) == 255;
+    };
+    // The square plane box fills the 128 rows, centred on column 128.
+    EXPECT_TRUE(backdrop(0, 0) && backdrop(255, 0) && backdrop(0, 127) && backdrop(255, 127)) << output;
+    int32_t runs = 0;
+    bool previous = !backdrop(128 + 38, 64);
+    const bool first = previous;
+    for (int32_t i = 1; i < 360; ++i) {
+      const double a = 2 * std::numbers::pi * i / 360;
+      const bool in = !backdrop(int32_t(std::lround(128 + 38 * std::cos(a))), int32_t(std::lround(64 + 38 * std::sin(a))));
+      if (in && !previous) ++runs;
+      previous = in;
+    }
+    if (first && !previous) ++runs;
+    EXPECT_EQ(runs, output - 1034) << output;
+    // The petal that points down shows the picture, not one flat colour.
+    double low = 255, high = 0;
+    for (int32_t y = 80; y < 100; ++y) {
+      ASSERT_FALSE(backdrop(128, y)) << output << " row " << y;
+      const double g = GetDocumentSample(doc, 128, y, 1);
+      low = std::min(low, g);
+      high = std::max(high, g);
+    }
+    EXPECT_GT(high - low, 20) << output;
+  }
+}

@@ -189,3 +189,57 @@ TEST(SliderDrags, TheKnobFollowsTheMouseAndTheReleaseCommits) {
 }
 
 }  // namespace
+
+namespace {
+
+bool IsGrey(const std::vector<uint8_t>& rgb) {
+  for (size_t k = 0; k + 2 < rgb.size(); k += 3) {
+    if (rgb[k] != rgb[k + 1] || rgb[k] != rgb[k + 2]) return false;
+  }
+  return true;
+}
+
+TEST(SettingsChoosers, TheOpenChooserShowsTheThumbnailOfTheSelectedFile) {
+  DialogSession s;
+  s.Open();
+  const std::string withPicture = std::string(ORBALIX_SOURCE_DIR) + "/tests/settings/data/version_47.q2q";
+  const std::string without = std::string(ORBALIX_SOURCE_DIR) + "/tests/settings/data/default_settings.q2q";
+  struct Case {
+    std::string path;
+    int32_t read;
+  };
+  for (const Case& c : {Case{withPicture, 1}, Case{without, 0}}) {
+    SCOPED_TRACE(c.path);
+    QueueStandInFileAnswer(true, c.path.c_str());
+    ASSERT_EQ(LoadSettingsWithDialog(&s.globals), 1);
+    const StandInFileRequest& r = GetStandInWorld().fileRequests.back();
+    EXPECT_EQ(r.panel, 1);
+    EXPECT_EQ(r.panelRead, c.read);
+    ASSERT_EQ(r.panelRgb.size(), size_t(kStandInPanelWidth) * kStandInPanelHeight * 3);
+    if (c.read) {
+      // The file's picture, which has colour in it.
+      EXPECT_FALSE(IsGrey(r.panelRgb));
+    } else {
+      // The empty panel: a grey ramp from white at the top down.
+      EXPECT_TRUE(IsGrey(r.panelRgb));
+      EXPECT_GE(r.panelRgb[0], 250);
+      EXPECT_LT(r.panelRgb[r.panelRgb.size() - 3], 140);
+    }
+  }
+  // A chooser cancelled shows the empty panel; the save chooser has none.
+  QueueStandInFileAnswer(false, "");
+  EXPECT_EQ(LoadSettingsWithDialog(&s.globals), 0);
+  EXPECT_EQ(GetStandInWorld().fileRequests.back().panel, 1);
+  EXPECT_EQ(GetStandInWorld().fileRequests.back().panelRead, -1);
+  EXPECT_TRUE(IsGrey(GetStandInWorld().fileRequests.back().panelRgb));
+  QueueStandInFileAnswer(false, "");
+  SaveSettingsWithDialog(&s.globals);
+  EXPECT_EQ(GetStandInWorld().fileRequests.back().panel, 0);
+  // Only settings files are read.
+  std::vector<uint8_t> rgb(size_t(20) * 10 * 3);
+  EXPECT_EQ(ShowPresetThumbnail("/no/such/file.Q2Q", 20, 10, rgb.data()), 0);
+  EXPECT_EQ(ShowPresetThumbnail(withPicture.c_str(), 20, 10, rgb.data()), 1);
+  EXPECT_FALSE(IsGrey(rgb));
+}
+
+}  // namespace

@@ -432,8 +432,13 @@ int32_t RunModal(void* /*context*/, const char* templateName, DialogHandler hand
   }
   w.shown.emplace_back(templateName);
   StandInDialog* d = OpenStandInDialog(templateName, handler, state, StandInDialogOfPort(owner), platformOwner);
-  const StandInDriver* driver = DriverFor(d->templateName);
-  const int32_t* answer = AnswerFor(d->templateName);
+  // A copy: a driver may set the drivers of the dialogs it opens, which may
+  // move or replace the world's own while this one runs.
+  const StandInDriver* found = DriverFor(d->templateName);
+  const StandInDriver driver = found ? *found : StandInDriver();
+  const int32_t* answerFound = AnswerFor(d->templateName);
+  const bool hasAnswer = answerFound != nullptr;
+  const int32_t answer = hasAnswer ? *answerFound : 0;
   bool answered = false;
   int32_t events = 0;
   int32_t idleFires = 0;
@@ -445,10 +450,10 @@ int32_t RunModal(void* /*context*/, const char* templateName, DialogHandler hand
       break;
     }
     if (DeliverOnePosted()) continue;
-    if (driver && (*driver)(d)) continue;
-    if (answer && !answered) {
+    if (driver && driver(d)) continue;
+    if (hasAnswer && !answered) {
       answered = true;
-      SendStandInEvent(d, MakeCommandEvent(*answer, kNotifyClicked));
+      SendStandInEvent(d, MakeCommandEvent(answer, kNotifyClicked));
       continue;
     }
     size_t index = 0;
@@ -468,11 +473,25 @@ int32_t RunModal(void* /*context*/, const char* templateName, DialogHandler hand
 
 int32_t ChooseFileAnswer(void*, const FileChoiceRequest* request) {
   StandInWorld& w = World();
-  w.fileRequests.push_back(StandInFileRequest{request->kind, request->save, request->title ? request->title : "",
-                                              request->path ? request->path : ""});
+  StandInFileRequest record;
+  record.kind = request->kind;
+  record.save = request->save;
+  record.title = request->title ? request->title : "";
+  record.proposed = request->path ? request->path : "";
+  if (request->showThumbnail) {
+    record.panel = 1;
+    record.panelRgb.resize(size_t(kStandInPanelWidth) * kStandInPanelHeight * 3);
+    request->showThumbnail(nullptr, kStandInPanelWidth, kStandInPanelHeight, record.panelRgb.data());
+  }
+  w.fileRequests.push_back(record);
   if (w.fileAnswers.empty()) return 0;
   const std::pair<bool, std::string> answer = w.fileAnswers.front();
   w.fileAnswers.pop_front();
+  if (answer.first && request->showThumbnail) {
+    StandInFileRequest& shown = w.fileRequests.back();
+    shown.panelRead = request->showThumbnail(answer.second.c_str(), kStandInPanelWidth, kStandInPanelHeight,
+                                             shown.panelRgb.data());
+  }
   if (!answer.first || !request->path) return 0;
   const std::string& path = answer.second;
   const size_t cut = path.find_last_of("\\/");

@@ -95,11 +95,20 @@ struct StandInDialog {
   int32_t eventsDelivered = 0;
 };
 
+// The settings chooser's thumbnail panel in the stand-in, in pixels.
+constexpr int32_t kStandInPanelWidth = 130;
+constexpr int32_t kStandInPanelHeight = 130;
+
 struct StandInFileRequest {
-  int32_t kind;
-  uint8_t save;
+  int32_t kind = 0;
+  uint8_t save = 0;
   std::string title;
   std::string proposed;
+  // The thumbnail panel: shown (empty) as the chooser opens, then with the
+  // picture of the file chosen, as a selection of it shows it.
+  uint8_t panel = 0;
+  int32_t panelRead = -1;      // what the panel answered for the chosen file; -1 none chosen
+  std::vector<uint8_t> panelRgb;  // what the panel shows last
 };
 
 struct StandInColourRequest {

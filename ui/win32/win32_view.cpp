@@ -342,16 +342,16 @@ void Bitmap(void* c, int32_t bitmapId, int32_t x, int32_t y, const ItemRect* cli
   DeleteCountedDc(memory);
 }
 
-void Pixels(void* c, const CanvasPixels* pixels, int32_t x, int32_t y) {
-  Win32Dialog* d = Self(c);
-  if (!d->dc || !pixels || pixels->width <= 0 || pixels->height <= 0) return;
+// Rows of red, green, blue onto dc with their top-left at x, y.
+void BlitRgb(HDC dc, const uint8_t* rgb, int32_t width, int32_t height, int32_t rowBytes, int32_t x, int32_t y) {
+  if (!dc || !rgb || width <= 0 || height <= 0) return;
   // Rows of blue, green, red, each row a multiple of 4 bytes.
-  const int32_t row = (pixels->width * 3 + 3) & ~3;
-  std::vector<uint8_t> bgr(size_t(row) * pixels->height);
-  for (int32_t j = 0; j < pixels->height; ++j) {
-    const uint8_t* from = pixels->rgb + size_t(j) * pixels->rowBytes;
+  const int32_t row = (width * 3 + 3) & ~3;
+  std::vector<uint8_t> bgr(size_t(row) * height);
+  for (int32_t j = 0; j < height; ++j) {
+    const uint8_t* from = rgb + size_t(j) * rowBytes;
     uint8_t* to = bgr.data() + size_t(j) * row;
-    for (int32_t i = 0; i < pixels->width; ++i) {
+    for (int32_t i = 0; i < width; ++i) {
       to[3 * i] = from[3 * i + 2];
       to[3 * i + 1] = from[3 * i + 1];
       to[3 * i + 2] = from[3 * i];
@@ -359,13 +359,19 @@ void Pixels(void* c, const CanvasPixels* pixels, int32_t x, int32_t y) {
   }
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = pixels->width;
-  info.bmiHeader.biHeight = -pixels->height;  // top row first
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
-  SetDIBitsToDevice(d->dc, x, y, DWORD(pixels->width), DWORD(pixels->height), 0, 0, 0, UINT(pixels->height),
-                    bgr.data(), &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, x, y, DWORD(width), DWORD(height), 0, 0, 0, UINT(height), bgr.data(), &info,
+                    DIB_RGB_COLORS);
+}
+
+void Pixels(void* c, const CanvasPixels* pixels, int32_t x, int32_t y) {
+  Win32Dialog* d = Self(c);
+  if (!pixels) return;
+  BlitRgb(d->dc, pixels->rgb, pixels->width, pixels->height, pixels->rowBytes, x, y);
 }
 
 void Text(void* c, ItemRect rect, const char* text, RgbColour colour, TextAlign align) {
@@ -602,9 +608,9 @@ constexpr FileKind kFileKinds[] = {
     {"Wavefront files (*.obj)", "*.obj"},
 };
 
-UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
-  if (message != WM_INITDIALOG) return 0;
-  HWND dialog = GetParent(hook);
+// Centres the file dialog over its owner (or the desktop), its size kept;
+// with `keepOnScreen` not above or left of the screen's corner.
+void CentreOverOwner(HWND dialog, bool keepOnScreen) {
   HWND reference = GetParent(dialog);
   if (!reference) reference = GetDesktopWindow();
   RECT r{};
@@ -613,8 +619,69 @@ UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
   GetWindowRect(dialog, &w);
   int32_t x = r.left + ((r.right - r.left) - (w.right - w.left)) / 2;
   int32_t y = r.top + ((r.bottom - r.top) - (w.bottom - w.top)) / 2;
-  SetWindowPos(dialog, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (keepOnScreen) {
+    x = x < 0 ? 0 : x;
+    y = y < 0 ? 0 : y;
+  }
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) CentreOverOwner(GetParent(hook), true);
   return 0;
+}
+
+// The settings chooser's thumbnail panel: the picture of the selected file
+// at the size of the panel's picture item, painted when the item draws.
+struct ThumbnailPanel {
+  const FileChoiceRequest* request = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> rgb;
+};
+
+void ShowPanelThumbnail(HWND hook, ThumbnailPanel* panel, const char* path) {
+  HWND item = GetDlgItem(hook, kThumbnailPanelPicture);
+  if (!item || !panel) return;
+  RECT r{};
+  GetClientRect(item, &r);
+  panel->width = r.right;
+  panel->height = r.bottom;
+  panel->rgb.assign(size_t(r.right > 0 ? r.right : 0) * size_t(r.bottom > 0 ? r.bottom : 0) * 3, 0);
+  if (panel->rgb.empty()) return;
+  panel->request->showThumbnail(path, panel->width, panel->height, panel->rgb.data());
+  InvalidateRect(item, nullptr, FALSE);
+}
+
+UINT_PTR CALLBACK OpenDialogHookProc(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+  ThumbnailPanel* panel = reinterpret_cast<ThumbnailPanel*>(GetWindowLongPtrA(hook, GWLP_USERDATA));
+  switch (message) {
+    case WM_INITDIALOG: {
+      const OPENFILENAMEA* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+      SetWindowLongPtrA(hook, GWLP_USERDATA, ofn->lCustData);
+      CentreOverOwner(GetParent(hook), false);
+      ShowPanelThumbnail(hook, reinterpret_cast<ThumbnailPanel*>(ofn->lCustData), nullptr);
+      return 0;
+    }
+    case WM_NOTIFY: {
+      const OFNOTIFYA* note = reinterpret_cast<const OFNOTIFYA*>(lParam);
+      if (note->hdr.code != UINT(CDN_SELCHANGE)) return 0;
+      char path[MAX_PATH] = {};
+      // Negative when the path does not fit.
+      if (SendMessageA(GetParent(hook), CDM_GETFILEPATH, MAX_PATH, reinterpret_cast<LPARAM>(path)) > 0)
+        ShowPanelThumbnail(hook, panel, path);
+      return 0;
+    }
+    case WM_DRAWITEM: {
+      const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (!panel || item->CtlID != UINT(kThumbnailPanelPicture)) return 0;
+      BlitRgb(item->hDC, panel->rgb.data(), panel->width, panel->height, panel->width * 3, item->rcItem.left,
+              item->rcItem.top);
+      return TRUE;
+    }
+    default:
+      return 0;
+  }
 }
 
 int32_t ChooseFileWin32(void*, const FileChoiceRequest* request) {
@@ -650,9 +717,24 @@ int32_t ChooseFileWin32(void*, const FileChoiceRequest* request) {
     ofn.lpfnHook = CentreFileDialog;
     ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY |
                 (request->save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    // The settings chooser shows the thumbnail panel beside its own controls.
+    ThumbnailPanel panel;
+    panel.request = request;
+    HRSRC panelResource = request->showThumbnail ? FindResourceA(gModule, kThumbnailPanelTemplate,
+                                                                 reinterpret_cast<LPCSTR>(RT_DIALOG))
+                                                 : nullptr;
+    HGLOBAL panelTemplate = panelResource ? LoadResource(gModule, panelResource) : nullptr;
+    if (panelTemplate && LockResource(panelTemplate)) {
+      ofn.Flags |= OFN_ENABLETEMPLATEHANDLE | OFN_ENABLEHOOK;
+      ofn.hInstance = reinterpret_cast<HINSTANCE>(LockResource(panelTemplate));
+      if (request->owner && request->owner->setItemText == SetText) ofn.hwndOwner = Self(request->owner->context)->window;
+      ofn.lpfnHook = OpenDialogHookProc;
+      ofn.lCustData = reinterpret_cast<LPARAM>(&panel);
+    }
     gChooserOpen = true;
     chosen = choose(&ofn) ? 1 : 0;
     gChooserOpen = false;
+    if (panelTemplate) FreeResource(panelTemplate);
     if (chosen && request->folder) {
       lstrcpynA(request->folder, request->path, 261);
       if (ofn.nFileOffset < 261) request->folder[ofn.nFileOffset] = 0;
