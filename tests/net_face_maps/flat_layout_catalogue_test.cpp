@@ -56,6 +56,9 @@ TEST(FlatLayoutCatalogue, EntriesLoadWithTheirCountsAndOptions) {
       }
     }
     EXPECT_TRUE(NetHasFaceMap(c.net));
+    const bool half = c.net == 47 || c.net == 51 || c.net == 57;
+    EXPECT_EQ(mesh->halfScale, half ? 1 : 0) << c.net;
+    EXPECT_EQ(mesh->netScale, half ? 0.5 : 1.0) << c.net;
   }
   ResetPolyMesh(mesh.get());
   EXPECT_FALSE(LoadFlatLayout(mesh.get(), 16, nullptr));  // a solid, not a flat layout
