@@ -169,3 +169,70 @@ TEST(CatalogueSolidOrientation, RegularSolidsSitWhereTheCatalogueSaysTheyDo) {
 }
 
 }  // namespace
+
+namespace {
+
+// The dodo: a sound convex solid of 12 regular decagons and 60 congruent flat
+// kites, its corners on the unit sphere but for the kites' 20 meeting points,
+// and each kite 6q + 1..6q + 5 sharing an edge with decagon 6q.
+TEST(CatalogueSolidDodo, DecagonsAndKitesInPiecesOfSix) {
+  CatalogueSolid solid;
+  ASSERT_TRUE(MakeCatalogueSolid("dodo", &solid));
+  EXPECT_EQ(solid.vertexCount, 110);
+  ASSERT_EQ(solid.faceCount, 72);
+  MeshHolder h;
+  ASSERT_EQ(AddCatalogueSolid(h.mesh, &solid), kMeshNoError);
+  EXPECT_EQ(h.mesh->vertexCount, 110);
+  SolidCheckOptions options;
+  options.planarTolerance = 1e-9;
+  options.checkNeighbours = true;
+  const SolidReport report = CheckSolid(h.mesh, options);
+  EXPECT_TRUE(report.Sound()) << report.Describe();
+  EXPECT_EQ(report.Euler(), 2);
+  EXPECT_GT(report.volume, 0);
+  int32_t off = 0;
+  for (int32_t v = 0; v < solid.vertexCount; ++v) {
+    const double r = Distance(solid.vertices[v], Vec3{0, 0, 0});
+    if (std::fabs(r - 1) > 1e-12) {
+      ++off;
+      EXPECT_GT(r, 1.0) << "vertex " << v;
+      EXPECT_LT(r, 1.01) << "vertex " << v;
+    }
+  }
+  EXPECT_EQ(off, 20);
+  std::set<std::multiset<long>> kiteShapes;
+  for (int32_t f = 0; f < solid.faceCount; ++f) {
+    const int32_t n = solid.cornerCounts[f];
+    ASSERT_EQ(n, f % 6 == 0 ? 10 : 4) << "face " << f;
+    std::multiset<long> angles;
+    for (int32_t k = 0; k < n; ++k) {
+      const double angle = h.mesh->faces[f].cornerAngle[k];
+      if (n == 10) {
+        EXPECT_NEAR(angle, 0.8 * M_PI, 1e-6) << "face " << f;  // kept in single precision
+        EXPECT_NEAR(Distance(solid.vertices[solid.corners[f][k]], solid.vertices[solid.corners[f][(k + 1) % n]]),
+                    Distance(solid.vertices[solid.corners[f][0]], solid.vertices[solid.corners[f][1]]), 1e-12);
+      }
+      angles.insert(std::lround(angle * 1e6));
+    }
+    if (n == 4) {
+      kiteShapes.insert(angles);
+      // It hangs from its piece's decagon.
+      const int32_t decagon = f - f % 6;
+      bool touches = false;
+      for (int32_t k = 0; k < n; ++k) touches = touches || h.mesh->faces[f].neighbour[k] == decagon;
+      EXPECT_TRUE(touches) << "kite " << f;
+    }
+    // Convex: every corner of the solid on the inner side of each face's plane.
+    const Vec3 a = solid.vertices[solid.corners[f][0]];
+    const Vec3 normal = h.mesh->faces[f].normal;
+    const double offset = normal.x * a.x + normal.y * a.y + normal.z * a.z;
+    EXPECT_GT(offset, 0.8) << "face " << f;
+    for (int32_t v = 0; v < solid.vertexCount; ++v) {
+      const Vec3 p = solid.vertices[v];
+      EXPECT_LE(normal.x * p.x + normal.y * p.y + normal.z * p.z, offset + 1e-12) << "face " << f << " vertex " << v;
+    }
+  }
+  EXPECT_EQ(kiteShapes.size(), 1u);
+}
+
+}  // namespace
