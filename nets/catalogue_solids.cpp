@@ -360,15 +360,18 @@ void SubdivideFaces(const CatalogueSolid& base, CatalogueSolid* solid) {
   }
 }
 
-// The dodo: twelve regular decagons round the icosahedron's corners, each
-// touching its five neighbours at the directions of the icosahedron's edge
-// midpoints, and at each icosahedron face three kites that fill the gap
-// between its three decagons and meet at the face's centre. Every corner but
-// the kites' meeting points lies on the unit sphere; the meeting point is
-// pushed out just so far that each kite is flat. Face 6q is the decagon round
-// corner q, faces 6q+1..6q+5 the kites that hang from it in its net piece:
-// the kite on each decagon edge that runs (counter-clockwise) from a touching
-// point to a middle corner, every kite belonging so to exactly one decagon.
+// The dodo: the outer surface of the dodecadodecahedron, whose corners are
+// the icosidodecahedron's. Round each of the icosahedron's twelve corner
+// directions lie a pentagram (its five tips at the directions of the
+// icosahedron's edge midpoints, on the unit sphere) and, deeper, a pentagon
+// through five tips of the neighbouring pentagrams. Seen from outside, each
+// pentagram shows whole as a star-shaped decagon (tips and the five points
+// where its edges cross); of the pentagons only five kites each show, between
+// the stars: at each icosahedron face three kites meet at the point where the
+// face's three pentagon planes cross. Face 6q is the star round corner q,
+// faces 6q+1..6q+5 the kites that hang from it in its net piece: the kite on
+// each star edge that runs (counter-clockwise) from a tip to a crossing
+// point, every kite belonging so to exactly one star.
 void Dodo(const CatalogueSolid& icosahedron, CatalogueSolid* solid) {
   Clear(solid);
   constexpr int32_t kCorners = 12;
@@ -388,29 +391,28 @@ void Dodo(const CatalogueSolid& icosahedron, CatalogueSolid* solid) {
     std::sort(order, order + n);
     for (int32_t k = 0; k < 5; ++k) around[i][k] = order[k].second;
   }
-  // The corner on the icosahedron's edge (i, j) and the kites' meeting point
-  // of face (i, j, l) are shared; the middle corners belong to one decagon.
+  // The tip on the icosahedron's edge (i, j) and the kites' meeting point of
+  // face (i, j, l) are shared; the crossing points belong to one star.
   int32_t touching[kCorners][kCorners];
   for (auto& row : touching)
     for (int32_t& t : row) t = -1;
   std::map<int32_t, int32_t> meeting;  // face key -> vertex
-  const double h = Dot(Unit(Add(a[0], a[around[0][0]])), a[0]);  // decagon plane
-  const double r = std::sqrt(1 - h * h);                           // decagon radius
+  const double h = Dot(Unit(Add(a[0], a[around[0][0]])), a[0]);  // star plane
+  const double r = std::sqrt(1 - h * h);                           // tips' radius in it
+  // A pentagram's edges cross at 1 / phi^2 of its tips' radius, between them.
   auto middle = [&](int32_t i, const Vec3& centre) {
-    return Add(Scale(a[i], h), Scale(Unit(Sub(centre, Scale(a[i], Dot(centre, a[i])))), r));
+    return Add(Scale(a[i], h), Scale(Unit(Sub(centre, Scale(a[i], Dot(centre, a[i])))), r / (kPhi * kPhi)));
   };
   auto faceCentre = [&](int32_t i, int32_t j, int32_t l) { return Unit(Add(Add(a[i], a[j]), a[l])); };
-  // The kites' meeting point: on the face's axis where the midpoint of the
-  // kite's two middle corners lies on the line from the touching point.
+  // The kites' meeting point: on the face's axis, in the plane of the pentagon
+  // round each of the face's corners (the plane through the tips of the
+  // neighbouring stars on the edges at that corner's far side).
   double push;
   {
     const int32_t i = 0, j = around[0][0], l = around[0][1];
     const Vec3 c = faceCentre(i, j, l);
-    const Vec3 t = Unit(Add(a[i], a[j]));
-    const Vec3 p = Scale(Add(middle(i, c), middle(j, c)), 0.5);
-    const Vec3 n = Unit(Cross(t, c));
-    const double keep = Dot(Cross(p, c), n) / Dot(Cross(t, c), n);  // 1 - lambda
-    push = Dot(Sub(p, Scale(t, keep)), c) / (1 - keep);
+    const double depth = Dot(Unit(Add(a[i], a[j])), a[l]);  // pentagon plane of corner l
+    push = depth / Dot(c, a[l]);
   }
   auto addVertex = [solid](const Vec3& v) {
     solid->vertices[solid->vertexCount] = v;
@@ -429,7 +431,7 @@ void Dodo(const CatalogueSolid& icosahedron, CatalogueSolid* solid) {
     if (it != meeting.end()) return it->second;
     return meeting[k] = addVertex(Scale(faceCentre(i, j, l), push));
   };
-  // Middle corner of decagon i toward face (i, j, l), one per decagon and face.
+  // Crossing point of star i toward face (i, j, l), one per star and face.
   std::map<int32_t, int32_t> middles;
   auto middleVertex = [&](int32_t i, int32_t j, int32_t l) {
     const int32_t key = (i * kCorners + std::min(j, l)) * kCorners + std::max(j, l);
@@ -452,9 +454,10 @@ void Dodo(const CatalogueSolid& icosahedron, CatalogueSolid* solid) {
     const int32_t f = 6 * i;
     solid->cornerCounts[f] = 10;
     for (int32_t k = 0; k < 10; ++k) solid->corners[f][k] = ring[k];
-    // The kite on edge (touching j, middle toward (j, l)): its other corners
-    // are the middle corner of decagon j toward the same face and the face's
-    // meeting point; counter-clockwise it runs against the decagon's edge.
+    // The kite on edge (tip j, crossing toward (j, l)), in the pentagon plane
+    // of corner l: its other corners are star j's crossing point toward the
+    // same face and the face's meeting point; counter-clockwise it runs
+    // against the star's edge.
     for (int32_t k = 0; k < 5; ++k) {
       const int32_t j = around[i][k], l = around[i][(k + 1) % 5];
       setFace(f + 1 + k, {ring[2 * k + 1], ring[2 * k], middleVertex(j, i, l), meetingVertex(i, j, l)});

@@ -40,9 +40,10 @@ const char* CatalogueSolidName(int32_t i);
 // coordinate axes; the Catalan solids are their duals, scaled to a shortest
 // edge of 1. "subdivided dodecahedron" holds the dodecahedron's corners, face
 // centres and edge midpoints with ten triangles per face, face k's triangles
-// at 10k..10k+9. "dodo" holds 12 regular decagons round the icosahedron's
-// corners and 60 kites, decagon q at face 6q followed by the five kites of its
-// net piece (its corners on the unit sphere but the kites' meeting points).
+// at 10k..10k+9. "dodo" is the outer surface of the dodecadodecahedron: 12
+// star-shaped decagons (its pentagrams) round the icosahedron's corners and 60
+// kites (the visible parts of its pentagons), star q at face 6q followed by
+// the five kites of its net piece; the stars' tips lie on the unit sphere.
 bool MakeCatalogueSolid(const char* name, CatalogueSolid* solid);
 
 // Adds the solid's vertices and faces through the pools (deferred), then the

@@ -23,7 +23,9 @@ each layout is the net of a solid whose faces its face count fixes:
   tiling is seamless.
 - "box", 3 quads: a cube seen along a body diagonal (the isometric box). The
   hexagon's centre is the front corner (0, 0, 1), its three neighbours lie at
-  every second outline corner, and each quad is one cube face.
+  every second outline corner, and each quad is one cube face. The hexagon
+  has 7 corners; the catalogue counts 8 net points, one more than three
+  quads round a shared corner can use.
 
 Directions are written as the build reads them: it turns x and y by half a
 turn when `turnHalf` is set and mirrors x when `mirrorX` is set, so the table

@@ -616,15 +616,16 @@ TEST_F(ProgramTest, SettingsFilesRoundTrip) {
 }  // namespace
 
 // Net outputs through the program: the tetrahedron's, the cube's and the
-// dodecahedron's nets are drawn (part of the picture, the rest backdrop); an
-// output whose layout is not built yet ("square") shows only the backdrop.
+// dodecahedron's nets and the "square" layout are drawn (part of the picture,
+// the rest backdrop); an output whose layout is not built ("balloon") shows
+// only the backdrop.
 TEST_F(ProgramTest, NetOutputsDrawTheNetsThatAreBuilt) {
   WriteOrDie(Path("in.png"), SmoothImage(128, 64, 3, 8));
   struct Case {
     const char* output;
     bool drawn;
   };
-  for (const Case& c : {Case{"6", true}, Case{"7", true}, Case{"9", true}, Case{"21", true}}) {
+  for (const Case& c : {Case{"6", true}, Case{"7", true}, Case{"9", true}, Case{"21", true}, Case{"41", false}}) {
     const std::string out = Path(std::string("net") + c.output + ".png");
     ProgramRun run = Run({"render", Path("in.png"), out, "--output", c.output, "--backdrop", "255,0,255", "--tabs", "8"});
     ASSERT_EQ(run.exitCode, 0) << run.err;

@@ -54,6 +54,8 @@ const NetCase kNets[] = {
     {70, 120, {{3, 120}}, 99, 62},
     {73, 6, {{4, 6}}, 14, 8},
     {79, 6, {{3, 6}}, 8, 5},
+    // The dodo's vertex lists name its 110 corners (the catalogue counts 306).
+    {20, 72, {{4, 60}, {10, 12}}, 240, 110},
 };
 
 // The record as BuildNet has it after the model: faces cleared, the net
@@ -174,6 +176,7 @@ TEST(CatalogueNetOptions, EachNetGetsItsOptions) {
       {18, 1, 0, 0, 0, 0, 4, -1},  {19, 1, 0, 0, 0, 0, -1, -1}, {23, 0, 0, 1, 0, 0, -1, -1},
       {65, 0, 0, 0, 1, 0, -1, -1}, {66, 0, 0, 0, 1, 0, -1, -1}, {67, 1, 0, 0, 1, 0, -1, -1},
       {70, 0, 0, 1, 1, 1, -1, 9},  {73, 1, 0, 0, 0, 0, 4, -1},  {79, 1, 0, 0, 0, 0, -1, -1},
+      {20, 1, 0, 0, 0, 0, -1, -1},
   };
   MeshHolder h(false);
   for (const Options& o : table) {
@@ -278,6 +281,29 @@ TEST(CatalogueNetPairing, Net70SubdividesNet9) {
       EXPECT_EQ(a.z, b.z);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The dodo's fixed pairing: net face 6q is solid face 6q unturned, and each
+// kite of its piece is the solid kite across the same decagon edge.
+TEST(CatalogueNetPairing, DodoPairsItsPiecesFaceForFace) {
+  MeshHolder h(false);
+  bool paired = false;
+  LoadAndPair(h.mesh, 20, &paired);
+  ASSERT_TRUE(paired);
+  const PolyMesh* m = h.mesh;
+  EXPECT_EQ(m->matchFailed, 0);
+  for (int32_t f = 0; f < m->faceCount; ++f) {
+    EXPECT_EQ(m->faces[f].piece, f) << "net face " << f;
+    if (f % 6 == 0) EXPECT_EQ(m->faces[f].rotation, 0) << "net face " << f;
+  }
+  // Without tables the other fixed-pairing nets are left to the search.
+  MeshHolder empty(false);
+  empty.mesh->netNumber = 13;
+  EXPECT_FALSE(PairFixedNet(empty.mesh));
 }
 
 }  // namespace

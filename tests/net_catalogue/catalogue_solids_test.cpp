@@ -169,3 +169,65 @@ TEST(CatalogueSolidOrientation, RegularSolidsSitWhereTheCatalogueSaysTheyDo) {
 }
 
 }  // namespace
+
+namespace {
+
+// The dodo, the dodecadodecahedron's outer surface: a sound solid of 12
+// star-shaped decagons and 60 congruent flat kites; the stars' 30 tips on the
+// unit sphere (the icosidodecahedron's corners), their 60 crossing points and
+// the kites' 20 meeting points deeper in; each star a pentagram (ten equal
+// edges, its tips 36 degrees sharp); each kite 6q + 1..6q + 5 sharing an edge
+// with star 6q; every face turned outward, so that seen from the centre no
+// two faces cover one another.
+TEST(CatalogueSolidDodo, StarsAndKitesInPiecesOfSix) {
+  CatalogueSolid solid;
+  ASSERT_TRUE(MakeCatalogueSolid("dodo", &solid));
+  EXPECT_EQ(solid.vertexCount, 110);
+  ASSERT_EQ(solid.faceCount, 72);
+  MeshHolder h;
+  ASSERT_EQ(AddCatalogueSolid(h.mesh, &solid), kMeshNoError);
+  EXPECT_EQ(h.mesh->vertexCount, 110);
+  SolidCheckOptions options;
+  options.planarTolerance = 1e-9;
+  options.checkNeighbours = true;
+  const SolidReport report = CheckSolid(h.mesh, options);
+  EXPECT_TRUE(report.Sound()) << report.Describe();
+  EXPECT_EQ(report.Euler(), 2);
+  EXPECT_GT(report.volume, 0);
+  std::map<long, int32_t> radii;
+  for (int32_t v = 0; v < solid.vertexCount; ++v) radii[std::lround(Distance(solid.vertices[v], Vec3{0, 0, 0}) * 1e9)]++;
+  ASSERT_EQ(radii.size(), 3u);
+  EXPECT_EQ(radii.rbegin()->first, 1000000000);
+  EXPECT_EQ(radii.rbegin()->second, 30);
+  std::set<std::multiset<long>> kiteShapes;
+  const double phi = (1 + std::sqrt(5.0)) / 2;
+  for (int32_t f = 0; f < solid.faceCount; ++f) {
+    const int32_t n = solid.cornerCounts[f];
+    ASSERT_EQ(n, f % 6 == 0 ? 10 : 4) << "face " << f;
+    const Vec3* p[10];
+    for (int32_t k = 0; k < n; ++k) p[k] = &solid.vertices[solid.corners[f][k]];
+    if (n == 10) {
+      // Neighbouring tips (two corners apart) span the pentagon of the tips;
+      // the star's edges, tip to crossing point, are all 1 / phi of its side.
+      const int32_t tip = Distance(*p[0], Vec3{0, 0, 0}) > 0.99 ? 0 : 1;
+      const double side = Distance(*p[tip], *p[tip + 2]);
+      for (int32_t k = 0; k < n; ++k)
+        EXPECT_NEAR(Distance(*p[k], *p[(k + 1) % n]), side / phi, 1e-9) << "face " << f;
+    } else {
+      std::multiset<long> angles;
+      for (int32_t k = 0; k < n; ++k) angles.insert(std::lround(h.mesh->faces[f].cornerAngle[k] * 1e5));
+      kiteShapes.insert(angles);
+      const int32_t star = f - f % 6;
+      bool touches = false;
+      for (int32_t k = 0; k < n; ++k) touches = touches || h.mesh->faces[f].neighbour[k] == star;
+      EXPECT_TRUE(touches) << "kite " << f;
+    }
+    // Outward: the face's plane does not pass the centre, and its normal
+    // points away from it.
+    const Vec3 normal = h.mesh->faces[f].normal;
+    EXPECT_GT(normal.x * p[0]->x + normal.y * p[0]->y + normal.z * p[0]->z, 0.3) << "face " << f;
+  }
+  EXPECT_EQ(kiteShapes.size(), 1u);
+}
+
+}  // namespace

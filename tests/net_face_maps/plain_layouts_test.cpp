@@ -2,7 +2,8 @@
 // tile", "box"), built as their outputs build them: counts and options, the
 // solid each one folds into (every solid edge met from both sides, the same
 // directions along both), the front and the orientation, and for the tetra
-// tile the seamless wrap from one tile into the next.
+// tile the seamless wrap from one tile into the next. The same measure for
+// the dodo's net, and "72 views", which looks at the dodo's faces.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -109,66 +110,82 @@ struct FaceSide {
 // Every side of every face against every other side that joins the same two
 // directions: whether the two sides meet in the plane or across a cut of the
 // outline, points at the same fraction of the solid edge must show the same
-// direction from both faces. Prints the worst jump of each face pair.
+// direction from both faces. Prints the worst jump of each face pair; expects
+// each solid edge met 2 * sheets times (at most twice for a layout of part of
+// its solid). Returns the worst jump in degrees.
+double MeasureSides(const PolyMesh* m, const char* name, int32_t sheets, bool closed, int32_t* pairs) {
+  std::vector<FaceSide> sides;
+  for (int32_t f = 0; f < m->netFaceCount; ++f) {
+    const int32_t n = m->faces[f].netPointCount;
+    for (int32_t k = 0; k < n; ++k) sides.push_back({f, m->faces[f].netPoint[k], m->faces[f].netPoint[(k + 1) % n]});
+  }
+  double layoutWorst = 0;
+  *pairs = 0;
+  for (size_t i = 0; i < sides.size(); ++i) {
+    const FaceSide& a = sides[i];
+    const Vec3 a0 = PointDirection(m, a.from), a1 = PointDirection(m, a.to);
+    int32_t met = 0;
+    for (size_t j = 0; j < sides.size(); ++j) {
+      if (j == i) continue;
+      const FaceSide& b = sides[j];
+      const Vec3 b0 = PointDirection(m, b.from), b1 = PointDirection(m, b.to);
+      bool reversed;
+      if (SameDirection(a0, b1) && SameDirection(a1, b0)) {
+        reversed = true;
+      } else if (SameDirection(a0, b0) && SameDirection(a1, b1)) {
+        reversed = false;
+      } else {
+        continue;
+      }
+      ++met;
+      if (j < i) continue;  // each pair of sides measured once
+      ++*pairs;
+      const RenderPoint& A0 = m->renderPoints[a.from];
+      const RenderPoint& A1 = m->renderPoints[a.to];
+      const RenderPoint& B0 = m->renderPoints[reversed ? b.to : b.from];
+      const RenderPoint& B1 = m->renderPoints[reversed ? b.from : b.to];
+      double worst = 0;
+      for (int32_t s = 0; s <= 20; ++s) {
+        const double t = s / 20.0;
+        const Vec3 da = DirectionInFace(m, a.face, A0.x + t * (A1.x - A0.x), A0.y + t * (A1.y - A0.y));
+        const Vec3 db = DirectionInFace(m, b.face, B0.x + t * (B1.x - B0.x), B0.y + t * (B1.y - B0.y));
+        worst = std::max(worst, AngleBetween(da, db) * kDegrees);
+      }
+      std::printf("%-12s %3d-%-6d %.6f\n", name, a.face, b.face, worst);
+      layoutWorst = std::max(layoutWorst, worst);
+      EXPECT_LT(worst, 0.01) << name << " faces " << a.face << " and " << b.face;
+    }
+    if (closed) {
+      EXPECT_EQ(met, 2 * sheets - 1) << name << " face " << a.face << " side " << a.from << "-" << a.to;
+    } else {
+      EXPECT_LE(met, 1) << name;
+    }
+  }
+  std::printf("%-12s %-10s %.6f over %d pairs of sides\n", name, "all", layoutWorst, *pairs);
+  return layoutWorst;
+}
+
 TEST(PlainLayouts, EverySolidEdgeIsMetFromBothSidesWithOneDirection) {
   std::printf("%-12s %-10s %s\n", "layout", "faces", "worst jump (degrees)");
   for (const LayoutCase& c : kCases) {
     SCOPED_TRACE(c.name);
     MeshHolder h;
     BuildOutput(c.output, h.mesh);
-    const PolyMesh* m = h.mesh;
-    std::vector<FaceSide> sides;
-    for (int32_t f = 0; f < m->netFaceCount; ++f) {
-      const int32_t n = m->faces[f].netPointCount;
-      for (int32_t k = 0; k < n; ++k) sides.push_back({f, m->faces[f].netPoint[k], m->faces[f].netPoint[(k + 1) % n]});
-    }
-    double layoutWorst = 0;
     int32_t pairs = 0;
-    for (size_t i = 0; i < sides.size(); ++i) {
-      const FaceSide& a = sides[i];
-      const Vec3 a0 = PointDirection(m, a.from), a1 = PointDirection(m, a.to);
-      int32_t met = 0;
-      for (size_t j = 0; j < sides.size(); ++j) {
-        if (j == i) continue;
-        const FaceSide& b = sides[j];
-        const Vec3 b0 = PointDirection(m, b.from), b1 = PointDirection(m, b.to);
-        bool reversed;
-        if (SameDirection(a0, b1) && SameDirection(a1, b0)) {
-          reversed = true;
-        } else if (SameDirection(a0, b0) && SameDirection(a1, b1)) {
-          reversed = false;
-        } else {
-          continue;
-        }
-        ++met;
-        if (j < i) continue;  // each pair of sides measured once
-        ++pairs;
-        const RenderPoint& A0 = m->renderPoints[a.from];
-        const RenderPoint& A1 = m->renderPoints[a.to];
-        const RenderPoint& B0 = m->renderPoints[reversed ? b.to : b.from];
-        const RenderPoint& B1 = m->renderPoints[reversed ? b.from : b.to];
-        double worst = 0;
-        for (int32_t s = 0; s <= 20; ++s) {
-          const double t = s / 20.0;
-          const Vec3 da = DirectionInFace(m, a.face, A0.x + t * (A1.x - A0.x), A0.y + t * (A1.y - A0.y));
-          const Vec3 db = DirectionInFace(m, b.face, B0.x + t * (B1.x - B0.x), B0.y + t * (B1.y - B0.y));
-          worst = std::max(worst, AngleBetween(da, db) * kDegrees);
-        }
-        std::printf("%-12s %3d-%-6d %.6f\n", c.name, a.face, b.face, worst);
-        layoutWorst = std::max(layoutWorst, worst);
-        EXPECT_LT(worst, 0.01) << "faces " << a.face << " and " << b.face;
-      }
-      // Each solid edge is met once more from its other side on every sheet;
-      // the box shows only the front faces of its cube, so its outline is not.
-      if (c.closed) {
-        EXPECT_EQ(met, 2 * c.sheets - 1) << "face " << a.face << " side " << a.from << "-" << a.to;
-      } else {
-        EXPECT_LE(met, 1);
-      }
-    }
-    std::printf("%-12s %-10s %.6f over %d pairs of sides\n", c.name, "all", layoutWorst, pairs);
+    MeasureSides(h.mesh, c.name, c.sheets, c.closed, &pairs);
     EXPECT_GT(pairs, c.faces - 2);
   }
+}
+
+// The dodo (output 54, also the views of "72 views") in its twelve pieces:
+// each of its 180 edges met from both sides, folded or cut.
+TEST(DodoNet, EveryEdgeIsMetFromBothSidesWithOneDirection) {
+  MeshHolder h;
+  BuildOutput(54, h.mesh);
+  ASSERT_EQ(h.mesh->netFaceCount, 72);
+  int32_t pairs = 0;
+  MeasureSides(h.mesh, "dodo", 1, true, &pairs);
+  EXPECT_EQ(pairs, 180);
 }
 
 // The middle of each layout looks at the front (0, 0, 1), with right on
@@ -357,6 +374,43 @@ TEST_F(PlainLayoutRender, TetraTileCoversThePictureWithoutSeams) {
     // seam would jump by tens of degrees.
     EXPECT_LT(worst, fov == 0 ? 4.0 : 12.0);
   }
+}
+
+// "72 views" draws one view per face of the dodo (the net of output 54) in a
+// grid of 9 columns and 8 rows, column by column: the centre of cell k looks
+// at the centre of face k. Up to the run's turn of the sphere, the angle
+// between two cells' centres is the angle between their faces' centres.
+TEST_F(PlainLayoutRender, SeventyTwoViewsLookAtTheDodosFaces) {
+  // A narrow view: the colours change slowly round each cell's centre.
+  ASSERT_EQ(Render(79, 20), kNoErr);
+  MeshHolder h;
+  BuildNetForOutput(54, h.mesh, float(kHeight) / kWidth, 0.0f, 0, 0.0f, 1, nullptr, true);
+  ASSERT_EQ(h.mesh->faceCount, 72);
+  std::vector<Vec3> shown, expected;
+  for (int32_t column = 0; column < 9; ++column) {
+    for (int32_t row = 0; row < 8; ++row) {
+      // The grid is 8 cells of 30 pixels high, centred across the picture;
+      // the four pixels round a cell's centre show it on average.
+      const int32_t x = 240 + 30 * (column - 4), y = 15 + 30 * row;
+      Vec3 sum{0, 0, 0};
+      for (const int32_t dx : {-1, 0}) {
+        for (const int32_t dy : {-1, 0}) {
+          const Vec3 d = PixelDirection(doc, x + dx, y + dy);
+          ASSERT_GT(d.x * d.x + d.y * d.y + d.z * d.z, 0.5) << "cell " << column << ", " << row;
+          sum = Vec3{sum.x + d.x, sum.y + d.y, sum.z + d.z};
+        }
+      }
+      NormalizeVec3d(&sum);
+      shown.push_back(sum);
+      expected.push_back(h.mesh->faces[column * 8 + row].centre);
+    }
+  }
+  double worst = 0;
+  for (size_t i = 0; i < shown.size(); ++i)
+    for (size_t j = i + 1; j < shown.size(); ++j)
+      worst = std::max(worst, std::fabs(AngleBetween(shown[i], shown[j]) - AngleBetween(expected[i], expected[j])));
+
+  EXPECT_LT(worst * kDegrees, 1.5);
 }
 
 }  // namespace
