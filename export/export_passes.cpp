@@ -10,6 +10,7 @@
 #include "image/image_copy.h"
 #include "image/image_record.h"
 #include "nets/brick_preview.h"
+#include "projection/output_shapes.h"
 #include "render/render_run.h"
 #include "settings/settings_defaults.h"
 #include "ui/dialog_services.h"
@@ -262,4 +263,22 @@ int16_t RenderExportLayer(GlobalsRecord* globals, ImageRecord* image, int32_t pa
     default:
       return kExportDone;  // an unlisted kind renders nothing
   }
+}
+
+void BeginSmallPictureRender(GlobalsRecord* globals, int32_t side, SmallPictureRender* render) {
+  SaveRunState(&render->runState, globals);
+  ParameterBlock* block = GetParameterBlock(globals);
+  render->exportKind = block->exportKind;
+  block->runMode = RunModeExport;
+  block->exportKind = ExportPlain;
+  ExportPlan plan;
+  PlanExport(globals, &plan);
+  render->width = plan.width;
+  render->height = plan.height;
+  FitSizeToLongest(&render->width, &render->height, side);
+}
+
+void EndSmallPictureRender(GlobalsRecord* globals, const SmallPictureRender* render) {
+  GetParameterBlock(globals)->exportKind = render->exportKind;
+  RestoreRunState(&render->runState, globals);
 }

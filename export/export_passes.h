@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "render/run_tables.h"
+
 struct ExportPlan;
 struct GlobalsRecord;
 struct ImageRecord;
@@ -20,6 +22,20 @@ int16_t RenderExportLayer(GlobalsRecord* globals, ImageRecord* image, int32_t pa
                           ExportPlan* plan);
 // One render of the current settings at the image's size.
 int16_t RenderExportImage(GlobalsRecord* globals, ImageRecord* image, uint8_t* cancel);
+
+// A small picture of the settings rendered in the middle of other work (a
+// picture of the presets page, a settings file's thumbnail): the run state is
+// saved, the block switched to a plain export and planned, and the planned
+// size fitted to `side` on its longer edge. The end puts the block's export
+// kind and the run state back.
+struct SmallPictureRender {
+  SavedRunState runState;
+  int32_t exportKind;  // the block's own
+  int32_t width;
+  int32_t height;
+};
+void BeginSmallPictureRender(GlobalsRecord* globals, int32_t side, SmallPictureRender* render);
+void EndSmallPictureRender(GlobalsRecord* globals, const SmallPictureRender* render);
 // Cube face faceNumber (clamped to 1..6): a 90-degree rectilinear view.
 int16_t RenderCubeFacePass(GlobalsRecord* globals, ImageRecord* image, int32_t faceNumber, uint8_t* cancel);
 // Face group faceNumber of the output net alone, and the map of the net's

@@ -400,16 +400,9 @@ int16_t RenderPagePicture(int32_t number, GlobalsRecord* globals, const char* pa
                           int32_t* width, int32_t* height) {
   WorkRecord* work = globals->workRecord;
   if (work == nullptr) return kExportNoMemory;
-  SavedRunState runState;
-  SaveRunState(&runState, globals);
-  ParameterBlock* block = GetParameterBlock(globals);
-  const int32_t exportKind = block->exportKind;
-  block->runMode = RunModeExport;
-  block->exportKind = ExportPlain;
-  ExportPlan plan;
-  PlanExport(globals, &plan);
-  int32_t w = plan.width, h = plan.height;
-  FitSizeToLongest(&w, &h, kDotPictureSide);
+  SmallPictureRender picture;
+  BeginSmallPictureRender(globals, kDotPictureSide, &picture);
+  const int32_t w = picture.width, h = picture.height;
   *width = w;
   *height = h;
   int16_t result = kExportDone;
@@ -421,7 +414,7 @@ int16_t RenderPagePicture(int32_t number, GlobalsRecord* globals, const char* pa
     result = SaveMemoryDotSettings(globals, kScratchMemoryDot);
     if (result == kExportDone) {
       result = LoadMemoryDotSettings(globals, number);
-      block = GetParameterBlock(globals);
+      ParameterBlock* block = GetParameterBlock(globals);
       block->runMode = RunModeExport;
       block->exportKind = ExportPlain;
       if (result == kExportDone) {
@@ -439,9 +432,7 @@ int16_t RenderPagePicture(int32_t number, GlobalsRecord* globals, const char* pa
     }
   }
   FreeImageRecord(&image);
-  block = GetParameterBlock(globals);
-  block->exportKind = exportKind;
-  RestoreRunState(&runState, globals);
+  EndSmallPictureRender(globals, &picture);
   return result;
 }
 

@@ -16,16 +16,9 @@
 bool RenderSettingsThumbnail(GlobalsRecord* globals, SettingsThumbnail* thumbnail) {
   WorkRecord* work = globals != nullptr ? globals->workRecord : nullptr;
   if (work == nullptr || thumbnail == nullptr) return false;
-  SavedRunState runState;
-  SaveRunState(&runState, globals);
-  ParameterBlock* block = GetParameterBlock(globals);
-  const int32_t exportKind = block->exportKind;
-  block->runMode = RunModeExport;
-  block->exportKind = ExportPlain;
-  ExportPlan plan;
-  PlanExport(globals, &plan);
-  int32_t w = plan.width, h = plan.height;
-  FitSizeToLongest(&w, &h, kThumbnailSide);
+  SmallPictureRender picture;
+  BeginSmallPictureRender(globals, kThumbnailSide, &picture);
+  const int32_t w = picture.width, h = picture.height;
   ImageRecord image;
   InitImageRecord(&image, &globals->imageOwner, &work->filterTables);
   bool ok = w >= 1 && h >= 1 && w <= kThumbnailSide && h <= kThumbnailSide &&
@@ -54,7 +47,6 @@ bool RenderSettingsThumbnail(GlobalsRecord* globals, SettingsThumbnail* thumbnai
     thumbnail->exists = true;
   }
   FreeImageRecord(&image);
-  GetParameterBlock(globals)->exportKind = exportKind;
-  RestoreRunState(&runState, globals);
+  EndSmallPictureRender(globals, &picture);
   return ok;
 }

@@ -149,16 +149,7 @@ void MapNetFace(PolyMesh* mesh, float b0, float b1, float b2, int32_t triangle, 
   list->hitPoint[0] = d->x;
   list->hitPoint[1] = d->y;
   list->hitPoint[2] = d->z;
-  if (mesh->normalise == 1) {
-    if (list->halfAngleOrder == 3) {
-      d->x = float(d->x - mesh->viewCentre.x);
-      d->y = float(d->y - mesh->viewCentre.y);
-      d->z = float(d->z - mesh->viewCentre.z);
-    }
-    NormalizeVec3fDouble(d);
-  } else {
-    EquirectToVec3f(d->x + 0.75f, d->y, d);
-  }
+  FinishNetDirection(mesh, list->halfAngleOrder, d);
 }
 
 void FindFaceAtPoint(const Vec3* dir, PolyMesh* mesh, GlobalsRecord* globals, uint8_t* outside, NetFaceList* list) {

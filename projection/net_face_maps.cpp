@@ -493,14 +493,5 @@ void MapLayoutFace(PolyMesh* mesh, float b0, float b1, float b2, int32_t triangl
     InterpolateFaceCornersF(triangle, b0, b1, b2, d, mesh);
     list->region = triangle;
   }
-  if (mesh->normalise == 1) {
-    if (list->halfAngleOrder == 3) {
-      d->x = float(d->x - mesh->viewCentre.x);
-      d->y = float(d->y - mesh->viewCentre.y);
-      d->z = float(d->z - mesh->viewCentre.z);
-    }
-    NormalizeVec3fDouble(d);
-  } else {
-    EquirectToVec3f(d->x + 0.75f, d->y, d);
-  }
+  FinishNetDirection(mesh, list->halfAngleOrder, d);
 }
