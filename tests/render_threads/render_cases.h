@@ -218,6 +218,10 @@ inline std::vector<Case> ReferenceCases() {
       {"Adams 1", rgb8, Mode::Final, 3, 1, 0, 0, output(90)},
       {"Werner", rgb8, Mode::Final, 3, 1, 0, 0, output(12, 0, 0, 20)},
       {"Hammer tall", tall, Mode::Final, 3, 1, 0, 0, output(11, 0, 0, 45)},
+      {"equal-area cylinder", rgb8, Mode::Final, 3, 1, 0, 0, output(138, 20, 0, 0)},
+      {"lozenge", rgb8, Mode::Final, 3, 1, 0, 0, output(20)},
+      {"cylinder turned", rgb8, Mode::Final, 3, 1, 0, 0, output(17, 0, 30, 0)},
+      {"equi tall", tall, Mode::Final, 3, 1, 0, 0, output(81)},
       // Inputs other than the equirectangular one.
       {"Mollweide input", rgb8, Mode::Final, 3, 1, 0, 0, with(output(1, 0, 0, 0), [](PB* b) { b->inputProjection = 7; })},
       {"horizontal cross input", rgb8, Mode::Final, 3, 1, 0, 0,
