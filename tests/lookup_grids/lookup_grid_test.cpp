@@ -76,7 +76,7 @@ TEST_F(GridTest, TablesWithoutDataAndUnknownIdsLoadNothing) {
     EXPECT_EQ(grid.gridId, 0) << id;
   }
   const Complex p{0.5, 0.5};
-  const Complex pair = LookupGridPair(&p, &grid, 15);
+  const Complex pair = LookupGridPair(&p, &grid, 11);
   EXPECT_EQ(pair.re, 0.0);
   EXPECT_EQ(pair.im, 0.0);
 }

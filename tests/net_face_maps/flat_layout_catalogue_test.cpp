@@ -164,28 +164,4 @@ TEST(FaceMapTables, LoadAndHoldTheirKnownCells) {
 
 }  // namespace
 
-namespace {
 
-}  // namespace
-
-namespace {
-
-// Without its table a weight map would send every point of a face to one
-// corner; the face is then left to the corner blend.
-TEST(FaceMapTables, MapsWithoutTheirTableLeaveTheFaceToTheCornerBlend) {
-  auto mesh = std::make_unique<PolyMesh>();
-  auto list = std::make_unique<NetFaceList>();
-  ImageRecord grid;
-  InitImageRecord(&grid, nullptr, nullptr);
-  ASSERT_TRUE(CreateImageRecord(&grid, 50, 50, PixelRgbaFloat, FetchClamp, 0));
-  Vec3f d{0, 0, 1};
-  uint8_t outside = 0;
-  for (int32_t net : {65, 66, 67, 70}) {
-    mesh->netNumber = net;
-    const FaceMapPoint p{0, 0.2f, 0.3f, 0.5f, 0, 0, &d, &outside, list.get(), mesh.get(), &grid};
-    EXPECT_FALSE(MapFaceByNetNumber(p)) << net;
-  }
-  FreeImageRecord(&grid);
-}
-
-}  // namespace
