@@ -154,18 +154,12 @@ void MapPixelNeighbours(float x, float y, int32_t zoom, int32_t panX, int32_t pa
 
 namespace {
 
-// RenderPixelArea for the common pixel: one context, read from the stored
-// corners (no sub-samples). The same operations in the same order as the
-// general loop takes for it, without its bookkeeping.
-void RenderPixelFromStoredCorners(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* context,
-                                  int32_t cornerMode, CornerSet* corners, const ImageRecord* faces) {
-  const ColumnRecord* columns = static_cast<const ColumnRecord*>(context->columnRecords);
-  if (columns == nullptr) {
-    corners->passCount = 0;
-    pixel[0] = pixel[1] = pixel[2] = pixel[3] = 0.0f;
-    return;
-  }
-  const int32_t p = r & 1;
+// Samples a pixel of one context from its four stored corners (a, b the row's
+// corners, cc, d the other row's): the corners and their wrapped average, or
+// corner a alone where a quality pass meets a sub-image edge.
+inline void SampleStoredCorners(const ColumnRecord* columns, int32_t c, int32_t p, float sharpness,
+                                MappingContext* context, int32_t cornerMode, int32_t subImageFlags,
+                                const ImageRecord* faces, float colour[4]) {
   const PixelMapping& a = columns[c + 1].mapping[p];
   const PixelMapping& b = columns[c].mapping[p];
   const PixelMapping& cc = columns[c + 1].mapping[1 - p];
@@ -180,7 +174,7 @@ void RenderPixelFromStoredCorners(int32_t c, int32_t r, float sharpness, float p
         WrapAverageU(WrapAverageU(cc.srcX, a.srcX, edgeMode), WrapAverageU(b.srcX, d.srcX, edgeMode), edgeMode);
     const float v =
         WrapAverageV(WrapAverageV(cc.srcY, a.srcY, edgeMode), WrapAverageV(b.srcY, d.srcY, edgeMode), edgeMode);
-    if (in.quality && corners->subImageFlags != 0) {
+    if (in.quality && subImageFlags != 0) {
       for (int32_t q = 0; q < 4; ++q) {
         in.points[2 * q] = a.srcX;
         in.points[2 * q + 1] = a.srcY;
@@ -190,8 +184,22 @@ void RenderPixelFromStoredCorners(int32_t c, int32_t r, float sharpness, float p
       for (int32_t q = 0; q < 8; ++q) in.points[q] = pts[q];
     }
   }
-  float colour[4];
   SampleContext(in, context, image, sharpness, colour);
+}
+
+// RenderPixelArea for the common pixel: one context, read from the stored
+// corners (no sub-samples). The same operations in the same order as the
+// general loop takes for it, without its bookkeeping.
+void RenderPixelFromStoredCorners(int32_t c, int32_t r, float sharpness, float pixel[4], MappingContext* context,
+                                  int32_t cornerMode, CornerSet* corners, const ImageRecord* faces) {
+  const ColumnRecord* columns = static_cast<const ColumnRecord*>(context->columnRecords);
+  if (columns == nullptr) {
+    corners->passCount = 0;
+    pixel[0] = pixel[1] = pixel[2] = pixel[3] = 0.0f;
+    return;
+  }
+  float colour[4];
+  SampleStoredCorners(columns, c, r & 1, sharpness, context, cornerMode, corners->subImageFlags, faces, colour);
   // Over nothing the colour stays as it is; the sums start from zero (which
   // turns a negative zero positive, as the general loop does).
   corners->passCount = 1;
@@ -262,31 +270,7 @@ void RenderPixelArea(int32_t c, int32_t r, float sharpness, float pixel[4], Mapp
           }
         } else {
           if (columns == nullptr) break;
-          const PixelMapping& a = columns[c + 1].mapping[p];
-          const PixelMapping& b = columns[c].mapping[p];
-          const PixelMapping& cc = columns[c + 1].mapping[1 - p];
-          const PixelMapping& d = columns[c].mapping[1 - p];
-          SampleInput in{};
-          in.mapping = &a;
-          in.quality = cornerMode == CornerModeQuality;
-          const ImageRecord* image = MappingSourceImage(&a, context, faces);
-          if (!IsFlatColourPixel(&a, context)) {
-            const int32_t edgeMode = image != nullptr ? image->fetchEdgeMode : FetchClamp;
-            const float u =
-                WrapAverageU(WrapAverageU(cc.srcX, a.srcX, edgeMode), WrapAverageU(b.srcX, d.srcX, edgeMode), edgeMode);
-            const float v =
-                WrapAverageV(WrapAverageV(cc.srcY, a.srcY, edgeMode), WrapAverageV(b.srcY, d.srcY, edgeMode), edgeMode);
-            if (in.quality && corners->subImageFlags != 0) {
-              for (int32_t q = 0; q < 4; ++q) {
-                in.points[2 * q] = a.srcX;
-                in.points[2 * q + 1] = a.srcY;
-              }
-            } else {
-              const float pts[8] = {b.srcX, b.srcY, cc.srcX, cc.srcY, a.srcX, a.srcY, u, v};
-              for (int32_t q = 0; q < 8; ++q) in.points[q] = pts[q];
-            }
-          }
-          SampleContext(in, context, image, sharpness, colour);
+          SampleStoredCorners(columns, c, p, sharpness, context, cornerMode, corners->subImageFlags, faces, colour);
         }
         CompositeOver(acc, colour);
         for (int32_t q = 0; q < 4; ++q) acc[q] = colour[q];

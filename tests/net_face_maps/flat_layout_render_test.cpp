@@ -20,6 +20,7 @@
 #include "nets/poly_mesh.h"
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
+#include "tests/support/direction_panorama.h"
 #include "projection/lookup_grid.h"
 #include "projection/mapping_context.h"
 #include "projection/net_face_maps.h"
@@ -29,21 +30,7 @@ namespace {
 constexpr int32_t kWidth = 768;
 constexpr int32_t kHeight = 768;
 
-// Red, green and blue follow x, y and z of the pixel's direction.
-TestDocument DirectionPanorama() {
-  TestDocument d = MakeTestDocument(kWidth, kHeight, 3, 8, false);
-  for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      Vec3 v;
-      EquirectToVec3d((x + 0.5) / kWidth, (y + 0.5) / kHeight, &v);
-      uint8_t* p = DocumentPixelAddress(d, x, y);
-      p[0] = uint8_t(std::lround(127.5 + 120 * v.x));
-      p[1] = uint8_t(std::lround(127.5 + 120 * v.y));
-      p[2] = uint8_t(std::lround(127.5 + 120 * v.z));
-    }
-  }
-  return d;
-}
+TestDocument DirectionPanorama() { return ::DirectionPanorama(kWidth, kHeight); }
 
 double AngleBetween(const double* u, const double* v) {
   double dot = 0, lu = 0, lv = 0;
@@ -76,26 +63,7 @@ class FlatLayoutRender : public ::testing::Test {
     ShutdownTestHost(&host);
     host = TestHost();
     doc = DirectionPanorama();
-    TestHostOptions options;
-    options.hasDescriptorParameters = false;
-    InitTestHost(&host, &doc, options);
-    HostError r = CallFilterSelector(&host, PluginMain, kSelectorParameters);
-    if (r != kNoErr) return r;
-    auto* block = reinterpret_cast<ParameterBlock*>(*host.record.parameters);
-    block->showDialog = 0;
-    block->inputProjection = 1;
-    block->outputProjection = output;
-    block->grid2 = 1;
-    block->indicatrix = 0;
-    block->edges = 0;
-    tabs = block->tabs;
-    if ((r = CallFilterSelector(&host, PluginMain, kSelectorPrepare)) != kNoErr) return r;
-    if ((r = CallFilterSelector(&host, PluginMain, kSelectorStart)) != kNoErr) return r;
-    while (!RectIsEmpty(host.record.inRect) || !RectIsEmpty(host.record.outRect) ||
-           !RectIsEmpty(host.record.maskRect)) {
-      if ((r = CallFilterSelector(&host, PluginMain, kSelectorContinue)) != kNoErr) return r;
-    }
-    return kNoErr;
+    return RenderOutputOnTestHost(&host, &doc, output, [&](ParameterBlock* block) { tabs = block->tabs; });
   }
 
   // The net as the run built it, into a record of the test's own.

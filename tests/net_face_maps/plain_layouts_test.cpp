@@ -22,6 +22,7 @@
 #include "nets/poly_mesh.h"
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
+#include "tests/support/direction_panorama.h"
 #include "tests/support/net_directions.h"
 
 namespace {
@@ -236,21 +237,7 @@ TEST(PlainLayouts, FaceTheFrontTheWayTheOtherOutputsDo) {
 constexpr int32_t kWidth = 480;
 constexpr int32_t kHeight = 240;
 
-// Red, green and blue follow x, y and z of the pixel's direction.
-TestDocument DirectionPanorama() {
-  TestDocument d = MakeTestDocument(kWidth, kHeight, 3, 8, false);
-  for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      Vec3 v;
-      EquirectToVec3d((x + 0.5) / kWidth, (y + 0.5) / kHeight, &v);
-      uint8_t* p = DocumentPixelAddress(d, x, y);
-      p[0] = uint8_t(std::lround(127.5 + 120 * v.x));
-      p[1] = uint8_t(std::lround(127.5 + 120 * v.y));
-      p[2] = uint8_t(std::lround(127.5 + 120 * v.z));
-    }
-  }
-  return d;
-}
+TestDocument DirectionPanorama() { return ::DirectionPanorama(kWidth, kHeight); }
 
 // The direction a pixel shows, or (0, 0, 0) for a pixel off the map (the
 // backdrop's colour is no unit direction).
@@ -274,27 +261,8 @@ class PlainLayoutRender : public ::testing::Test {
 
   HostError Render(int32_t output, double fov) {
     doc = DirectionPanorama();
-    TestHostOptions options;
-    options.hasDescriptorParameters = false;
-    InitTestHost(&host, &doc, options);
     open = true;
-    HostError r = CallFilterSelector(&host, PluginMain, kSelectorParameters);
-    if (r != kNoErr) return r;
-    auto* block = reinterpret_cast<ParameterBlock*>(*host.record.parameters);
-    block->showDialog = 0;
-    block->inputProjection = 1;
-    block->outputProjection = output;
-    block->grid2 = 1;
-    block->indicatrix = 0;
-    block->edges = 0;
-    block->fov = fov;
-    if ((r = CallFilterSelector(&host, PluginMain, kSelectorPrepare)) != kNoErr) return r;
-    if ((r = CallFilterSelector(&host, PluginMain, kSelectorStart)) != kNoErr) return r;
-    while (!RectIsEmpty(host.record.inRect) || !RectIsEmpty(host.record.outRect) ||
-           !RectIsEmpty(host.record.maskRect)) {
-      if ((r = CallFilterSelector(&host, PluginMain, kSelectorContinue)) != kNoErr) return r;
-    }
-    return kNoErr;
+    return RenderOutputOnTestHost(&host, &doc, output, [&](ParameterBlock* block) { block->fov = fov; });
   }
 };
 

@@ -20,6 +20,7 @@
 #include "nets/poly_mesh.h"
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
+#include "tests/support/direction_panorama.h"
 #include "projection/lookup_grid.h"
 #include "projection/mapping_context.h"
 #include "projection/net_face_maps.h"
@@ -348,21 +349,7 @@ TEST_F(SectorLayouts, GroupsContinueEachOtherWhereTheyTouch) {
 constexpr int32_t kWidth = 512;
 constexpr int32_t kHeight = 256;
 
-// Red, green and blue follow x, y and z of the pixel's direction.
-TestDocument DirectionPanorama() {
-  TestDocument d = MakeTestDocument(kWidth, kHeight, 3, 8, false);
-  for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      Vec3 v;
-      EquirectToVec3d((x + 0.5) / kWidth, (y + 0.5) / kHeight, &v);
-      uint8_t* p = DocumentPixelAddress(d, x, y);
-      p[0] = uint8_t(std::lround(127.5 + 120 * v.x));
-      p[1] = uint8_t(std::lround(127.5 + 120 * v.y));
-      p[2] = uint8_t(std::lround(127.5 + 120 * v.z));
-    }
-  }
-  return d;
-}
+TestDocument DirectionPanorama() { return ::DirectionPanorama(kWidth, kHeight); }
 
 // Each output rendered through the test host: a good part of the picture
 // shows the panorama (pixels whose colour is a direction), and those
@@ -371,23 +358,7 @@ TEST(SectorLayoutRenders, EveryOutputShowsTheWholeSphere) {
   for (int32_t output : {106, 107, 122, 123, 124, 125, 126}) {
     TestDocument doc = DirectionPanorama();
     TestHost host;
-    TestHostOptions options;
-    options.hasDescriptorParameters = false;
-    InitTestHost(&host, &doc, options);
-    ASSERT_EQ(CallFilterSelector(&host, PluginMain, kSelectorParameters), kNoErr);
-    auto* block = reinterpret_cast<ParameterBlock*>(*host.record.parameters);
-    block->showDialog = 0;
-    block->inputProjection = 1;
-    block->outputProjection = output;
-    block->grid2 = 1;
-    block->indicatrix = 0;
-    block->edges = 0;
-    ASSERT_EQ(CallFilterSelector(&host, PluginMain, kSelectorPrepare), kNoErr);
-    ASSERT_EQ(CallFilterSelector(&host, PluginMain, kSelectorStart), kNoErr);
-    while (!RectIsEmpty(host.record.inRect) || !RectIsEmpty(host.record.outRect) ||
-           !RectIsEmpty(host.record.maskRect)) {
-      ASSERT_EQ(CallFilterSelector(&host, PluginMain, kSelectorContinue), kNoErr);
-    }
+    ASSERT_EQ(RenderOutputOnTestHost(&host, &doc, output, [](ParameterBlock*) {}), kNoErr);
     int32_t picture = 0;
     bool octant[8] = {};
     for (int32_t y = 0; y < kHeight; ++y) {

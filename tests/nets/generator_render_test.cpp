@@ -24,27 +24,14 @@
 #include "nets/poly_mesh.h"
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
+#include "tests/support/direction_panorama.h"
 
 namespace {
 
 constexpr int32_t kWidth = 1024;
 constexpr int32_t kHeight = 512;
 
-// Red, green and blue follow x, y and z of the pixel's direction.
-TestDocument DirectionPanorama() {
-  TestDocument d = MakeTestDocument(kWidth, kHeight, 3, 8, false);
-  for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      Vec3 v;
-      EquirectToVec3d((x + 0.5) / kWidth, (y + 0.5) / kHeight, &v);
-      uint8_t* p = DocumentPixelAddress(d, x, y);
-      p[0] = uint8_t(std::lround(127.5 + 120 * v.x));
-      p[1] = uint8_t(std::lround(127.5 + 120 * v.y));
-      p[2] = uint8_t(std::lround(127.5 + 120 * v.z));
-    }
-  }
-  return d;
-}
+TestDocument DirectionPanorama() { return ::DirectionPanorama(kWidth, kHeight); }
 
 struct SeamReport {
   int32_t faces = 0;
@@ -72,26 +59,7 @@ class GeneratedNetRender : public ::testing::Test {
   // so that the output mesh can be read.
   HostError Render(int32_t output) {
     doc = DirectionPanorama();
-    TestHostOptions options;
-    options.hasDescriptorParameters = false;
-    InitTestHost(&host, &doc, options);
-    HostError r = CallFilterSelector(&host, PluginMain, kSelectorParameters);
-    if (r != kNoErr) return r;
-    auto* block = reinterpret_cast<ParameterBlock*>(*host.record.parameters);
-    block->showDialog = 0;
-    block->inputProjection = 1;
-    block->outputProjection = output;
-    block->grid2 = 1;
-    block->indicatrix = 0;
-    block->edges = 0;
-    tabs = block->tabs;
-    if ((r = CallFilterSelector(&host, PluginMain, kSelectorPrepare)) != kNoErr) return r;
-    if ((r = CallFilterSelector(&host, PluginMain, kSelectorStart)) != kNoErr) return r;
-    while (!RectIsEmpty(host.record.inRect) || !RectIsEmpty(host.record.outRect) ||
-           !RectIsEmpty(host.record.maskRect)) {
-      if ((r = CallFilterSelector(&host, PluginMain, kSelectorContinue)) != kNoErr) return r;
-    }
-    return kNoErr;
+    return RenderOutputOnTestHost(&host, &doc, output, [&](ParameterBlock* block) { tabs = block->tabs; });
   }
 
   // The net as the run built it: the same build of the output, with the
