@@ -131,7 +131,7 @@ TEST_F(FlatLayoutRender, EveryFaceShowsItsFaceMap) {
         const float cx = float((px + 0.5) / kWidth), cy = float((py + 0.5) / kWidth);
         float b0, b1, b2;
         if (!NetTriangleBarycentric(t, cx, cy, &b0, &b1, &b2, mesh.get())) continue;
-        double want[3];
+        double want[3] = {};
         MapDirection(t, b0, b1, b2, want);
         want[0] = -want[0];  // the panorama is read with x turned about, as for every output
         const uint8_t* pixel = DocumentPixelAddress(doc, px, py);
