@@ -15,8 +15,8 @@
 #include "geometry/vector.h"
 #include "nets/poly_mesh.h"
 
-constexpr int32_t kMaxSolidVertices = 128;
-constexpr int32_t kMaxSolidFaces = 124;
+constexpr int32_t kMaxSolidVertices = 192;
+constexpr int32_t kMaxSolidFaces = 144;
 
 struct CatalogueSolid {
   int32_t vertexCount;

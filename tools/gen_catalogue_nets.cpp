@@ -40,6 +40,8 @@ enum CutStyle {
   kVerticalCross,    // cube: a column of four faces front to back over the top, the sides on the front
   kStrip,            // icosahedron: the caps' faces hang from a band of ten
   kPiecesOfSix,      // dodo: face 6q with faces 6q+1..6q+5 hanging from it, twelve pieces
+  kSpikePairs,       // spikeball: ten pieces of two spikes, as the fixed pairing takes them
+  kPiecesOfEleven,   // GID: face 11q+5 with faces 11q..11q+4 round it, each with face 11q+6+k beyond
 };
 
 struct Expected {
@@ -87,6 +89,11 @@ const NetPlan kPlans[] = {
     // The catalogue counts 306 vertices; the solid has 110 corners, which the
     // vertex lists name (the other 196 would be points no face uses).
     {20, "dodo", kPiecesOfSix, 0, {72, {{4, 60}, {10, 12}}, 240, 110}, -1, -1, -1},
+    // The catalogue counts 193 vertices; the solid has 92 corners.
+    {13, "spikeball", kSpikePairs, 0, {60, {{5, 60}}, 200, 92}, -1, -1, -1},
+    // The catalogue counts 408 net points; twelve pieces of eleven faces, each
+    // joined along ten edges, have 600 - 2 * 120 = 360 corners.
+    {21, "GID", kPiecesOfEleven, 0, {132, {{4, 60}, {5, 72}}, 360, 170}, -1, -1, -1},
 };
 
 // Nets that load another net's tables whole.
@@ -235,6 +242,57 @@ void CutPiecesOfSix(PolyMesh* m) {
   std::vector<std::pair<int32_t, int32_t>> folds;
   for (int32_t q = 0; 6 * q < m->faceCount; ++q)
     for (int32_t k = 1; k <= 5; ++k) folds.emplace_back(6 * q, 6 * q + k);
+  CutAllBut(m, folds);
+}
+
+// The spikeball's pieces as its fixed pairing takes them: for piece q with
+// base face s and N across s's edge 0, the net faces 6q..6q+5 are N's
+// neighbours across edges 4 and 3, N, s's neighbours across edges 4 and 3,
+// and s. The net face of each solid face.
+std::vector<int32_t> SpikePairSlots(const PolyMesh* m) {
+  std::vector<int32_t> slot(m->faceCount, -1);
+  for (int32_t q = 0; q < 10; ++q) {
+    const int32_t s = kSpikeballBaseFaces[q];
+    const int32_t n = m->faces[s].neighbour[0];
+    const int32_t faces[6] = {m->faces[n].neighbour[4], m->faces[n].neighbour[3], n,
+                              m->faces[s].neighbour[4], m->faces[s].neighbour[3], s};
+    for (int32_t k = 0; k < 6; ++k) slot[faces[k]] = 6 * q + k;
+  }
+  return slot;
+}
+
+// Spike pairs: each piece's spikes laid out as chains round their tips (the
+// base face s between its neighbours across edges 3 and 4, N at the end of
+// its chain after its neighbours across edges 3 and 4) and joined where s's
+// neighbour across edge 4 meets N. Joined along s's edge 0 instead, the two
+// would overlap: N's reflex corner lies at that edge's start.
+void CutSpikePairs(PolyMesh* m) {
+  std::vector<std::pair<int32_t, int32_t>> folds;
+  for (int32_t q = 0; q < 10; ++q) {
+    const int32_t s = kSpikeballBaseFaces[q];
+    const int32_t n = m->faces[s].neighbour[0];
+    const int32_t s3 = m->faces[s].neighbour[3], s4 = m->faces[s].neighbour[4];
+    const int32_t n3 = m->faces[n].neighbour[3], n4 = m->faces[n].neighbour[4];
+    if (m->faces[s4].neighbour[2] != n) Fail("net 13: the spikes of a piece do not meet where they should");
+    folds.emplace_back(s3, s);
+    folds.emplace_back(s3, s4);
+    folds.emplace_back(s4, n);
+    folds.emplace_back(n, n4);
+    folds.emplace_back(n4, n3);
+  }
+  CutAllBut(m, folds);
+}
+
+// Pieces of eleven: every edge cut but those between face 11q+5 and faces
+// 11q..11q+4 and between face 11q+k and face 11q+6+k.
+void CutPiecesOfEleven(PolyMesh* m) {
+  std::vector<std::pair<int32_t, int32_t>> folds;
+  for (int32_t q = 0; 11 * q < m->faceCount; ++q) {
+    for (int32_t k = 0; k < 5; ++k) {
+      folds.emplace_back(11 * q + 5, 11 * q + k);
+      folds.emplace_back(11 * q + k, 11 * q + 6 + k);
+    }
+  }
   CutAllBut(m, folds);
 }
 
@@ -488,6 +546,18 @@ void InSolidOrder(const Unfolded& u, NetTables* t) {
   t->points = points;
 }
 
+// Net face slot[s] made solid face s, its list begun at the net corner that
+// is solid corner 0, net points renumbered by first use.
+void InSlotOrder(const Unfolded& u, const std::vector<int32_t>& slot, NetTables* t) {
+  Unfolded reordered = u;
+  for (size_t f = 0; f < u.piece.size(); ++f) {
+    const int32_t s = u.piece[f];
+    if (s < 0 || s >= int32_t(slot.size())) Fail("net " + std::to_string(t->net) + ": a face has no piece");
+    reordered.piece[f] = slot[s];
+  }
+  InSolidOrder(reordered, t);
+}
+
 NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done, PolyMesh* check) {
   CatalogueSolid solid;
   if (!MakeCatalogueSolid(plan.solid, &solid)) Fail(std::string("no solid named ") + plan.solid);
@@ -513,19 +583,30 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
       case kPiecesOfSix:
         CutPiecesOfSix(m);
         break;
+      case kSpikePairs:
+        CutSpikePairs(m);
+        break;
+      case kPiecesOfEleven:
+        CutPiecesOfEleven(m);
+        break;
     }
     if (plan.startSolidFace >= 0) {
       // The fixed start: the unfolding begins with that solid face.
       m->preferMarkedStart = 1;
       m->faces[plan.startSolidFace].startMark = 1;
     }
-    if (plan.cut == kPiecesOfSix ? !UnfoldsInPieces(m, m->faceCount / 6) : !UnfoldsWhole(m)) continue;
+    const int32_t pieces = plan.cut == kPiecesOfSix      ? m->faceCount / 6
+                           : plan.cut == kSpikePairs     ? 10
+                           : plan.cut == kPiecesOfEleven ? 12
+                                                         : 1;
+    if (pieces > 1 ? !UnfoldsInPieces(m, pieces) : !UnfoldsWhole(m)) continue;
     const Unfolded u = ReadUnfolded(m);
     NetTables t;
     t.net = plan.net;
     t.points = u.points;
     t.pointLists = u.lists;
-    if (plan.cut == kPiecesOfSix) InSolidOrder(u, &t);
+    if (plan.cut == kPiecesOfSix || plan.cut == kPiecesOfEleven) InSolidOrder(u, &t);
+    if (plan.cut == kSpikePairs) InSlotOrder(u, SpikePairSlots(m), &t);
     if (plan.startSolidFace >= 0) {
       // Net face 0 is the start face, its list begun at the net corner that
       // is the fixed solid corner.
