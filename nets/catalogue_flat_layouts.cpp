@@ -155,7 +155,7 @@ constexpr uint16_t kNet35Faces[] = {
 constexpr int16_t kNet35Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 
 // 6-star: 24 faces, 19 net points.
-constexpr double kNet36_63Points[] = {
+constexpr double kNet36Points[] = {
     0.500000000, 0.577350269,
     0.833333333, 0.577350269,
     0.750000000, 0.721687836,
@@ -176,7 +176,7 @@ constexpr double kNet36_63Points[] = {
     0.000000000, 0.866025404,
     0.500000000, 1.154700538,
 };
-constexpr double kNet36_63Directions[] = {
+constexpr double kNet36Directions[] = {
     0.000000000, 0.000000000, 1.000000000,
     -0.499999987, -0.866025411, 0.000000000,
     -0.866025396, -0.500000013, 0.000000000,
@@ -197,7 +197,7 @@ constexpr double kNet36_63Directions[] = {
     0.000000000, 0.000000000, -1.000000000,
     0.000000000, 0.000000000, -1.000000000,
 };
-constexpr uint16_t kNet36_63Faces[] = {
+constexpr uint16_t kNet36Faces[] = {
     1, 2, 3, 0,
     1, 2, 4, 0,
     1, 5, 4, 0,
@@ -223,7 +223,7 @@ constexpr uint16_t kNet36_63Faces[] = {
     19, 13, 12, 0,
     14, 13, 3, 0,
 };
-constexpr int16_t kNet36_63Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+constexpr int16_t kNet36Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
 
 // 6-star: 12 faces, 13 net points.
 constexpr double kNet37Points[] = {
@@ -901,6 +901,77 @@ constexpr uint16_t kNet43_61Faces[] = {
     37, 32, 31, 0,
 };
 constexpr int16_t kNet43_61Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36};
+
+// astercurve: 24 faces, 19 net points.
+constexpr double kNet63Points[] = {
+    0.500000000, 0.433012702,
+    0.750000000, 0.577350269,
+    0.750000000, 0.433012702,
+    0.625000000, 0.649519053,
+    0.500000000, 0.721687836,
+    0.375000000, 0.649519053,
+    0.250000000, 0.577350269,
+    0.250000000, 0.433012702,
+    0.250000000, 0.288675135,
+    0.375000000, 0.216506351,
+    0.500000000, 0.144337567,
+    0.625000000, 0.216506351,
+    0.750000000, 0.288675135,
+    1.000000000, 0.433012702,
+    0.750000000, 0.866025404,
+    0.250000000, 0.866025404,
+    0.000000000, 0.433012702,
+    0.250000000, 0.000000000,
+    0.750000000, 0.000000000,
+};
+constexpr double kNet63Directions[] = {
+    0.000000000, 0.000000000, 1.000000000,
+    -0.499999987, -0.866025411, 0.000000000,
+    -0.866025396, -0.500000013, 0.000000000,
+    0.000000044, -1.000000000, 0.000000000,
+    0.500000038, -0.866025382, 0.000000000,
+    0.866025381, -0.500000040, 0.000000000,
+    1.000000000, -0.000000046, 0.000000000,
+    0.866025412, 0.499999985, 0.000000000,
+    0.500000015, 0.866025395, 0.000000000,
+    -0.000000012, 1.000000000, 0.000000000,
+    -0.500000010, 0.866025398, 0.000000000,
+    -0.866025305, 0.500000171, 0.000000000,
+    -1.000000000, 0.000000197, 0.000000000,
+    0.000000000, 0.000000000, -1.000000000,
+    0.000000000, 0.000000000, -1.000000000,
+    0.000000000, 0.000000000, -1.000000000,
+    0.000000000, 0.000000000, -1.000000000,
+    0.000000000, 0.000000000, -1.000000000,
+    0.000000000, 0.000000000, -1.000000000,
+};
+constexpr uint16_t kNet63Faces[] = {
+    1, 2, 3, 0,
+    1, 2, 4, 0,
+    1, 5, 4, 0,
+    1, 5, 6, 0,
+    1, 7, 6, 0,
+    1, 7, 8, 0,
+    1, 9, 8, 0,
+    1, 9, 10, 0,
+    1, 11, 10, 0,
+    1, 11, 12, 0,
+    1, 13, 12, 0,
+    1, 13, 3, 0,
+    14, 2, 3, 0,
+    15, 2, 4, 0,
+    15, 5, 4, 0,
+    16, 5, 6, 0,
+    16, 7, 6, 0,
+    17, 7, 8, 0,
+    17, 9, 8, 0,
+    18, 9, 10, 0,
+    18, 11, 10, 0,
+    19, 11, 12, 0,
+    19, 13, 12, 0,
+    14, 13, 3, 0,
+};
+constexpr int16_t kNet63Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
 
 // Reuleaux 1: 6 faces, 7 net points.
 constexpr double kNet52Points[] = {
@@ -2043,8 +2114,7 @@ const FlatLayoutTables kFlatLayouts[] = {
     {32, 12, 10, 4, kNet32_33Points, kNet32_33Directions, kNet32_33Faces, kNet32_33Map, 0},
     {33, 6, 10, 4, kNet32_33Points, kNet32_33Directions, kNet32_33Faces, kNet32_33Map, 0},
     {35, 12, 11, 4, kNet35Points, kNet35Directions, kNet35Faces, kNet35Map, 0},
-    {36, 24, 19, 5, kNet36_63Points, kNet36_63Directions, kNet36_63Faces, kNet36_63Map, 0},
-    {63, 24, 19, 5, kNet36_63Points, kNet36_63Directions, kNet36_63Faces, kNet36_63Map, 0},
+    {36, 24, 19, 5, kNet36Points, kNet36Directions, kNet36Faces, kNet36Map, 0},
     {37, 12, 13, 5, kNet37Points, kNet37Directions, kNet37Faces, kNet37Map, 0},
     {40, 20, 19, 3, kNet40Points, kNet40Directions, kNet40Faces, kNet40Map, 0},
     {58, 16, 18, 9, kNet58Points, kNet58Directions, kNet58Faces, kNet58Map, 0},
@@ -2056,6 +2126,7 @@ const FlatLayoutTables kFlatLayouts[] = {
     {59, 8, 9, 5, kNet59Points, kNet59Directions, kNet59Faces, kNet59Map, 0},
     {43, 48, 37, 2, kNet43_61Points, kNet43_61Directions, kNet43_61Faces, kNet43_61Map, 1},
     {61, 48, 37, 2, kNet43_61Points, kNet43_61Directions, kNet43_61Faces, kNet43_61Map, 1},
+    {63, 24, 19, 5, kNet63Points, kNet63Directions, kNet63Faces, kNet63Map, 0},
     {52, 6, 7, 8, kNet52Points, kNet52Directions, kNet52Faces, kNet52Map, 1},
     {53, 12, 13, 8, kNet53Points, kNet53Directions, kNet53Faces, kNet53Map, 1},
     {54, 24, 19, -1, kNet54Points, kNet54Directions, kNet54Faces, kNet54Map, 1},
@@ -2133,6 +2204,11 @@ bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs)
   if (net == 47 || net == 51 || net == 57) {
     mesh->halfScale = 1;
     mesh->netScale = 0.5;
+  }
+  // the lobed shapes look these nets up in the square -1..1 too
+  if (net == 63) {
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
   }
   return true;
 }

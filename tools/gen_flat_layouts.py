@@ -659,6 +659,47 @@ def shuriken_layout(orient=(-1, -1, 1)):
 
 
 # ---------------------------------------------------------------------------
+# square layouts of the lobed shapes: the shape folds each point onto its
+# reference lobe and bends it by a power, u = scale * w^(c / (2 divisor)), so
+# one lobe is the wedge of the net plane with its apex at the layout's centre,
+# opening pi / divisor about the direction the kind looks the net up in. The
+# sphere power then opens the lune the wedge shows from pi / divisor to 2 pi / c
+# about the lune's axis. A square layout therefore puts the pole of that axis
+# at the centre of its box, the wedge's two rays on two half meridians of the
+# pole that a turn by pi / divisor about the axis maps onto each other (the two
+# borders of a lobe join the neighbouring lobes there), and the lune's faces
+# inside the wedge, with the far pole on the wedge's middle direction.
+# ---------------------------------------------------------------------------
+def lobe_layout(layout, name, centre, turn_deg, mirrored):
+    """A copy of a placed layout moved so that `centre` is the origin, reflected
+    across the x axis when `mirrored` (the view then reads unmirrored), and
+    turned by `turn_deg`."""
+    rot = cmath.exp(1j * math.radians(turn_deg))
+
+    def place(p):
+        q = p - centre
+        q = q.conjugate() if mirrored else q
+        q = rot * q
+        return complex(round(q.real, 12) + 0.0, round(q.imag, 12) + 0.0)
+    copy = Layout.__new__(type(layout))
+    copy.__dict__.update(layout.__dict__)
+    copy.name = name
+    copy.pos = [[place(p) for p in face] for face in layout.pos]
+    return copy
+
+
+def astercurve_layout(six):
+    """The 6-star for the astercurves (lune of pi / 3 about the star's centre,
+    the pole of the hexagon's hemisphere): two hexagon faces about a spoke
+    to a side's middle and the tip across that side, a rhombus from the pole
+    to the far pole; the spokes to the hexagon's corners are its borders. The
+    star is reflected (the view then reads unmirrored) and turned to put a
+    tip on the wedge's middle, +x: the tip whose side's middle faces the
+    equator away from the view's top, so that the shape shows north up."""
+    return lobe_layout(six, 'astercurve', six.pos[0][0], 30, True)
+
+
+# ---------------------------------------------------------------------------
 # the catalogue entries
 # ---------------------------------------------------------------------------
 def build_entries():
@@ -687,7 +728,7 @@ def build_entries():
     entry((35,), rhombus, range(12), None, first_seen, 11, 0)
 
     six = Layout('6-star', 5, 24, map36, 0, star(11, (0, 2)))
-    entry((36, 63), six, range(24), None, first_seen, 19, 0)
+    entry((36,), six, range(24), None, first_seen, 19, 0)
     entry((37,), six, range(12), lambda g, w: map36(g, w, 1), first_seen, 13, 0)
 
     pentalene = Layout('pentalene', 3, 20, mirrored_half(ANGLES40, 9), 0, chain(9))
@@ -719,6 +760,7 @@ def build_entries():
 
     shuriken = shuriken_layout()
     entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)
+    entry((63,), astercurve_layout(six), range(24), None, first_seen, 19, 0)
     entries += reuleaux_entries()
     entries += tetra_entries()
     return entries
@@ -1539,6 +1581,11 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   if (net == 47 || net == 51 || net == 57) {
     mesh->halfScale = 1;
     mesh->netScale = 0.5;
+  }
+  // the lobed shapes look these nets up in the square -1..1 too
+  if (net == 63) {
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
   }
   return true;
 }
