@@ -699,6 +699,52 @@ def astercurve_layout(six):
     return lobe_layout(six, 'astercurve', six.pos[0][0], 30, True)
 
 
+
+def phenyl_layout(hexagons, first, theta, turn_sign, mirrored):
+    """The three hexagons of net 42's map (each a lune of 2 pi / 3 about the
+    z axis, its poles on two opposite rim points) for the phenyl cross, whose
+    wedge opens 2 pi / 3 at the pole: each hexagon is drawn with its poles on
+    two opposite corners, where its angle is then the lune's own, so the
+    faces keep their fan about the hexagon's centre but trade places on the
+    rim (the points at the sides' middles go to the corners, those at the
+    corners to the sides' middles). The three hexagons meet at their north
+    pole, at the origin, in the order of their lunes about the pole; hexagon
+    `first` lies on the direction `theta` (degrees) from it, the lookup wedge's
+    middle. The box the shape is fitted by has the pole at its centre and the
+    far pole of the hexagon on a side."""
+    def same(a, b):
+        return sum((a[i] - b[i]) ** 2 for i in range(3)) < 1e-8
+    north = (0.0, 0.0, 1.0)
+    pos = [None] * hexagons.face_count
+    for m in range(3):
+        faces = range(12 * m, 12 * m + 12)
+        centre = hexagons.pos[12 * m][0]
+
+        def local(f, k):
+            q = hexagons.pos[f][k] - centre
+            if k == 0:
+                return 0j
+            q = q / abs(q) * (1.0 if k == 2 else math.sqrt(3) / 2)
+            return q.conjugate() if mirrored else q
+        pole = next(local(f, 2) for f in faces if same(hexagons.dirs[f][2], north))
+        az = math.degrees(math.atan2(hexagons.dirs[12 * m][0][1], hexagons.dirs[12 * m][0][0]))
+        az0 = math.degrees(math.atan2(hexagons.dirs[12 * first][0][1], hexagons.dirs[12 * first][0][0]))
+        angle = math.radians(theta + turn_sign * (az - az0))
+        rot = cmath.exp(1j * angle) / (-pole)
+        for f in faces:
+            pos[f] = []
+            for k in range(3):
+                q = (local(f, k) - pole) * rot
+                pos[f].append(complex(round(q.real, 12) + 0.0, round(q.imag, 12) + 0.0))
+    copy = Layout.__new__(type(hexagons))
+    copy.__dict__.update(hexagons.__dict__)
+    copy.name = 'phenyl'
+    copy.pos = pos
+    copy.outline_box = lambda: (-math.sqrt(3), math.sqrt(3), -2.0, 2.0)
+    Layout.check_overlap(copy)
+    Layout.check_shared_edges(copy)
+    return copy
+
 # ---------------------------------------------------------------------------
 # the catalogue entries
 # ---------------------------------------------------------------------------
@@ -748,7 +794,7 @@ def build_entries():
     # the hexagon about the nadir, the front above it as when looking down)
     phenanthrene = hexagon_chain('phenathene', map42, ((1, 12), (2, 23), (19, 24), (20, 35)),
                                  ((0, -1, 0), (0, 0, -1), (-1, 0, 0)))
-    entry((42, 68), phenanthrene, range(36), None, first_seen, 33, 0)
+    entry((42,), phenanthrene, range(36), None, first_seen, 33, 0)
     # the outer hexagons on opposite sides of the middle one
     # (lunes about the vertical: the view is set upright at the front)
     anthracene = hexagon_chain('anthracene', map69, ((7, 12), (8, 23), (17, 34), (18, 33)),
@@ -761,6 +807,7 @@ def build_entries():
     shuriken = shuriken_layout()
     entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)
     entry((63,), astercurve_layout(six), range(24), None, first_seen, 19, 0)
+    entry((68,), phenyl_layout(phenanthrene, 0, 210, 1, False), range(36), None, first_seen, 31, 0)
     entries += reuleaux_entries()
     entries += tetra_entries()
     return entries
@@ -1583,7 +1630,7 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
     mesh->netScale = 0.5;
   }
   // the lobed shapes look these nets up in the square -1..1 too
-  if (net == 63) {
+  if (net == 63 || net == 68) {
     mesh->squareLayout = 1;
     mesh->plainLayout = 0;
   }
