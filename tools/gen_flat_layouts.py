@@ -1630,7 +1630,7 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
     mesh->netScale = 0.5;
   }
   // the lobed shapes look these nets up in the square -1..1 too
-  if (net == 63 || net == 68) {
+  if (net == 63 || net == 64 || net == 68) {
     mesh->squareLayout = 1;
     mesh->plainLayout = 0;
   }
