@@ -35,6 +35,8 @@ double AngleBetween(const double* u, const double* v) {
 struct LobeReading {
   int32_t inside = 0;
   double worstJump = 0;      // degrees between neighbouring pixels away from the middle
+  double worstBorder = 0;    // the same, for the pixel pairs across the border of two lobes
+  int32_t borderPairs = 0;
   int32_t emptyCells = 0;    // cells of the sphere no pixel shows
   int32_t lobes = 0;         // entries into the shape along a circle about its middle
   double handedness = 0;     // mean sign of d . (d_x x d_y): +1 reads as the azimuthal views do
@@ -86,6 +88,16 @@ class ShapedLobes : public ::testing::Test {
     const double scale = std::min(1 / (ymax - ymin), 1 / (xmax - xmin));
     const double ox = (0 - (xmin + xmax) / 2) * scale * kSide + kSide / 2.0;
     const double oy = (0 - (ymin + ymax) / 2) * scale * kSide + kSide / 2.0;
+    // the lobe of a pixel centre, counted as the shape folds its points
+    auto lobeOf = [&](int32_t x, int32_t y) {
+      const double px = (x + 0.5 - ox) / (scale * kSide), py = (y + 0.5 - oy) / (scale * kSide);
+      const double wr = px * shape.preRotation.re - py * shape.preRotation.im;
+      const double wi = px * shape.preRotation.im + py * shape.preRotation.re;
+      const int32_t c = shape.lobeCount;
+      const double v = (std::atan2(wr, wi) - std::numbers::pi / 2) * c / (2 * std::numbers::pi) + c + 0.5;
+      int32_t k = v < 0 ? int32_t(v - 1) : int32_t(v);
+      return k >= c ? k - c : k;
+    };
 
     constexpr int32_t kLon = 24, kLat = 12;
     std::vector<bool> seen(kLon * kLat, false);
@@ -111,6 +123,15 @@ class ShapedLobes : public ::testing::Test {
         Direction(x + 1, y, e);
         Direction(x, y + 1, f);
         r.worstJump = std::max({r.worstJump, AngleBetween(d, e), AngleBetween(d, f)});
+        const int32_t k = lobeOf(x, y);
+        if (lobeOf(x + 1, y) != k) {
+          r.worstBorder = std::max(r.worstBorder, AngleBetween(d, e));
+          ++r.borderPairs;
+        }
+        if (lobeOf(x, y + 1) != k) {
+          r.worstBorder = std::max(r.worstBorder, AngleBetween(d, f));
+          ++r.borderPairs;
+        }
         const double a[3] = {e[0] - d[0], e[1] - d[1], e[2] - d[2]};
         const double b[3] = {f[0] - d[0], f[1] - d[1], f[2] - d[2]};
         const double triple = d[0] * (a[1] * b[2] - a[2] * b[1]) + d[1] * (a[2] * b[0] - a[0] * b[2]) +
@@ -150,12 +171,14 @@ TEST_F(ShapedLobes, LobesTileTheSphereSeamlessly) {
       {145, "shuriken star", 5}, {152, "astercurve 5", 5}, {153, "astercurve 7", 7}, {154, "astercurve 8", 8},
       {166, "phenyl cross", 4}, {155, "trizag", 3},
   };
-  std::printf("output name           worst jump (degrees)\n");
+  std::printf("output name           worst jump, anywhere / across lobe borders (degrees)\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const LobeReading r = Read(c.output, 8);
-    std::printf("%6d %-14s %6.2f\n", c.output, c.name, r.worstJump);
+    std::printf("%6d %-14s %6.2f %6.2f over %d pixel pairs\n", c.output, c.name, r.worstJump, r.worstBorder,
+                r.borderPairs);
     EXPECT_LT(r.worstJump, 4.0);
+    EXPECT_GT(r.borderPairs, 0);
     EXPECT_EQ(r.emptyCells, 0);
     EXPECT_EQ(r.lobes, c.lobes);
     EXPECT_LT(r.handedness, -0.5);
