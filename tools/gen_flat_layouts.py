@@ -694,10 +694,9 @@ def astercurve_layout(six):
     to a side's middle and the tip across that side, a rhombus from the pole
     to the far pole; the spokes to the hexagon's corners are its borders. The
     star is reflected (the view then reads unmirrored) and turned to put a
-    tip on the wedge's middle, +x: the tip whose side's middle faces the
-    equator away from the view's top, so that the shape shows north up."""
+    tip on the wedge's middle, +x; of the two turns that do so without a seam
+    this one shows north up."""
     return lobe_layout(six, 'astercurve', six.pos[0][0], 30, True)
-
 
 
 def phenyl_layout(hexagons, first, theta, turn_sign, mirrored):
@@ -744,6 +743,7 @@ def phenyl_layout(hexagons, first, theta, turn_sign, mirrored):
     Layout.check_overlap(copy)
     Layout.check_shared_edges(copy)
     return copy
+
 
 # ---------------------------------------------------------------------------
 # the catalogue entries
@@ -807,6 +807,9 @@ def build_entries():
     shuriken = shuriken_layout()
     entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)
     entry((63,), astercurve_layout(six), range(24), None, first_seen, 19, 0)
+    # the phenyl cross: hexagon 0 is the lune about the direction the sphere
+    # power of the shape leaves in place, so the lune keeps clear of the
+    # power's cut (the shape then shows north to the right, as its turns fix)
     entry((68,), phenyl_layout(phenanthrene, 0, 210, 1, False), range(36), None, first_seen, 31, 0)
     entries += reuleaux_entries()
     entries += tetra_entries()
@@ -1450,6 +1453,10 @@ def build_cube_entries():
     # of the face map sends forward.
     zigzag = CubeLayout('zigzag', 'z-', (-r * 1j, -r), [('z-', 'x+'), ('x+', 'y-'), ('y-', 'z+'),
                                                      ('z+', 'x-'), ('x-', 'y+')])
+    # the trizag (net 64) reads the zigzag as it is: the band is symmetric
+    # under the half turn about its middle joint, the middle of its box, so
+    # the half plane right of the joint and the half left of it are the two
+    # halves of the sphere that the half turn about the lobes' axis swaps
     entry((46, 64), zigzag)
     # cross: the front face and the front halves of the four faces round it,
     # the hemisphere z >= 0 of the cube.
