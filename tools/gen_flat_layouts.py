@@ -659,6 +659,93 @@ def shuriken_layout(orient=(-1, -1, 1)):
 
 
 # ---------------------------------------------------------------------------
+# square layouts of the lobed shapes: the shape folds each point onto its
+# reference lobe and bends it by a power, u = scale * w^(c / (2 divisor)), so
+# one lobe is the wedge of the net plane with its apex at the layout's centre,
+# opening pi / divisor about the direction the kind looks the net up in. The
+# sphere power then opens the lune the wedge shows from pi / divisor to 2 pi / c
+# about the lune's axis. A square layout therefore puts the pole of that axis
+# at the centre of its box, the wedge's two rays on two half meridians of the
+# pole that a turn by pi / divisor about the axis maps onto each other (the two
+# borders of a lobe join the neighbouring lobes there), and the lune's faces
+# inside the wedge, with the far pole on the wedge's middle direction.
+# ---------------------------------------------------------------------------
+def lobe_layout(layout, name, centre, turn_deg, mirrored):
+    """A copy of a placed layout moved so that `centre` is the origin, reflected
+    across the x axis when `mirrored` (the view then reads unmirrored), and
+    turned by `turn_deg`."""
+    rot = cmath.exp(1j * math.radians(turn_deg))
+
+    def place(p):
+        q = p - centre
+        q = q.conjugate() if mirrored else q
+        q = rot * q
+        return complex(round(q.real, 12) + 0.0, round(q.imag, 12) + 0.0)
+    copy = Layout.__new__(type(layout))
+    copy.__dict__.update(layout.__dict__)
+    copy.name = name
+    copy.pos = [[place(p) for p in face] for face in layout.pos]
+    return copy
+
+
+def astercurve_layout(six):
+    """The 6-star for the astercurves (lune of pi / 3 about the star's centre,
+    the pole of the hexagon's hemisphere): two hexagon faces about a spoke
+    to a side's middle and the tip across that side, a rhombus from the pole
+    to the far pole; the spokes to the hexagon's corners are its borders. The
+    star is reflected (the view then reads unmirrored) and turned to put a
+    tip on the wedge's middle, +x; of the two turns that do so without a seam
+    this one shows north up."""
+    return lobe_layout(six, 'astercurve', six.pos[0][0], 30, True)
+
+
+def phenyl_layout(hexagons, first, theta, turn_sign, mirrored):
+    """The three hexagons of net 42's map (each a lune of 2 pi / 3 about the
+    z axis, its poles on two opposite rim points) for the phenyl cross, whose
+    wedge opens 2 pi / 3 at the pole: each hexagon is drawn with its poles on
+    two opposite corners, where its angle is then the lune's own, so the
+    faces keep their fan about the hexagon's centre but trade places on the
+    rim (the points at the sides' middles go to the corners, those at the
+    corners to the sides' middles). The three hexagons meet at their north
+    pole, at the origin, in the order of their lunes about the pole; hexagon
+    `first` lies on the direction `theta` (degrees) from it, the lookup wedge's
+    middle. The box the shape is fitted by has the pole at its centre and the
+    far pole of the hexagon on a side."""
+    def same(a, b):
+        return sum((a[i] - b[i]) ** 2 for i in range(3)) < 1e-8
+    north = (0.0, 0.0, 1.0)
+    pos = [None] * hexagons.face_count
+    for m in range(3):
+        faces = range(12 * m, 12 * m + 12)
+        centre = hexagons.pos[12 * m][0]
+
+        def local(f, k):
+            q = hexagons.pos[f][k] - centre
+            if k == 0:
+                return 0j
+            q = q / abs(q) * (1.0 if k == 2 else math.sqrt(3) / 2)
+            return q.conjugate() if mirrored else q
+        pole = next(local(f, 2) for f in faces if same(hexagons.dirs[f][2], north))
+        az = math.degrees(math.atan2(hexagons.dirs[12 * m][0][1], hexagons.dirs[12 * m][0][0]))
+        az0 = math.degrees(math.atan2(hexagons.dirs[12 * first][0][1], hexagons.dirs[12 * first][0][0]))
+        angle = math.radians(theta + turn_sign * (az - az0))
+        rot = cmath.exp(1j * angle) / (-pole)
+        for f in faces:
+            pos[f] = []
+            for k in range(3):
+                q = (local(f, k) - pole) * rot
+                pos[f].append(complex(round(q.real, 12) + 0.0, round(q.imag, 12) + 0.0))
+    copy = Layout.__new__(type(hexagons))
+    copy.__dict__.update(hexagons.__dict__)
+    copy.name = 'phenyl'
+    copy.pos = pos
+    copy.outline_box = lambda: (-math.sqrt(3), math.sqrt(3), -2.0, 2.0)
+    Layout.check_overlap(copy)
+    Layout.check_shared_edges(copy)
+    return copy
+
+
+# ---------------------------------------------------------------------------
 # the catalogue entries
 # ---------------------------------------------------------------------------
 def build_entries():
@@ -687,7 +774,7 @@ def build_entries():
     entry((35,), rhombus, range(12), None, first_seen, 11, 0)
 
     six = Layout('6-star', 5, 24, map36, 0, star(11, (0, 2)))
-    entry((36, 63), six, range(24), None, first_seen, 19, 0)
+    entry((36,), six, range(24), None, first_seen, 19, 0)
     entry((37,), six, range(12), lambda g, w: map36(g, w, 1), first_seen, 13, 0)
 
     pentalene = Layout('pentalene', 3, 20, mirrored_half(ANGLES40, 9), 0, chain(9))
@@ -707,7 +794,7 @@ def build_entries():
     # the hexagon about the nadir, the front above it as when looking down)
     phenanthrene = hexagon_chain('phenathene', map42, ((1, 12), (2, 23), (19, 24), (20, 35)),
                                  ((0, -1, 0), (0, 0, -1), (-1, 0, 0)))
-    entry((42, 68), phenanthrene, range(36), None, first_seen, 33, 0)
+    entry((42,), phenanthrene, range(36), None, first_seen, 33, 0)
     # the outer hexagons on opposite sides of the middle one
     # (lunes about the vertical: the view is set upright at the front)
     anthracene = hexagon_chain('anthracene', map69, ((7, 12), (8, 23), (17, 34), (18, 33)),
@@ -719,6 +806,11 @@ def build_entries():
 
     shuriken = shuriken_layout()
     entry((43, 61), shuriken, range(48), None, first_seen, 37, 1)
+    entry((63,), astercurve_layout(six), range(24), None, first_seen, 19, 0)
+    # the phenyl cross: hexagon 0 is the lune about the direction the sphere
+    # power of the shape leaves in place, so the lune keeps clear of the
+    # power's cut (the shape then shows north to the right, as its turns fix)
+    entry((68,), phenyl_layout(phenanthrene, 0, 210, 1, False), range(36), None, first_seen, 31, 0)
     entries += reuleaux_entries()
     entries += tetra_entries()
     return entries
@@ -1361,6 +1453,10 @@ def build_cube_entries():
     # of the face map sends forward.
     zigzag = CubeLayout('zigzag', 'z-', (-r * 1j, -r), [('z-', 'x+'), ('x+', 'y-'), ('y-', 'z+'),
                                                      ('z+', 'x-'), ('x-', 'y+')])
+    # the trizag (net 64) reads the zigzag as it is: the band is symmetric
+    # under the half turn about its middle joint, the middle of its box, so
+    # the half plane right of the joint and the half left of it are the two
+    # halves of the sphere that the half turn about the lobes' axis swaps
     entry((46, 64), zigzag)
     # cross: the front face and the front halves of the four faces round it,
     # the hemisphere z >= 0 of the cube.
@@ -1539,6 +1635,11 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   if (net == 47 || net == 51 || net == 57) {
     mesh->halfScale = 1;
     mesh->netScale = 0.5;
+  }
+  // the lobed shapes look these nets up in the square -1..1 too
+  if (net == 63 || net == 64 || net == 68) {
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
   }
   return true;
 }
