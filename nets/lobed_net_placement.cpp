@@ -39,6 +39,7 @@ struct Placement {
 constexpr Placement kPlacements[] = {
     {48, 1, -2.8885, 1.0, {0, 0, 1}},
     {150, 1, -2.3562, 0.6606, {0, 0, 1}},
+    {65, 0, 1.9810, 1.0, {-0.30901699437494745, 0, 0.9510565162951535}},
 };
 
 const Placement* FindPlacement(int32_t net) {

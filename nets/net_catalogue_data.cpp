@@ -2689,6 +2689,54 @@ const uint16_t kNet23PointLists[] = {
     22, 20, 16, 0,
 };
 
+// Net 65: icosahedron, 20 faces, 22 net points, 12 vertices.
+const double kNet65Points[] = {
+    3.773739948864, 3.786753116818,
+    3.177267163992, 4.589386418462,
+    2.780402727281, 3.671509183275,
+    2.183929890394, 4.474142491817,
+    2.580794423819, 5.392019763589,
+    1.787065565586, 3.556265234947,
+    1.587457209826, 5.27677591145,
+    1.190592616796, 4.358898684382,
+    2.383538484573, 2.753631949425,
+    1.390201330185, 2.638387918472,
+    3.376875638962, 2.868876203895,
+    0.793728411198, 3.441020995378,
+    1.986674427986, 1.835754871368,
+    0.993337154388, 1.720510542393,
+    2.980011582375, 1.950999289751,
+    0.396864175797, 2.5231436342,
+    1.58981025219, 0.917877495289,
+    0.596473038197, 0.802633166313,
+    2.583147406578, 1.033121794462,
+    0.0, 1.605266213417,
+    1.192946076393, 0.0,
+    2.186283230782, 0.115244239569,
+};
+const uint16_t kNet65PointLists[] = {
+    11, 3, 9, 0,
+    2, 4, 3, 0,
+    2, 5, 4, 0,
+    3, 4, 6, 0,
+    4, 5, 7, 0,
+    4, 8, 6, 0,
+    3, 6, 9, 0,
+    9, 6, 10, 0,
+    1, 2, 3, 0,
+    6, 12, 10, 0,
+    9, 10, 13, 0,
+    13, 10, 14, 0,
+    15, 9, 13, 0,
+    10, 16, 14, 0,
+    13, 14, 17, 0,
+    17, 14, 18, 0,
+    19, 13, 17, 0,
+    14, 20, 18, 0,
+    21, 17, 18, 0,
+    22, 17, 21, 0,
+};
+
 // Net 66: icosahedron, 20 faces, 22 net points, 12 vertices.
 const double kNet66Points[] = {
     1.789418190718, 0.115243933544,
@@ -3242,7 +3290,7 @@ const CatalogueNetTables kCatalogueNetTables[] = {
     {19, 8, kNet19Points, ORBALIX_COUNT(kNet19Points) / 2, kNet19Vertices, ORBALIX_COUNT(kNet19Vertices) / 3, kNet19PointLists, ORBALIX_COUNT(kNet19PointLists), kNet19VertexLists, ORBALIX_COUNT(kNet19VertexLists), nullptr, nullptr},
     {20, 72, kNet20Points, ORBALIX_COUNT(kNet20Points) / 2, kNet20Vertices, ORBALIX_COUNT(kNet20Vertices) / 3, kNet20PointLists, ORBALIX_COUNT(kNet20PointLists), kNet20VertexLists, ORBALIX_COUNT(kNet20VertexLists), nullptr, nullptr},
     {23, 20, kNet23Points, ORBALIX_COUNT(kNet23Points) / 2, kNet17Vertices, ORBALIX_COUNT(kNet17Vertices) / 3, kNet23PointLists, ORBALIX_COUNT(kNet23PointLists), kNet17VertexLists, ORBALIX_COUNT(kNet17VertexLists), nullptr, nullptr},
-    {65, 20, kNet17Points, ORBALIX_COUNT(kNet17Points) / 2, kNet17Vertices, ORBALIX_COUNT(kNet17Vertices) / 3, kNet17PointLists, ORBALIX_COUNT(kNet17PointLists), kNet17VertexLists, ORBALIX_COUNT(kNet17VertexLists), nullptr, nullptr},
+    {65, 20, kNet65Points, ORBALIX_COUNT(kNet65Points) / 2, kNet17Vertices, ORBALIX_COUNT(kNet17Vertices) / 3, kNet65PointLists, ORBALIX_COUNT(kNet65PointLists), kNet17VertexLists, ORBALIX_COUNT(kNet17VertexLists), nullptr, nullptr},
     {66, 20, kNet66Points, ORBALIX_COUNT(kNet66Points) / 2, kNet17Vertices, ORBALIX_COUNT(kNet17Vertices) / 3, kNet66PointLists, ORBALIX_COUNT(kNet66PointLists), kNet17VertexLists, ORBALIX_COUNT(kNet17VertexLists), nullptr, nullptr},
     {67, 8, kNet19Points, ORBALIX_COUNT(kNet19Points) / 2, kNet19Vertices, ORBALIX_COUNT(kNet19Vertices) / 3, kNet19PointLists, ORBALIX_COUNT(kNet19PointLists), kNet19VertexLists, ORBALIX_COUNT(kNet19VertexLists), nullptr, nullptr},
     {70, 120, kNet70Points, ORBALIX_COUNT(kNet70Points) / 2, kNet70Vertices, ORBALIX_COUNT(kNet70Vertices) / 3, kNet70PointLists, ORBALIX_COUNT(kNet70PointLists), kNet70VertexLists, ORBALIX_COUNT(kNet70VertexLists), kNet70FlatVertexMap, kNet70Regions},

@@ -40,7 +40,15 @@ enum CutStyle {
   kVerticalCross,    // cube: a column of four faces front to back over the top, the sides on the front
   kStrip,            // icosahedron: the caps' faces hang from a band of ten
   kPiecesOfSix,      // dodo: face 6q with faces 6q+1..6q+5 hanging from it, twelve pieces
+  kStripAcross,      // icosahedron: the strip, its band cut at the edge whose middle is nearest kStripCut
 };
+
+// The shark shapes bend the half of net 65 about the middle of the band edge
+// from the upper-ring corner (0, 1, 2)/sqrt(5) to its lower neighbour at
+// (-sqrt((5 - sqrt 5)/10), -1/sqrt 5, ...): the direction (-sin 18, 0, cos 18)
+// that their lookup turns to the pole. The strip cut at the opposite edge of
+// the band is symmetric under the half turn about that middle.
+const Vec3 kStripCut = {0.30901699437494745, 0, -0.9510565162951535};
 
 struct Expected {
   int32_t faces;
@@ -80,6 +88,7 @@ const NetPlan kPlans[] = {
     {17, "icosahedron", kStrip, 0, {20, {{3, 20}}, 22, 12}, -1, -1, -1},
     {23, "icosahedron", kSteepestEdge, 0, {20, {{3, 20}}, 22, 12}, -1, -1, 17},
     {66, "icosahedron", kSteepestEdge, 500, {20, {{3, 20}}, 22, 12}, -1, -1, 23},
+    {65, "icosahedron", kStripAcross, 0, {20, {{3, 20}}, 22, 12}, -1, -1, -1},
     {18, "cube", kHorizontalCross, 0, {6, {{4, 6}}, 14, 8}, -1, -1, -1},
     {73, "cube", kVerticalCross, 0, {6, {{4, 6}}, 14, 8}, -1, -1, -1},
     {19, "octahedron", kSteepestEdge, 0, {8, {{3, 8}}, 10, 6}, -1, -1, -1},
@@ -90,9 +99,9 @@ const NetPlan kPlans[] = {
 };
 
 // Nets that load another net's tables whole.
-const int32_t kSameTables[][2] = {{65, 17}, {67, 19}};
+const int32_t kSameTables[][2] = {{67, 19}};
 // Nets whose 3-D points and vertex lists are another net's.
-const int32_t kSameSolid[][2] = {{23, 17}, {66, 17}, {73, 18}};
+const int32_t kSameSolid[][2] = {{23, 17}, {66, 17}, {73, 18}, {65, 17}};
 
 constexpr int32_t kSubdividedNet = 70;
 constexpr int32_t kSubdividedFrom = 9;
@@ -227,6 +236,73 @@ void CutStrip(PolyMesh* m) {
       }
     }
   }
+}
+
+// The strip with its band cut at one band edge: the rank-th nearest the
+// direction d by its middle (0 the nearest).
+void CutStripAcross(PolyMesh* m, Vec3 d, int32_t rank) {
+  int32_t north = 0, south = 0;
+  for (int32_t v = 0; v < m->vertexCount; ++v) {
+    if (Vertex(m, v).y > Vertex(m, north).y) north = v;
+    if (Vertex(m, v).y < Vertex(m, south).y) south = v;
+  }
+  auto middleDot = [&](int32_t a, int32_t b) {
+    const Vec3 p = Vertex(m, a), q = Vertex(m, b);
+    const Vec3 c{p.x + q.x, p.y + q.y, p.z + q.z};
+    return (c.x * d.x + c.y * d.y + c.z * d.z) / std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z);
+  };
+  std::vector<double> dots;
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    for (int32_t f = 0; f < m->faceCount; ++f) {
+      const int32_t n = m->faces[f].vertexCount;
+      for (int32_t k = 0; k < n; ++k) {
+        const int32_t a = m->faces[f].vertex[k];
+        const int32_t b = m->faces[f].vertex[(k + 1) % n];
+        const bool polar = a == north || b == north || a == south || b == south;
+        const bool band = !polar && (Vertex(m, a).y > 0) != (Vertex(m, b).y > 0);
+        if (pass == 0) {
+          // each band edge is met from both its faces: one entry per edge
+          if (band && a < b) dots.push_back(middleDot(a, b));
+        } else if (polar || (band && std::fabs(middleDot(a, b) - dots[rank]) < 1e-9)) {
+          MarkEdgeCut(m, f, k);
+        }
+      }
+    }
+    std::sort(dots.begin(), dots.end(), std::greater<double>());
+    if (rank >= int32_t(dots.size())) Fail("the band has fewer edges");
+  }
+}
+
+// The direction that the pairing of the paired mesh m gives the middle of
+// the net edge through the centre of the net's points, none when no net edge
+// has its middle there.
+bool MiddleEdgeDirection(const PolyMesh* m, const NetTables& t, Vec3* out) {
+  double cx = 0, cy = 0;
+  const int32_t points = int32_t(t.points.size() / 2);
+  for (int32_t i = 0; i < points; ++i) {
+    cx += t.points[2 * i] / points;
+    cy += t.points[2 * i + 1] / points;
+  }
+  for (int32_t f = 0; f < int32_t(t.pointLists.size()); ++f) {
+    const int32_t n = int32_t(t.pointLists[f].size());
+    for (int32_t k = 0; k < n; ++k) {
+      const int32_t p = t.pointLists[f][k], q = t.pointLists[f][(k + 1) % n];
+      const double mx = (t.points[2 * p] + t.points[2 * q]) / 2, my = (t.points[2 * p + 1] + t.points[2 * q + 1]) / 2;
+      if (std::hypot(mx - cx, my - cy) > 1e-6) continue;
+      Vec3 sum{0, 0, 0};
+      for (int32_t corner : {k, (k + 1) % n}) {
+        int32_t piece, edge;
+        FacePieceAndEdge(f, corner, &piece, &edge, m);
+        if (piece < 0 || edge < 0) return false;
+        const Vec3 v = Vertex(m, m->faces[piece].vertex[edge]);
+        sum = Vec3{sum.x + v.x, sum.y + v.y, sum.z + v.z};
+      }
+      const double l = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+      *out = Vec3{sum.x / l, sum.y / l, sum.z / l};
+      return true;
+    }
+  }
+  return false;
 }
 
 // Pieces of six: every edge cut but those between face 6q and faces
@@ -488,12 +564,41 @@ void InSolidOrder(const Unfolded& u, NetTables* t) {
   t->points = points;
 }
 
+// The matcher pairs the net's first face with the first solid face, so the
+// directions a net shows depend on which face comes first and where its list
+// begins. For the strip across: the first face and its first corner that make
+// the pairing fold and show the edge opposite kStripCut in the middle of the
+// net; false when none does.
+bool ShowsStripMiddle(NetTables* t, PolyMesh* check) {
+  const int32_t faces = int32_t(t->pointLists.size());
+  for (int32_t f0 = 0; f0 < faces; ++f0) {
+    for (int32_t turn = 0; turn < 3; ++turn) {
+      NetTables tried = *t;
+      std::swap(tried.pointLists[0], tried.pointLists[f0]);
+      std::vector<int32_t>& list = tried.pointLists[0];
+      std::rotate(list.begin(), list.begin() + turn, list.end());
+      LoadedTables loaded;
+      MakeLoaded(tried, &loaded);
+      LoadAndPair(loaded, check);
+      if (!CheckPairingFolds(check).empty()) continue;
+      Vec3 middle;
+      if (!MiddleEdgeDirection(check, tried, &middle)) continue;
+      if (-(middle.x * kStripCut.x + middle.y * kStripCut.y + middle.z * kStripCut.z) < 1 - 1e-9) continue;
+      *t = tried;
+      return true;
+    }
+  }
+  return false;
+}
+
 NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done, PolyMesh* check) {
   CatalogueSolid solid;
   if (!MakeCatalogueSolid(plan.solid, &solid)) Fail(std::string("no solid named ") + plan.solid);
   MeshBox box;
   PolyMesh* m = box.mesh;
-  const int32_t directions = plan.cut == kSteepestEdge ? kDirectionsTried : 1;
+  // The strip across: each band edge in turn, until the pairing shows the
+  // wanted edge in the middle.
+  const int32_t directions = plan.cut == kSteepestEdge ? kDirectionsTried : (plan.cut == kStripAcross ? 10 : 1);
   for (int32_t attempt = 0; attempt < directions; ++attempt) {
     BuildSolid(m, solid);
     ClearCuts(m);
@@ -509,6 +614,9 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
         break;
       case kStrip:
         CutStrip(m);
+        break;
+      case kStripAcross:
+        CutStripAcross(m, kStripCut, attempt);
         break;
       case kPiecesOfSix:
         CutPiecesOfSix(m);
@@ -547,6 +655,7 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
     }
     // The tables as written must pair with their solid; with another cut
     // the matcher's start pair may be a face of the same shape elsewhere.
+    if (plan.cut == kStripAcross && !ShowsStripMiddle(&t, check)) continue;
     LoadedTables loaded;
     MakeLoaded(t, &loaded);
     LoadAndPair(loaded, check);

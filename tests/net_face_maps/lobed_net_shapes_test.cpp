@@ -106,6 +106,8 @@ struct LobedCase {
 const LobedCase kCases[] = {
     {161, "Isle of Man"},
     {247, "quatretat"},
+    {156, "shark 3"},
+    {157, "shark 4"},
 };
 
 // Where two lobes meet (the ray half way between their middles), the
