@@ -22,24 +22,33 @@ struct Placement {
   double pole[3];
 };
 
-// The rind of two lobes (the Isle of Man) and the tattoo of five (the
-// quatretat) are symmetric under the half turn about the direction at the
-// middle of their strip: the half turn of the plane about the point that
-// shows it. Each half of the net, one curl, fills a lobe: the lobe bends a
-// half plane of the net by the power about that direction, and its two edges,
-// a line through the middle, are the two halves of that line, which the half
-// turn swaps, so neighbouring lobes meet along them. The bending keeps the
-// sense of turning only for a net drawn unmirrored about the pole (the rinds
-// and tattoos come mirrored from their generator), and is continuous inside
-// the lobe only while the cut of the power stays off the half plane: that
-// leaves half a turn of the net's own turns. The rind's turn is the one whose
-// three curls fill the Isle of Man's box exactly (each side within 0.002);
-// the quatretat's four-fold box allows every turn, so its turn is the middle
-// of that half turn, and its reach makes the curls touch the box.
+// The rind of two lobes (the Isle of Man), the tattoo of five (the
+// quatretat) and the icosahedron's strip of net 65 (the sharks) are symmetric
+// under the half turn about the direction at their middle: the half turn of
+// the plane about the point that shows it. Each half of the net fills a lobe:
+// the lobe bends a half plane of the net by the power about that direction,
+// and its two edges, a line through the middle, are the two halves of that
+// line, which the half turn swaps, so neighbouring lobes meet along them. The
+// bending keeps the sense of turning only for a net drawn unmirrored about
+// the pole (the rinds and tattoos come mirrored from their generator), and is
+// continuous inside the lobe only while the cut of the power stays off the
+// half plane: that leaves half a turn of the net's own turns. Within it the
+// turn and the reach are those whose lobes fill the output's box: the Isle of
+// Man's three curls within 0.002 on each side at reach 1, both sharks' boxes
+// at the one turn and reach 1; the quatretat's four-fold box allows every
+// turn, so its turn is the middle of that half turn and its reach makes the
+// curls touch the box.
+// Net 66 (the sunburst and the starburst) is five strips of four faces about
+// the corner on the y axis, each strip the next one turned by a sixth of the
+// turn in the plane and by a fifth about the axis on the sphere: any sixth of
+// the turn about that corner away from the gap is a fifth of the sphere, which
+// the lookup's sixth about net point 0 bends onto a lobe. Its turn and reach 1
+// fit both boxes (the starburst's within 0.001).
 constexpr Placement kPlacements[] = {
     {48, 1, -2.8885, 1.0, {0, 0, 1}},
     {150, 1, -2.3562, 0.6606, {0, 0, 1}},
     {65, 0, 1.9810, 1.0, {-0.30901699437494745, 0, 0.9510565162951535}},
+    {66, 0, -1.0193, 1.0, {0, 1, 0}},
 };
 
 const Placement* FindPlacement(int32_t net) {

@@ -41,7 +41,14 @@ enum CutStyle {
   kStrip,            // icosahedron: the caps' faces hang from a band of ten
   kPiecesOfSix,      // dodo: face 6q with faces 6q+1..6q+5 hanging from it, twelve pieces
   kStripAcross,      // icosahedron: the strip, its band cut at the edge whose middle is nearest kStripCut
+  kSunburst,         // icosahedron: five strips of four faces round the corner kSunburstHub
 };
+
+// The sunburst and the starburst look their net up in a sixth of the turn
+// about net point 0, which is bent onto a fifth of the turn about the y axis:
+// net point 0 is the corner on that axis and the five faces round it lead
+// strips of four faces, each strip a fifth of the icosahedron.
+const Vec3 kSunburstHub = {0, 1, 0};
 
 // The shark shapes bend the half of net 65 about the middle of the band edge
 // from the upper-ring corner (0, 1, 2)/sqrt(5) to its lower neighbour at
@@ -87,7 +94,7 @@ const NetPlan kPlans[] = {
     {12, "pentagonal icositetrahedron", kSteepestEdge, 0, {24, {{5, 24}}, 74, 38}, 5, 3, -1},
     {17, "icosahedron", kStrip, 0, {20, {{3, 20}}, 22, 12}, -1, -1, -1},
     {23, "icosahedron", kSteepestEdge, 0, {20, {{3, 20}}, 22, 12}, -1, -1, 17},
-    {66, "icosahedron", kSteepestEdge, 500, {20, {{3, 20}}, 22, 12}, -1, -1, 23},
+    {66, "icosahedron", kSunburst, 0, {20, {{3, 20}}, 22, 12}, -1, -1, 23},
     {65, "icosahedron", kStripAcross, 0, {20, {{3, 20}}, 22, 12}, -1, -1, -1},
     {18, "cube", kHorizontalCross, 0, {6, {{4, 6}}, 14, 8}, -1, -1, -1},
     {73, "cube", kVerticalCross, 0, {6, {{4, 6}}, 14, 8}, -1, -1, -1},
@@ -303,6 +310,66 @@ bool MiddleEdgeDirection(const PolyMesh* m, const NetTables& t, Vec3* out) {
     }
   }
   return false;
+}
+
+// The face across the edge from corner a to corner b of face f (either way
+// round), -1 none.
+int32_t FaceAcross(const PolyMesh* m, int32_t f, int32_t a, int32_t b) {
+  const int32_t n = m->faces[f].vertexCount;
+  for (int32_t k = 0; k < n; ++k) {
+    const int32_t p = m->faces[f].vertex[k], q = m->faces[f].vertex[(k + 1) % n];
+    if ((p == a && q == b) || (p == b && q == a)) return m->faces[f].neighbour[k];
+  }
+  return -1;
+}
+
+// Five strips round the hub corner: the faces round it joined in a fan with
+// one gap (after the gap-th face in turn from the first in index order), and
+// from each of them the strip face across its outer edge, the face across
+// that one's edge at the fan face's second (or, mirrored, first) outer
+// corner, and the face across that one's edge away from the fan's corners.
+void CutSunburst(PolyMesh* m, int32_t gap, bool mirrored) {
+  int32_t hub = 0;
+  auto along = [&](int32_t v) {
+    const Vec3 p = Vertex(m, v);
+    return p.x * kSunburstHub.x + p.y * kSunburstHub.y + p.z * kSunburstHub.z;
+  };
+  for (int32_t v = 1; v < m->vertexCount; ++v)
+    if (along(v) > along(hub)) hub = v;
+  // the fan in turn: (hub, a, b) in each face's own order, next across (hub, b)
+  std::vector<int32_t> fan, outerA, outerB;
+  int32_t f = -1;
+  for (int32_t g = 0; g < m->faceCount && f < 0; ++g)
+    for (int32_t k = 0; k < 3; ++k)
+      if (m->faces[g].vertex[k] == hub) f = g;
+  for (int32_t i = 0; i < 5; ++i) {
+    int32_t k = 0;
+    while (m->faces[f].vertex[k] != hub) ++k;
+    fan.push_back(f);
+    outerA.push_back(m->faces[f].vertex[(k + 1) % 3]);
+    outerB.push_back(m->faces[f].vertex[(k + 2) % 3]);
+    f = FaceAcross(m, f, hub, outerB.back());
+  }
+  std::rotate(fan.begin(), fan.begin() + (gap + 1) % 5, fan.end());
+  std::rotate(outerA.begin(), outerA.begin() + (gap + 1) % 5, outerA.end());
+  std::rotate(outerB.begin(), outerB.begin() + (gap + 1) % 5, outerB.end());
+  std::vector<std::pair<int32_t, int32_t>> folds;
+  for (int32_t i = 0; i + 1 < 5; ++i) folds.emplace_back(fan[i], fan[i + 1]);
+  for (int32_t i = 0; i < 5; ++i) {
+    const int32_t a = outerA[i], b = outerB[i];
+    const int32_t second = FaceAcross(m, fan[i], a, b);
+    int32_t x = 0;
+    while (m->faces[second].vertex[x] == a || m->faces[second].vertex[x] == b) ++x;
+    const int32_t far = m->faces[second].vertex[x];
+    const int32_t third = FaceAcross(m, second, mirrored ? a : b, far);
+    int32_t y = 0;
+    while (m->faces[third].vertex[y] == a || m->faces[third].vertex[y] == b || m->faces[third].vertex[y] == far) ++y;
+    const int32_t fourth = FaceAcross(m, third, far, m->faces[third].vertex[y]);
+    folds.emplace_back(fan[i], second);
+    folds.emplace_back(second, third);
+    folds.emplace_back(third, fourth);
+  }
+  CutAllBut(m, folds);
 }
 
 // Pieces of six: every edge cut but those between face 6q and faces
@@ -591,6 +658,64 @@ bool ShowsStripMiddle(NetTables* t, PolyMesh* check) {
   return false;
 }
 
+// The net point of the unfolded mesh m that is the corner toward
+// kSunburstHub, by the unfolding's own pairing; -1 none.
+int32_t HubPoint(const PolyMesh* m, const Unfolded& u) {
+  for (int32_t f = 0; f < m->netFaceCount && f < int32_t(u.lists.size()); ++f) {
+    for (int32_t k = 0; k < int32_t(u.lists[f].size()); ++k) {
+      int32_t piece, edge;
+      FacePieceAndEdge(f, k, &piece, &edge, m);
+      if (piece < 0 || edge < 0) continue;
+      const Vec3 v = Vertex(m, m->faces[piece].vertex[edge]);
+      const double l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+      if ((v.x * kSunburstHub.x + v.y * kSunburstHub.y + v.z * kSunburstHub.z) / l > 1 - 1e-9) return u.lists[f][k];
+    }
+  }
+  return -1;
+}
+
+// For the sunburst: the first face and its first corner that make the
+// pairing fold and show kSunburstHub at the hub of the fan, which becomes net
+// point 0.
+bool ShowsHubFirst(NetTables* t, PolyMesh* check, int32_t hub) {
+  const int32_t faces = int32_t(t->pointLists.size());
+  if (hub < 0) return false;
+  for (int32_t f0 = 0; f0 < faces; ++f0) {
+    for (int32_t turn = 0; turn < 3; ++turn) {
+      NetTables tried = *t;
+      std::swap(tried.pointLists[0], tried.pointLists[f0]);
+      std::vector<int32_t>& list = tried.pointLists[0];
+      std::rotate(list.begin(), list.begin() + turn, list.end());
+      // the hub becomes net point 0
+      for (auto& l : tried.pointLists)
+        for (int32_t& p : l) p = p == hub ? 0 : (p == 0 ? hub : p);
+      std::swap(tried.points[0], tried.points[2 * hub]);
+      std::swap(tried.points[1], tried.points[2 * hub + 1]);
+      LoadedTables loaded;
+      MakeLoaded(tried, &loaded);
+      LoadAndPair(loaded, check);
+      if (!CheckPairingFolds(check).empty()) continue;
+      bool shows = false;
+      for (int32_t f = 0; f < faces && !shows; ++f) {
+        for (int32_t k = 0; k < 3; ++k) {
+          if (tried.pointLists[f][k] != 0) continue;
+          int32_t piece, edge;
+          FacePieceAndEdge(f, k, &piece, &edge, check);
+          if (piece < 0 || edge < 0) break;
+          const Vec3 v = Vertex(check, check->faces[piece].vertex[edge]);
+          const double l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+          shows = (v.x * kSunburstHub.x + v.y * kSunburstHub.y + v.z * kSunburstHub.z) / l > 1 - 1e-9;
+          break;
+        }
+      }
+      if (!shows) continue;
+      *t = tried;
+      return true;
+    }
+  }
+  return false;
+}
+
 NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done, PolyMesh* check) {
   CatalogueSolid solid;
   if (!MakeCatalogueSolid(plan.solid, &solid)) Fail(std::string("no solid named ") + plan.solid);
@@ -598,7 +723,7 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
   PolyMesh* m = box.mesh;
   // The strip across: each band edge in turn, until the pairing shows the
   // wanted edge in the middle.
-  const int32_t directions = plan.cut == kSteepestEdge ? kDirectionsTried : (plan.cut == kStripAcross ? 10 : 1);
+  const int32_t directions = plan.cut == kSteepestEdge ? kDirectionsTried : (plan.cut == kStripAcross || plan.cut == kSunburst ? 10 : 1);
   for (int32_t attempt = 0; attempt < directions; ++attempt) {
     BuildSolid(m, solid);
     ClearCuts(m);
@@ -617,6 +742,9 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
         break;
       case kStripAcross:
         CutStripAcross(m, kStripCut, attempt);
+        break;
+      case kSunburst:
+        CutSunburst(m, attempt % 5, attempt >= 5);
         break;
       case kPiecesOfSix:
         CutPiecesOfSix(m);
@@ -656,6 +784,7 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
     // The tables as written must pair with their solid; with another cut
     // the matcher's start pair may be a face of the same shape elsewhere.
     if (plan.cut == kStripAcross && !ShowsStripMiddle(&t, check)) continue;
+    if (plan.cut == kSunburst && !ShowsHubFirst(&t, check, HubPoint(m, u))) continue;
     LoadedTables loaded;
     MakeLoaded(t, &loaded);
     LoadAndPair(loaded, check);

@@ -108,6 +108,8 @@ const LobedCase kCases[] = {
     {247, "quatretat"},
     {156, "shark 3"},
     {157, "shark 4"},
+    {158, "sunburst"},
+    {163, "starburst"},
 };
 
 // Where two lobes meet (the ray half way between their middles), the
