@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "nets/net_pixel.h"
+#include "tests/support/direction_panorama.h"
 #include "projection/output_shapes.h"
 #include "tests/projection_output/output_test_support.h"
 
@@ -277,3 +278,71 @@ TEST(LobedNetShapes, ShapeFillsItsBox) {
 }
 
 }  // namespace
+
+// The whole render, with the nets' own face maps (the conformal face tables
+// of the icosahedron nets) and the lookup grid, from a panorama whose colour
+// is the direction: neighbouring pixels of the shape show neighbouring
+// directions wherever the shape lies all about them, and the shape shows
+// every octant of the sphere.
+TEST(LobedNetShapes, RenderedShapesHaveNoSeam) {
+  constexpr int32_t kSide = 640;
+  for (const LobedCase& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TestDocument doc = DirectionPanorama(kSide, kSide);
+    TestHost host;
+    ASSERT_EQ(RenderOutputOnTestHost(&host, &doc, c.output, [](ParameterBlock*) {}), kNoErr);
+    auto direction = [&](int32_t x, int32_t y, double* d) {
+      const uint8_t* p = DocumentPixelAddress(doc, x, y);
+      double n = 0;
+      for (int k = 0; k < 3; ++k) {
+        d[k] = (p[k] - 127.5) / 120;
+        n += d[k] * d[k];
+      }
+      return std::fabs(std::sqrt(n) - 1) < 0.05;
+    };
+    // the outline's pixels are blended with the backdrop
+    auto whole = [&](int32_t x, int32_t y) {
+      double e[3];
+      for (int32_t dy = -2; dy <= 2; ++dy) {
+        for (int32_t dx = -2; dx <= 2; ++dx) {
+          if (!direction(x + dx, y + dy, e)) return false;
+        }
+      }
+      return true;
+    };
+    auto degrees = [](const double* a, const double* b) {
+      double dot = 0, la = 0, lb = 0;
+      for (int k = 0; k < 3; ++k) {
+        dot += a[k] * b[k];
+        la += a[k] * a[k];
+        lb += b[k] * b[k];
+      }
+      return std::acos(std::clamp(dot / std::sqrt(la * lb), -1.0, 1.0)) * 180 / kPi;
+    };
+    int32_t inside = 0, seams = 0;
+    double worst = 0;
+    bool octants[8] = {};
+    for (int32_t y = 2; y + 3 < kSide; ++y) {
+      for (int32_t x = 2; x + 3 < kSide; ++x) {
+        double d[3], r[3], b[3];
+        if (!direction(x, y, d)) continue;
+        ++inside;
+        octants[(d[0] > 0) + 2 * (d[1] > 0) + 4 * (d[2] > 0)] = true;
+        if (!whole(x, y) || !whole(x + 1, y) || !whole(x, y + 1)) continue;
+        direction(x + 1, y, r);
+        direction(x, y + 1, b);
+        for (double jump : {degrees(d, r), degrees(d, b)}) {
+          worst = std::max(worst, jump);
+          seams += jump > 4.0;
+        }
+      }
+    }
+    ShutdownTestHost(&host);
+    EXPECT_GT(inside, kSide * kSide / 5);
+    // A seam would run over many pixels; the curls' innermost turns may
+    // squeeze a step into a pixel or two.
+    EXPECT_LE(seams, 4);
+    for (bool o : octants) EXPECT_TRUE(o);
+    std::printf("%-12s rendered: %d pixels, worst step %.2f degrees, %d steps over 4\n", c.name, inside, worst, seams);
+  }
+}
