@@ -325,15 +325,16 @@ void RenderPixelFromCorners(float pixel[4], float sharpness, ImageRecord* target
     corners->status[k] = m[k]->status;
     corners->subImage[k] = m[k]->subImage;
   }
+  // Every comparison is made (no short cuts): most pixels have four equal
+  // corners, and the flags come out without a branch.
+  auto subDiffers = [&](int32_t a, int32_t b) { return int32_t(corners->subImage[a] != corners->subImage[b]); };
   auto differs = [&](int32_t a, int32_t b) {
-    return corners->status[a] != corners->status[b] || corners->subImage[a] != corners->subImage[b] ||
-           outside[a] != outside[b];
+    return int32_t(corners->status[a] != corners->status[b]) | subDiffers(a, b) | int32_t(outside[a] != outside[b]);
   };
-  auto subDiffers = [&](int32_t a, int32_t b) { return corners->subImage[a] != corners->subImage[b]; };
-  corners->splitFlags = ((differs(CornerA, CornerB) || differs(CornerC, CornerD)) ? 1 : 0) |
-                        ((differs(CornerA, CornerC) || differs(CornerB, CornerD)) ? 2 : 0);
-  corners->subImageFlags = ((subDiffers(CornerB, CornerA) || subDiffers(CornerD, CornerC)) ? 1 : 0) |
-                           ((subDiffers(CornerB, CornerD) || subDiffers(CornerA, CornerC)) ? 2 : 0);
+  corners->splitFlags = (differs(CornerA, CornerB) | differs(CornerC, CornerD)) |
+                        ((differs(CornerA, CornerC) | differs(CornerB, CornerD)) << 1);
+  corners->subImageFlags = (subDiffers(CornerB, CornerA) | subDiffers(CornerD, CornerC)) |
+                           ((subDiffers(CornerB, CornerD) | subDiffers(CornerA, CornerC)) << 1);
   corners->passCount = 0;
   corners->edgeTop = corners->edgeBottom = corners->edgeLeft = corners->edgeRight = 0.0f;
   corners->work = 0;
