@@ -308,6 +308,16 @@ struct FloatKernel {
   }
 };
 
+// The general path, out of line: its 25 addresses need a frame the fast
+// path does without.
+template <typename Kernel>
+[[gnu::noinline]] void SampleFromList(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, int32_t px,
+                                      int32_t py, float out[4]) {
+  ListTaps taps;
+  FillListTaps(image, level, ix, iy, Kernel::kEdgeReads, &taps);
+  Kernel::Sum(taps, image->filterTables, px, py, out);
+}
+
 // One kernel sample: the fast path reads the block straight from its tile,
 // the general path gathers the 25 taps one by one. False when the record
 // cannot be sampled there (no pixels, no tables, another layout).
@@ -327,9 +337,7 @@ template <typename Kernel>
     Kernel::Sum(taps, image->filterTables, px, py, out);
     return true;
   }
-  ListTaps taps;
-  FillListTaps(image, level, ix, iy, Kernel::kEdgeReads, &taps);
-  Kernel::Sum(taps, image->filterTables, px, py, out);
+  SampleFromList<Kernel>(image, level, ix, iy, px, py, out);
   return true;
 }
 
