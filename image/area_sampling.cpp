@@ -369,18 +369,17 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
   plan->v = vSample - float(n - 1) * plan->stepV * 0.5f;
 }
 
-namespace {
-
-// A plan's samples: `edge(u, v, out)` samples with the edge mode, `plain`
-// without; the taps are summed from zero and scaled by 1 / n.
-template <typename Edge, typename Plain>
-[[gnu::always_inline]] inline void SamplePlan(const AreaSamplePlan& plan, float rgba[4], Edge edge, Plain plain) {
+void SampleAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSample, float vSample, int32_t mask,
+                           const ImageRecord* image, float rgba[4], float sharpness, LevelHint* hint) {
+  rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
+  AreaSamplePlan plan;
+  PlanAreaAnisotropic(du1, dv1, du2, dv2, uSample, vSample, mask, image, sharpness, hint, &plan);
   switch (plan.kind) {
     case AreaSingleEdge:
-      edge(plan.u, plan.v, rgba);
+      TrilinearEdge(image, plan.level, plan.frac, plan.u, plan.v, rgba);
       break;
     case AreaSingleNoEdge:
-      plain(plan.u, plan.v, rgba);
+      TrilinearScaled(image, plan.level, plan.frac, plan.u, plan.v, rgba);
       break;
     case AreaTaps: {
       float u = plan.u, v = plan.v;
@@ -389,7 +388,7 @@ template <typename Edge, typename Plain>
       __m128 sum = _mm_setzero_ps();
       for (int32_t t = 0; t < plan.taps; ++t) {
         float tap[4];
-        edge(u, v, tap);
+        TrilinearEdge(image, plan.level, plan.frac, u, v, tap);
         sum = _mm_add_ps(sum, _mm_loadu_ps(tap));
         u += plan.stepU;
         v += plan.stepV;
@@ -399,7 +398,7 @@ template <typename Edge, typename Plain>
       float sum[4] = {0, 0, 0, 0};
       for (int32_t t = 0; t < plan.taps; ++t) {
         float tap[4];
-        edge(u, v, tap);
+        TrilinearEdge(image, plan.level, plan.frac, u, v, tap);
         for (int32_t k = 0; k < 4; ++k) sum[k] += tap[k];
         u += plan.stepU;
         v += plan.stepV;
@@ -409,102 +408,6 @@ template <typename Edge, typename Plain>
       break;
     }
     default:
-      break;
-  }
-}
-
-// What every sample of one plan shares: the level pair and its sizes (the
-// steps of TrilinearEdge and TrilinearScaled, worked out once per pixel).
-struct PlanLevels {
-  int32_t base;
-  bool blend;  // level base + 1 weighs in by frac
-  float frac;
-  float scratch;  // the level the edge modes may move
-  float width0, height0, width1, height1;
-  float invMaxValue;
-  int32_t edgeMode;
-};
-
-PlanLevels PrepareLevels(const ImageRecord* image, int32_t level, float frac) {
-  PlanLevels p{};
-  p.base = TrilinearBase(image, level);
-  p.frac = frac;
-  p.scratch = float(level) + frac;
-  p.blend = !(frac == 0.0f || p.base + 1 > image->lastLevel);
-  p.width0 = float(image->levelWidth[p.base]);
-  p.height0 = float(image->levelHeight[p.base]);
-  if (p.blend) {
-    p.width1 = float(image->levelWidth[p.base + 1]);
-    p.height1 = float(image->levelHeight[p.base + 1]);
-  }
-  p.invMaxValue = image->invMaxValue;
-  p.edgeMode = image->sampleEdgeMode;
-  return p;
-}
-
-template <KernelFn Kernel>
-[[gnu::always_inline]] inline void PreparedScaled(const ImageRecord* image, const PlanLevels& p, float u, float v,
-                                                  float out[4]) {
-  Kernel(image, p.base, float(double(p.width0 * u) - 0.5), float(double(p.height0 * v) - 0.5), out);
-  if (p.blend) {
-    float s1[4];
-    Kernel(image, p.base + 1, float(double(p.width1 * u) - 0.5), float(double(p.height1 * v) - 0.5), s1);
-#if defined(__SSE2__)
-    const __m128 s0 = _mm_loadu_ps(out);
-    _mm_storeu_ps(out, _mm_add_ps(s0, _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(s1), s0), _mm_set1_ps(p.frac))));
-#else
-    for (int32_t k = 0; k < 4; ++k) out[k] = out[k] + (s1[k] - out[k]) * p.frac;
-#endif
-  }
-#if defined(__SSE2__)
-  _mm_storeu_ps(out, _mm_mul_ps(_mm_loadu_ps(out), _mm_set1_ps(p.invMaxValue)));
-#else
-  for (int32_t k = 0; k < 4; ++k) out[k] *= p.invMaxValue;
-#endif
-}
-
-template <KernelFn Kernel>
-[[gnu::always_inline]] inline void PreparedEdge(const ImageRecord* image, const PlanLevels& p, float u, float v,
-                                                float out[4]) {
-  const bool outside = u < 0.0f || u > 1.0f || v < 0.0f || v >= 1.0f;
-  if (outside) {
-    float scratch = p.scratch;
-    if (WrapSampleCoords(&u, &v, &scratch, p.edgeMode, image)) {
-      out[0] = out[1] = out[2] = out[3] = 0.0f;
-      return;
-    }
-  }
-  PreparedScaled<Kernel>(image, p, u, v, out);
-}
-
-template <KernelFn Kernel>
-void SamplePrepared(const ImageRecord* image, const AreaSamplePlan& plan, float rgba[4]) {
-  const PlanLevels p = PrepareLevels(image, plan.level, plan.frac);
-  SamplePlan(
-      plan, rgba, [&](float u, float v, float* out) { PreparedEdge<Kernel>(image, p, u, v, out); },
-      [&](float u, float v, float* out) { PreparedScaled<Kernel>(image, p, u, v, out); });
-}
-
-}  // namespace
-
-void SampleAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSample, float vSample, int32_t mask,
-                           const ImageRecord* image, float rgba[4], float sharpness, LevelHint* hint) {
-  rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
-  AreaSamplePlan plan;
-  PlanAreaAnisotropic(du1, dv1, du2, dv2, uSample, vSample, mask, image, sharpness, hint, &plan);
-  if (image == nullptr || plan.kind == AreaSkip) return;
-  // The layouts with a kernel take their levels once for all samples.
-  switch (image->pixelMode) {
-    case PixelRgba8:
-      return SamplePrepared<SampleKernelRgba8Into>(image, plan, rgba);
-    case PixelRgba16:
-      return SamplePrepared<SampleKernelRgba16Into>(image, plan, rgba);
-    case PixelRgbaFloat:
-      return SamplePrepared<SampleKernelFloatInto>(image, plan, rgba);
-    default:
-      SamplePlan(
-          plan, rgba, [&](float u, float v, float* out) { TrilinearEdge(image, plan.level, plan.frac, u, v, out); },
-          [&](float u, float v, float* out) { TrilinearScaled(image, plan.level, plan.frac, u, v, out); });
       break;
   }
 }
