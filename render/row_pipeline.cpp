@@ -130,7 +130,7 @@ void RenderBlock(RowPipeline* p, RenderBand* band, int32_t b, const BandEntrySta
   // A block shorter than the warm rows ends before its snapshot row.
   if (band->snapshotRow >= block.last) {
     band->snapshot = BandStateSnapshot{};
-    band->snapshot.levelHint = band->context.levelHint;
+    band->snapshot.levelHint = SettledLevelHint(&band->context);
     band->snapshot.hintKnown = band->context.levelHintUnknown == 0;
     band->snapshot.dotCursor = band->band.nearestDot;
     band->snapshot.cursorKnown = band->context.dotWatch == nullptr || band->dotWatch.unknown == 0;
