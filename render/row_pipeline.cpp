@@ -10,6 +10,7 @@
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
 #include "nets/poly_mesh.h"
+#include "platform/pixel_bytes.h"
 #include "render/pixel_renderer.h"
 #include "render/render_band.h"
 #include "render/source_acquisition.h"
@@ -24,6 +25,8 @@ constexpr int32_t kMaxBlockRows = 64;
 // memory (16 bytes a pixel) stays small next to the document.
 constexpr int64_t kBlockPixels = 256 * 1024;
 constexpr int32_t kMinWideBlockRows = 8;
+
+using RowFloats = std::vector<float, NoFillAllocator<float>>;
 
 struct RowBlock {
   int32_t first = 0;  // rows first..last-1
@@ -43,13 +46,16 @@ struct RowPipeline {
   int32_t blockRows = 0;
   int32_t window = 0;
   std::vector<RowBlock> blocks;
-  std::vector<std::vector<float>> buffers;  // window buffers, block b uses b % window
+  // Window buffers, block b uses b % window. A band writes every pixel of
+  // its rows, so new buffers are not filled first (their pages are first
+  // touched by the workers, in parallel).
+  std::vector<RowFloats> buffers;
   std::vector<RenderBand*> freeBands;       // bands not running a block
   std::vector<RenderBand*> allBands;
   // The one-thread band, and the band of blocks rendered again (made when
   // the first one is).
   RenderBand* callerBand = nullptr;
-  std::vector<float> rowBuffer;      // the one-thread row
+  RowFloats rowBuffer;               // the one-thread row
   WorkerPool pool;
   std::mutex mutex;
   std::condition_variable blockDone;
@@ -113,7 +119,7 @@ void BuildShare(GlobalsRecord* globals, RenderShare* share) {
 }
 
 float* BlockRowPointer(RowPipeline* p, int32_t b, int32_t row) {
-  std::vector<float>& buffer = p->buffers[size_t(b % p->window)];
+  RowFloats& buffer = p->buffers[size_t(b % p->window)];
   return buffer.data() + size_t(row - p->blocks[size_t(b)].first) * size_t(p->share.settings.width) * 4;
 }
 
@@ -236,7 +242,7 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
   }
   if (p->threads <= 1) {
     p->callerBand = NewRenderBand(&p->share);
-    p->rowBuffer.assign(size_t(s.width) * 4, 0.0f);
+    p->rowBuffer.resize(size_t(s.width) * 4);
     const BandEntryState start{};
     BeginBandRows(p->callerBand, 0, 0, &start);
     return true;
@@ -251,7 +257,7 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
   // The caller composites one block while each worker renders another.
   p->window = workers + 1 < count ? workers + 1 : count;
   p->buffers.resize(size_t(p->window));
-  for (std::vector<float>& buffer : p->buffers) buffer.assign(size_t(p->blockRows) * size_t(s.width) * 4, 0.0f);
+  for (RowFloats& buffer : p->buffers) buffer.resize(size_t(p->blockRows) * size_t(s.width) * 4);
   for (int32_t w = 0; w < workers; ++w) p->allBands.push_back(NewRenderBand(&p->share));
   p->freeBands = p->allBands;
   StartWorkerPool(&p->pool, workers);
