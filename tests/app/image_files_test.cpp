@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/image_files.h"
+#include "render/worker_pool.h"
 
 namespace fs = std::filesystem;
 
@@ -422,6 +423,56 @@ TEST(ImageFiles, ReadersShowTheHeaderFirstAndStopBetweenRows) {
               IoResult::Ok)
         << error;
     EXPECT_EQ(out.pixels, fromFile.pixels) << name;
+  }
+}
+
+std::string FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// A TIFF is written with its strips encoded on several threads: the file is
+// the same bytes on any thread count, for strips of one row and of many,
+// one group of strips and many, and samples that do not compress.
+TEST(ImageFiles, TiffFilesAreTheSameBytesOnAnyThreadCount) {
+  struct Case {
+    int32_t width, height, channels, bits;
+    bool noise;
+  };
+  const Case cases[] = {
+      {2000, 1000, 4, 8, false}, {2048, 900, 3, 8, true}, {300, 700, 3, 8, false},
+      {1000, 300, 3, 16, false}, {50, 3000, 1, 32, false}, {7, 1800, 2, 8, true},
+  };
+  const fs::path dir = TempDir();
+  for (const Case& c : cases) {
+    const std::string label = std::to_string(c.width) + " x " + std::to_string(c.height) + ", " +
+                              std::to_string(c.channels) + " channels, " + std::to_string(c.bits) + " bits";
+    ImageFile image = MakeRamp(c.width, c.height, c.channels, c.bits);
+    if (c.noise) {
+      uint32_t state = 12345;
+      for (uint8_t& b : image.pixels) {
+        state = state * 1664525u + 1013904223u;
+        b = uint8_t(state >> 24);
+      }
+    }
+    std::string one;
+    for (int32_t threads : {1, 2, 7}) {
+      SetRenderThreadCount(threads);
+      const fs::path path = dir / ("threads" + std::to_string(threads) + ".tif");
+      std::string error;
+      const bool written = WriteImageFile(path.string(), image, &error);
+      SetRenderThreadCount(0);
+      ASSERT_TRUE(written) << label << ": " << error;
+      const std::string bytes = FileBytes(path);
+      if (threads == 1) {
+        one = bytes;
+        ImageFile back;
+        ASSERT_TRUE(ReadImageFile(path.string(), &back, &error)) << label << ": " << error;
+        EXPECT_TRUE(back.pixels == image.pixels) << label;
+      } else {
+        EXPECT_TRUE(bytes == one) << label << ", " << threads << " threads";
+      }
+    }
   }
 }
 
