@@ -601,6 +601,7 @@ IoResult WriteTiff(int fd, const ImageFile& image, const WriteOptions& options, 
           return failed();
         }
         for (size_t s = 0; s < group.sizes.size(); ++s) {
+          if (StopAsked(options)) return IoResult::Stopped;
           const uint32_t strip = (g0 + i) * kStripsPerGroup + uint32_t(s);
           auto* data = const_cast<uint8_t*>(group.memory.bytes.data() + group.offsets[s]);
           if (TIFFWriteRawStrip(tif.get(), strip, data, tmsize_t(group.sizes[s])) < 0) return failed();
