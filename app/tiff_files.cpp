@@ -255,11 +255,120 @@ bool CheckStriles(TiffRead* r) {
   return true;
 }
 
+// --- reading groups of strips on several threads ------------------------------------
+//
+// A large image in strips, with the samples of a pixel together, in a file
+// that can be read at any offset: groups of strips are decoded by the
+// library on worker threads, each through a handle of its own on the file,
+// straight into the image's rows.
+
+constexpr uint32_t kStripsPerReadGroup = 64;
+// Smaller images are read on the calling thread.
+constexpr int64_t kParallelReadPixels = 1 << 20;
+
+struct PreadSource {
+  int fd;
+  int64_t length;
+  uint64_t at = 0;
+};
+
+tmsize_t PreadRead(thandle_t handle, void* data, tmsize_t size) {
+  auto* source = static_cast<PreadSource*>(handle);
+  auto* bytes = static_cast<uint8_t*>(data);
+  tmsize_t done = 0;
+  while (done < size) {
+    const ssize_t n = pread(source->fd, bytes + done, size_t(size - done), off_t(source->at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+    source->at += uint64_t(n);
+  }
+  return done;
+}
+toff_t PreadSeek(thandle_t handle, toff_t offset, int whence) {
+  auto* source = static_cast<PreadSource*>(handle);
+  uint64_t base = 0;
+  if (whence == SEEK_CUR) base = source->at;
+  if (whence == SEEK_END) base = uint64_t(source->length);
+  source->at = base + offset;
+  return toff_t(source->at);
+}
+toff_t PreadSize(thandle_t handle) { return toff_t(static_cast<PreadSource*>(handle)->length); }
+
+struct ReadGroups {
+  TiffRead* r;
+  int fd;
+  uint32_t rowsPerStrip;
+  uint32_t firstGroup;
+  std::vector<std::string>* errors;  // one a group of the wave, empty when it was read
+};
+
+void ReadStripGroup(void* arg, int32_t index) {
+  const auto* w = static_cast<const ReadGroups*>(arg);
+  TiffRead* r = w->r;
+  std::string& error = (*w->errors)[size_t(index)];
+  TiffMessages messages;
+  TiffOptionsPtr options = MakeTiffOptions(&messages, r->options->decoderMemory);
+  PreadSource source{w->fd, r->in->length};
+  TiffPtr tif(TIFFClientOpenExt(r->in->name.c_str(), "rm", &source, PreadRead, SourceWrite, PreadSeek, SourceClose,
+                                PreadSize, NoMap, NoUnmap, options.get()));
+  const uint32_t first = (w->firstGroup + uint32_t(index)) * kStripsPerReadGroup * w->rowsPerStrip;
+  const uint32_t last = uint32_t(std::min<uint64_t>(uint64_t(first) + uint64_t(kStripsPerReadGroup) * w->rowsPerStrip,
+                                                    r->kind.height));
+  if (!tif) {
+    error = "TIFF read failed at row " + std::to_string(first);
+  } else {
+    const size_t rowBytes = size_t(RowBytes(r->image));
+    for (uint32_t y = first; y < last; ++y) {
+      if (TIFFReadScanline(tif.get(), r->image.pixels.data() + rowBytes * y, y, 0) < 0) {
+        error = "TIFF read failed at row " + std::to_string(y);
+        break;
+      }
+    }
+  }
+  if (!error.empty() && !messages.error.empty()) error += " (" + messages.error + ")";
+}
+
+// True when the strips were read (or failed) in groups; false when the image
+// is not one for this road.
+bool ReadStripGroupsInParallel(TiffRead* r, bool* ok) {
+  TIFF* tif = r->tif;
+  const TiffKind& k = r->kind;
+  const int32_t threads = RenderThreadCount();
+  const int fd = r->in->file ? fileno(r->in->file) : -1;
+  uint32_t rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  if (threads <= 1 || fd < 0 || k.planar != PLANARCONFIG_CONTIG || rowsPerStrip == 0 ||
+      int64_t(k.width) * k.height < kParallelReadPixels || TIFFScanlineSize(tif) != tmsize_t(RowBytes(r->image)))
+    return false;
+  const uint64_t strips = (uint64_t(k.height) + rowsPerStrip - 1) / rowsPerStrip;
+  const uint32_t groupCount = uint32_t((strips + kStripsPerReadGroup - 1) / kStripsPerReadGroup);
+  if (groupCount < 2) return false;
+  const uint32_t wave = uint32_t(threads) * 2;
+  *ok = false;
+  for (uint32_t g0 = 0; g0 < groupCount; g0 += wave) {
+    if (Stop(r)) return true;
+    const uint32_t count = std::min(wave, groupCount - g0);
+    std::vector<std::string> errors(count);
+    ReadGroups w{r, fd, rowsPerStrip, g0, &errors};
+    RunParallel(int32_t(count), threads, ReadStripGroup, &w);
+    for (const std::string& error : errors) {
+      if (!error.empty()) {
+        r->error = r->in->name + ": " + error;
+        return true;
+      }
+    }
+  }
+  *ok = true;
+  return true;
+}
+
 bool ReadPlainStrips(TiffRead* r) {
   TIFF* tif = r->tif;
   const TiffKind& k = r->kind;
   const size_t rowBytes = size_t(RowBytes(r->image));
   const size_t bytesPerSample = k.bits / 8;
+  if (bool ok = false; ReadStripGroupsInParallel(r, &ok)) return ok;
   PixelBytes line(size_t(std::max<tmsize_t>(TIFFScanlineSize(tif), 0)));
   if (k.planar == PLANARCONFIG_CONTIG) {
     if (line.size() < rowBytes) return ReadFailed(r, "bad TIFF: scanline size");

@@ -433,7 +433,8 @@ std::string FileBytes(const fs::path& path) {
 
 // A TIFF is written with its strips encoded on several threads: the file is
 // the same bytes on any thread count, for strips of one row and of many,
-// one group of strips and many, and samples that do not compress.
+// one group of strips and many, and samples that do not compress. Large
+// ones are read back in groups of strips on several threads too.
 TEST(ImageFiles, TiffFilesAreTheSameBytesOnAnyThreadCount) {
   struct Case {
     int32_t width, height, channels, bits;
@@ -461,18 +462,39 @@ TEST(ImageFiles, TiffFilesAreTheSameBytesOnAnyThreadCount) {
       const fs::path path = dir / ("threads" + std::to_string(threads) + ".tif");
       std::string error;
       const bool written = WriteImageFile(path.string(), image, &error);
+      ImageFile back;
+      const bool read = written && ReadImageFile(path.string(), &back, &error);
       SetRenderThreadCount(0);
       ASSERT_TRUE(written) << label << ": " << error;
+      ASSERT_TRUE(read) << label << ", " << threads << " threads: " << error;
+      EXPECT_TRUE(back.pixels == image.pixels) << label << ", " << threads << " threads";
       const std::string bytes = FileBytes(path);
       if (threads == 1) {
         one = bytes;
-        ImageFile back;
-        ASSERT_TRUE(ReadImageFile(path.string(), &back, &error)) << label << ": " << error;
-        EXPECT_TRUE(back.pixels == image.pixels) << label;
       } else {
         EXPECT_TRUE(bytes == one) << label << ", " << threads << " threads";
       }
     }
+  }
+}
+
+// A damaged strip in the middle of a large TIFF stops the read with its row,
+// on one thread and on several.
+TEST(ImageFiles, ADamagedStripOfALargeTiffIsAnError) {
+  const fs::path dir = TempDir();
+  const fs::path path = dir / "damaged.tif";
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(path.string(), MakeRamp(2000, 1000, 3, 8), &error)) << error;
+  std::string bytes = FileBytes(path);
+  for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4000; ++i) bytes[i] = char(0xFF);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  for (int32_t threads : {1, 7}) {
+    SetRenderThreadCount(threads);
+    ImageFile out;
+    const bool read = ReadImageFile(path.string(), &out, &error);
+    SetRenderThreadCount(0);
+    EXPECT_FALSE(read) << threads << " threads";
+    EXPECT_NE(error.find("TIFF read failed at row"), std::string::npos) << threads << " threads: " << error;
   }
 }
 
