@@ -305,6 +305,10 @@ int RenderCommandRun(const RenderCommand& command) {
   CatchStopSignals();
   LoadStopTestHook();
   const int64_t budget = command.memoryBudget > 0 ? command.memoryBudget : DefaultMemoryBudget();
+  // The thread count holds for reading and writing the files as for the
+  // render; one set of helper threads serves every parallel step of the run.
+  SetRenderThreadCount(command.threads);
+  ParallelScope helpers(RenderThreadCount());
 
   // IN is opened once (it may be a pipe); the header is checked before any
   // pixel memory is taken.
@@ -329,7 +333,6 @@ int RenderCommandRun(const RenderCommand& command) {
   }
   if (!ImageFitsDocument(image, &error)) return Fail(kExitFailure, command.inPath + ": " + error);
 
-  SetRenderThreadCount(command.threads);
   FilterRunSettings settings;
   settings.settings = command.settings;
   settings.settingsFile = command.settingsFile;
