@@ -33,6 +33,7 @@ struct RowBlock {
   int32_t last = 0;
   bool done = false;     // rendered by a worker (or cancelled)
   bool checked = false;  // taken over by the caller: known good or rendered again
+  bool unrendered = false;  // no band could be made for it: the caller renders it
   // What the band found out about the state it did not know.
   bool hintReadUnknown = false;
   DotCursorWatch dotWatch{};
@@ -147,21 +148,39 @@ void RenderBlock(RowPipeline* p, RenderBand* band, int32_t b, const BandEntrySta
   block.dotWatch = band->dotWatch;
 }
 
-void BlockTask(void* arg, int32_t b) {
-  auto* p = static_cast<RowPipeline*>(arg);
-  RenderBand* band = nullptr;
+// A band for a worker: a free one, or a new one made on the worker (the
+// first band, made on the calling thread, has loaded what bands share).
+RenderBand* TakeBand(RowPipeline* p) {
   {
     std::lock_guard<std::mutex> lock(p->mutex);
-    band = p->freeBands.back();
-    p->freeBands.pop_back();
+    if (!p->freeBands.empty()) {
+      RenderBand* band = p->freeBands.back();
+      p->freeBands.pop_back();
+      return band;
+    }
   }
-  if (!p->cancel.load()) {
+  RenderBand* band = nullptr;
+  try {
+    band = NewRenderBand(&p->share);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> lock(p->mutex);
+  p->allBands.push_back(band);
+  return band;
+}
+
+void BlockTask(void* arg, int32_t b) {
+  auto* p = static_cast<RowPipeline*>(arg);
+  RenderBand* band = TakeBand(p);
+  if (band != nullptr && !p->cancel.load()) {
     static const BandEntryState kStart{};
     RenderBlock(p, band, b, b == 0 ? &kStart : nullptr);
   }
   {
     std::lock_guard<std::mutex> lock(p->mutex);
-    p->freeBands.push_back(band);
+    if (band != nullptr) p->freeBands.push_back(band);
+    p->blocks[size_t(b)].unrendered = band == nullptr;
     p->blocks[size_t(b)].done = true;
   }
   p->blockDone.notify_all();
@@ -207,7 +226,7 @@ void TakeBlock(RowPipeline* p, int32_t b) {
     p->blockDone.wait(lock, [p, b] { return p->blocks[size_t(b)].done; });
   }
   RowBlock& block = p->blocks[size_t(b)];
-  if (b > 0 && !BlockAgrees(block, p->entry, p->share.context.dotCount)) {
+  if (block.unrendered || (b > 0 && !BlockAgrees(block, p->entry, p->share.context.dotCount))) {
     if (p->callerBand == nullptr) p->callerBand = NewRenderBand(&p->share);
     RenderBlock(p, p->callerBand, b, &p->entry);
     ++p->redone;
@@ -258,7 +277,8 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
   p->window = workers + 1 < count ? workers + 1 : count;
   p->buffers.resize(size_t(p->window));
   for (RowFloats& buffer : p->buffers) buffer.resize(size_t(p->blockRows) * size_t(s.width) * 4);
-  for (int32_t w = 0; w < workers; ++w) p->allBands.push_back(NewRenderBand(&p->share));
+  // One band is made here; the workers make the others as they need them.
+  p->allBands.push_back(NewRenderBand(&p->share));
   p->freeBands = p->allBands;
   StartWorkerPool(&p->pool, workers);
   SubmitBlocks(p, p->window);
