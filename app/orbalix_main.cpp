@@ -306,14 +306,16 @@ int RenderCommandRun(const RenderCommand& command) {
   LoadStopTestHook();
   const int64_t budget = command.memoryBudget > 0 ? command.memoryBudget : DefaultMemoryBudget();
   // The thread count holds for reading and writing the files as for the
-  // render; one set of helper threads serves every parallel step of the run.
+  // render.
   SetRenderThreadCount(command.threads);
-  ParallelScope helpers(RenderThreadCount());
 
   // IN is opened once (it may be a pipe); the header is checked before any
   // pixel memory is taken.
   ImageFile image;
   {
+    // One set of helper threads decodes the whole file; they end before the
+    // render starts its own.
+    ParallelScope helpers(RenderThreadCount());
     InputFile input;
     if (!OpenInputFile(command.inPath, budget, &input, &error)) return Fail(kExitFailure, error);
     ReadOptions read;
