@@ -695,8 +695,9 @@ IoResult WriteTiff(int fd, const ImageFile& image, const WriteOptions& options, 
     const uint32_t strips = (uint32_t(image.height) + rowsPerStrip - 1) / rowsPerStrip;
     const uint32_t groupCount = (strips + kStripsPerGroup - 1) / kStripsPerGroup;
     // A few groups a thread at a time, so that little of the encoded file
-    // waits in memory.
+    // waits in memory; the same helper threads encode every wave.
     const uint32_t wave = uint32_t(threads) * 2;
+    ParallelScope helpers(threads);
     for (uint32_t g0 = 0; g0 < groupCount; g0 += wave) {
       if (StopAsked(options)) return IoResult::Stopped;
       const uint32_t count = std::min(wave, groupCount - g0);
