@@ -1498,8 +1498,172 @@ def build_cube_entries():
                                    cut_cube(complex(apart, down), -1)])
     pts, lists = net_points(waffle, range(waffle.face_count),
                             with_points_at({22: (complex(0, 3), 0), 50: (complex(-apart, down - 1), 1)}))
-    entries.append(((60, 62), waffle, pts, lists, None, 1))
+    entries.append(((60,), waffle, pts, lists, None, 1))
+    entries.append(trident_entry())
     return entries
+
+
+# ---------------------------------------------------------------------------
+# trident (output 151, net 62). The face map turns the cube so that the edge
+# midpoints (0, 1, 1) and (0, -1, -1) become the poles of its y axis and halves
+# every turn about them; the shape opens that by 4/3 and turns lobe k by
+# -4 pi k / 3, so a lobe shows half a turn of the cube about the pole. The lobe
+# is looked up in the quarter-turn wedge of the net plane between the rays at
+# -pi/2 and 0 (the fourth quadrant), which must hold the half of the cube
+# between the turns -pi/2 and pi/2 about the pole: the half z >= y, cut along
+# the diagonal plane z = y. No flat drawing fits it (its pole has a straight
+# angle on the cube and a right angle in the wedge, and two cube corners lie
+# inside it), so the half is drawn distorted: its triangles are the cube's own
+# eighth-face triangles with their corners placed by a harmonic map (weights
+# from the cube's angles) whose boundary is fixed: the pole at the origin, the
+# cut's halves x > 0 and x < 0 along the rays at -pi/2 and 0 up to the face
+# centres (1, 0, 0) and (-1, 0, 0), the rest of the cut on the outline, the far
+# pole (0, -1, -1) on the wedge's middle.
+# The drawing is symmetric, the mirror x -> -x of the cube being the
+# reflection across the wedge's middle, so the two rays show the cut's halves
+# at equal heights and neighbouring lobes meet without a seam. Around the
+# wedge the drawing goes on as the sphere does, so that a point landing on a
+# ray finds the same direction on either side of it: the first quadrant holds
+# the drawing turned a quarter turn and showing the other half of the cube
+# (the half turn (x, y, z) -> (-x, z, y) about the pole, which fixes the cut),
+# and the half quadrants beyond it and beyond the lower ray hold the halves of
+# the drawing that continue those. The face map's side test (above the line
+# halfway between net points 22 and 50, points left of point 22 keep d.x <= 0,
+# those right of it d.x > 0) must leave the wedge alone and turn half a turn
+# what the map's halving sends to the wrong side above it: point 50 is the
+# pole and point 22 the end (1, 0) of the upper ray, so the line is the x axis
+# and every point above it keeps d.x <= 0, as the continued drawing has it.
+# Half way round the pole the halving cannot be undone by the test, so the
+# drawing stops there; a copy of the wedge drawn apart below gives the net
+# its points up to 50. Last, the half is drawn about the pole (0, 1, 1) but
+# shows the pole (0, -1, -1) (the mirror (x, y, z) -> (x, -z, -y) keeps the
+# half and the cut): only this way round do the lobes read unmirrored.
+# ---------------------------------------------------------------------------
+# Distances from the pole: the corners (+-1, 1, 1) and the face centres
+# (+-1, 0, 0) along the rays (the centres end the lobes' shared borders), the
+# corners (+-1, -1, -1) off the rays, at TRIDENT_SIDE_TURN degrees from the
+# wedge's middle, and the far pole on it. With these the three lobes fill the
+# shape's plane box: the corners on the outline lie on one circle about the
+# pole, the far poles in dips between them.
+TRIDENT_CORNER = 0.55
+TRIDENT_TIP = 1.0
+TRIDENT_SIDE = 1.0
+TRIDENT_SIDE_TURN = 27.4
+TRIDENT_MIDDLE = 0.85
+
+
+def trident_half_cube():
+    """The eighth-face triangles (centre, edge midpoint, corner) of the half
+    z >= y of the cube."""
+    tris = []
+    for name in ('x+', 'x-', 'y+', 'y-', 'z+', 'z-'):
+        n = FACE[name]
+        verts = face_vertices(n)
+        for v in sorted(verts):
+            for w in sorted(verts):
+                if sum(1 for i in range(3) if v[i] != w[i]) != 1:
+                    continue
+                tri = [n, tuple((v[i] + w[i]) / 2 for i in range(3)), v]
+                if sum(p[2] - p[1] for p in tri) > 0:
+                    tris.append([tuple(float(c) for c in p) for p in tri])
+    return tris
+
+
+def trident_drawing():
+    """Plane position of each corner of the half cube, the wedge's middle on
+    +x and the cut's half x > 0 on the ray at -pi/4."""
+    tris = trident_half_cube()
+    corners = sorted({p for tri in tris for p in tri})
+    ray = cmath.exp(-1j * PI / 4)
+    fixed = {(0.0, 1.0, 1.0): 0j, (0.0, -1.0, -1.0): complex(TRIDENT_MIDDLE, 0)}
+    for p, x, y in ((TRIDENT_CORNER * ray, 1.0, 1.0), (TRIDENT_TIP * ray, 1.0, 0.0),
+                    (TRIDENT_SIDE * cmath.exp(-1j * math.radians(TRIDENT_SIDE_TURN)), 1.0, -1.0)):
+        fixed[(x, y, y)] = p
+        fixed[(-x, y, y)] = p.conjugate()
+    # cotangent weights of the cube's angles, plus a little so that none is 0
+    weight = {}
+    for tri in tris:
+        for k in range(3):
+            a, b, c = tri[k], tri[(k + 1) % 3], tri[(k + 2) % 3]
+            u = [b[i] - a[i] for i in range(3)]
+            v = [c[i] - a[i] for i in range(3)]
+            dot = sum(u[i] * v[i] for i in range(3))
+            cr = [u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]]
+            cot = dot / math.sqrt(sum(x * x for x in cr))
+            for e in ((b, c), (c, b)):
+                weight[e] = weight.get(e, 0.25) + cot
+    pos = {p: fixed.get(p, 0j) for p in corners}
+    for _ in range(4000):
+        for p in corners:
+            if p in fixed:
+                continue
+            total = sum(w for (a, _), w in weight.items() if a == p)
+            pos[p] = sum(w * pos[b] for (a, b), w in weight.items() if a == p) / total
+    return tris, {p: complex(round(q.real, 12) + 0.0, round(q.imag, 12) + 0.0) for p, q in pos.items()}
+
+
+class TridentLayout(Layout):
+    """The drawn half cube in the fourth quadrant, the drawing continued from
+    -3 pi / 4 to 3 pi / 4 about the pole, and a copy of the wedge apart."""
+
+    # (quarter turns of the drawing, the half of it kept (the sign of x on
+    # the cube, 0 all), the half of the cube shown (0 this, 1 the other), piece)
+    PARTS = ((0, 0, 0, 0), (1, 0, 1, 0), (2, 1, 0, 0), (3, -1, 1, 0), (0, 0, 0, 1))
+    APART = -3j
+
+    def __init__(self):
+        self.name = 'trident'
+        self.table = 2
+        self.second_piece = None
+        self.shape = [0j, 1 + 0j, 1 + 1j]
+        tris, place = trident_drawing()
+        self.pos, self.dirs, self.piece = [], [], []
+        for quarter, side, other, piece in self.PARTS:
+            turn = cmath.exp(1j * PI / 2 * quarter - 1j * PI / 4)
+            for tri in tris:
+                if side != 0 and side * sum(p[0] for p in tri) <= 0:
+                    continue
+                self.pos.append([turn * place[p] + (self.APART if piece else 0) for p in tri])
+                shown = [(-x, z, y) for x, y, z in tri] if other else tri
+                # drawn about the pole (0, 1, 1), showing the pole (0, -1, -1)
+                self.dirs.append([(x + 0.0, -z + 0.0, -y + 0.0) for x, y, z in shown])
+                self.piece.append(piece)
+        self.pos = [[complex(round(z.real, 12) + 0.0, round(z.imag, 12) + 0.0) for z in f] for f in self.pos]
+        self.face_count = len(self.pos)
+        self.outline_box = lambda: (-1.0, 1.0, -1.0, 1.0)
+        self.check_overlap()
+        self.check_shared_edges()
+        self.check_orientation()
+
+    def check_orientation(self):
+        def area(f):
+            a, b, c = f
+            return ((b - a).conjugate() * (c - a)).imag
+        for g, f in enumerate(self.pos):
+            if abs(area(f)) < 1e-6:
+                sys.exit('trident: face %d is degenerate' % g)
+        # a drawing without folds: neighbours on a shared edge lie on its two sides
+        for g in range(self.face_count):
+            for h in range(g + 1, self.face_count):
+                if self.piece[g] != self.piece[h]:
+                    continue
+                common = [z for z in self.pos[g] if any(abs(z - w) < 1e-9 for w in self.pos[h])]
+                if len(common) != 2:
+                    continue
+                a, b = common
+                og = next(z for z in self.pos[g] if all(abs(z - w) > 1e-9 for w in common))
+                oh = next(z for z in self.pos[h] if all(abs(z - w) > 1e-9 for w in common))
+                sg = ((b - a).conjugate() * (og - a)).imag
+                sh = ((b - a).conjugate() * (oh - a)).imag
+                if sg * sh >= 0:
+                    sys.exit('trident: faces %d and %d fold over' % (g, h))
+
+
+def trident_entry():
+    layout = TridentLayout()
+    high = {22: (TRIDENT_TIP + 0j, 0), 50: (0j, 0)}
+    pts, lists = net_points(layout, range(layout.face_count), with_points_at(high))
+    return ((62,), layout, pts, lists, None, 1)
 
 
 def write(entries, path):
@@ -1638,6 +1802,11 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   }
   // the lobed shapes look these nets up in the square -1..1 too
   if (net == 63 || net == 64 || net == 68) {
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
+  }
+  // the trident draws its wedge of the cube about the pole at the square's centre
+  if (net == 62) {
     mesh->squareLayout = 1;
     mesh->plainLayout = 0;
   }

@@ -154,7 +154,8 @@ TEST_F(FlatLayoutTest, EveryLayoutIsContinuousAcrossEveryPlaneEdge) {
         double worst = 0;
         // The waffle's side test decides by the sign of d.x, which is 0 on
         // the line where its lower copy is cut apart: a corner on that line
-        // may go either way, so its edges are compared inside.
+        // may go either way, so its edges are compared inside. So are the
+        // trident's, whose drawing stops where the map's halving turns over.
         const bool waffle = layout.net == 60 || layout.net == 62;
         for (int s = waffle ? 1 : 0; s <= (waffle ? 19 : 20); ++s) {
           const double f = s / 20.0;
@@ -196,7 +197,8 @@ TEST_F(FlatLayoutTest, FaceMapsReachTheirCornerDirectionsAndNameTheFace) {
     // each face; their corners are plane points (tested on their own).
     if (layout.net >= 52 && layout.net <= 56) continue;
     // The waffle's map powers the blend and turns the lower copy about y;
-    // its corners are checked by the render of its own test below.
+    // its corners are checked by the render of its own test below. The
+    // trident shares that map; its lobes are read from their renders.
     if (layout.net == 60 || layout.net == 62) continue;
     LoadLayout(layout, mesh_.get());
     for (int32_t g = 0; g < layout.faceCount; ++g) {
@@ -225,6 +227,10 @@ TEST_F(FlatLayoutTest, FaceMapsReachTheirCornerDirectionsAndNameTheFace) {
 TEST_F(FlatLayoutTest, WholeSphereLayoutsCoverTheSphere) {
   for (int32_t i = 0; i < FlatLayoutCount(); ++i) {
     const FlatLayoutTables& layout = *FlatLayoutAt(i);
+    // The trident's net holds the wedge of one lobe, three quarters of the
+    // sphere with the drawing continued about it; the shape's power and its
+    // turns of the lobes make the whole sphere (read from its render).
+    if (layout.net == 62) continue;
     LoadLayout(layout, mesh_.get());
     std::vector<Vec3f> samples;
     for (int32_t g = 0; g < layout.faceCount; ++g) {
@@ -269,6 +275,9 @@ TEST_F(FlatLayoutTest, CubeFaceLayoutsAreConformal) {
   for (int32_t i = 0; i < FlatLayoutCount(); ++i) {
     const FlatLayoutTables& layout = *FlatLayoutAt(i);
     if (layout.table != 2) continue;
+    // The trident's drawing is bent on purpose: its wedge holds half a turn
+    // about the pole in a quarter turn of the plane.
+    if (layout.net == 62) continue;
     LoadLayout(layout, mesh_.get());
     double worstAngle = 0, worstRatio = 0;
     for (int32_t g = 0; g < layout.faceCount; ++g) {
