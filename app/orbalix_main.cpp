@@ -305,11 +305,17 @@ int RenderCommandRun(const RenderCommand& command) {
   CatchStopSignals();
   LoadStopTestHook();
   const int64_t budget = command.memoryBudget > 0 ? command.memoryBudget : DefaultMemoryBudget();
+  // The thread count holds for reading and writing the files as for the
+  // render.
+  SetRenderThreadCount(command.threads);
 
   // IN is opened once (it may be a pipe); the header is checked before any
   // pixel memory is taken.
   ImageFile image;
   {
+    // One set of helper threads decodes the whole file; they end before the
+    // render starts its own.
+    ParallelScope helpers(RenderThreadCount());
     InputFile input;
     if (!OpenInputFile(command.inPath, budget, &input, &error)) return Fail(kExitFailure, error);
     ReadOptions read;
@@ -329,7 +335,6 @@ int RenderCommandRun(const RenderCommand& command) {
   }
   if (!ImageFitsDocument(image, &error)) return Fail(kExitFailure, command.inPath + ": " + error);
 
-  SetRenderThreadCount(command.threads);
   FilterRunSettings settings;
   settings.settings = command.settings;
   settings.settingsFile = command.settingsFile;

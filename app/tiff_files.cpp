@@ -21,6 +21,7 @@
 #include <tiffio.h>
 
 #include "app/image_codecs.h"
+#include "render/worker_pool.h"
 
 namespace {
 
@@ -254,11 +255,120 @@ bool CheckStriles(TiffRead* r) {
   return true;
 }
 
+// --- reading groups of strips on several threads ------------------------------------
+//
+// A large image in strips, with the samples of a pixel together, in a file
+// that can be read at any offset: groups of strips are decoded by the
+// library on worker threads, each through a handle of its own on the file,
+// straight into the image's rows.
+
+constexpr uint32_t kStripsPerReadGroup = 64;
+// Smaller images are read on the calling thread.
+constexpr int64_t kParallelReadPixels = 1 << 20;
+
+struct PreadSource {
+  int fd;
+  int64_t length;
+  uint64_t at = 0;
+};
+
+tmsize_t PreadRead(thandle_t handle, void* data, tmsize_t size) {
+  auto* source = static_cast<PreadSource*>(handle);
+  auto* bytes = static_cast<uint8_t*>(data);
+  tmsize_t done = 0;
+  while (done < size) {
+    const ssize_t n = pread(source->fd, bytes + done, size_t(size - done), off_t(source->at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+    source->at += uint64_t(n);
+  }
+  return done;
+}
+toff_t PreadSeek(thandle_t handle, toff_t offset, int whence) {
+  auto* source = static_cast<PreadSource*>(handle);
+  uint64_t base = 0;
+  if (whence == SEEK_CUR) base = source->at;
+  if (whence == SEEK_END) base = uint64_t(source->length);
+  source->at = base + offset;
+  return toff_t(source->at);
+}
+toff_t PreadSize(thandle_t handle) { return toff_t(static_cast<PreadSource*>(handle)->length); }
+
+struct ReadGroups {
+  TiffRead* r;
+  int fd;
+  uint32_t rowsPerStrip;
+  uint32_t firstGroup;
+  std::vector<std::string>* errors;  // one a group of the wave, empty when it was read
+};
+
+void ReadStripGroup(void* arg, int32_t index) {
+  const auto* w = static_cast<const ReadGroups*>(arg);
+  TiffRead* r = w->r;
+  std::string& error = (*w->errors)[size_t(index)];
+  TiffMessages messages;
+  TiffOptionsPtr options = MakeTiffOptions(&messages, r->options->decoderMemory);
+  PreadSource source{w->fd, r->in->length};
+  TiffPtr tif(TIFFClientOpenExt(r->in->name.c_str(), "rm", &source, PreadRead, SourceWrite, PreadSeek, SourceClose,
+                                PreadSize, NoMap, NoUnmap, options.get()));
+  const uint32_t first = (w->firstGroup + uint32_t(index)) * kStripsPerReadGroup * w->rowsPerStrip;
+  const uint32_t last = uint32_t(std::min<uint64_t>(uint64_t(first) + uint64_t(kStripsPerReadGroup) * w->rowsPerStrip,
+                                                    r->kind.height));
+  if (!tif) {
+    error = "TIFF read failed at row " + std::to_string(first);
+  } else {
+    const size_t rowBytes = size_t(RowBytes(r->image));
+    for (uint32_t y = first; y < last; ++y) {
+      if (TIFFReadScanline(tif.get(), r->image.pixels.data() + rowBytes * y, y, 0) < 0) {
+        error = "TIFF read failed at row " + std::to_string(y);
+        break;
+      }
+    }
+  }
+  if (!error.empty() && !messages.error.empty()) error += " (" + messages.error + ")";
+}
+
+// True when the strips were read (or failed) in groups; false when the image
+// is not one for this road.
+bool ReadStripGroupsInParallel(TiffRead* r, bool* ok) {
+  TIFF* tif = r->tif;
+  const TiffKind& k = r->kind;
+  const int32_t threads = RenderThreadCount();
+  const int fd = r->in->file ? fileno(r->in->file) : -1;
+  uint32_t rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  if (threads <= 1 || fd < 0 || k.planar != PLANARCONFIG_CONTIG || rowsPerStrip == 0 ||
+      int64_t(k.width) * k.height < kParallelReadPixels || TIFFScanlineSize(tif) != tmsize_t(RowBytes(r->image)))
+    return false;
+  const uint64_t strips = (uint64_t(k.height) + rowsPerStrip - 1) / rowsPerStrip;
+  const uint32_t groupCount = uint32_t((strips + kStripsPerReadGroup - 1) / kStripsPerReadGroup);
+  if (groupCount < 2) return false;
+  const uint32_t wave = uint32_t(threads) * 2;
+  *ok = false;
+  for (uint32_t g0 = 0; g0 < groupCount; g0 += wave) {
+    if (Stop(r)) return true;
+    const uint32_t count = std::min(wave, groupCount - g0);
+    std::vector<std::string> errors(count);
+    ReadGroups w{r, fd, rowsPerStrip, g0, &errors};
+    RunParallel(int32_t(count), threads, ReadStripGroup, &w);
+    for (const std::string& error : errors) {
+      if (!error.empty()) {
+        r->error = r->in->name + ": " + error;
+        return true;
+      }
+    }
+  }
+  *ok = true;
+  return true;
+}
+
 bool ReadPlainStrips(TiffRead* r) {
   TIFF* tif = r->tif;
   const TiffKind& k = r->kind;
   const size_t rowBytes = size_t(RowBytes(r->image));
   const size_t bytesPerSample = k.bits / 8;
+  if (bool ok = false; ReadStripGroupsInParallel(r, &ok)) return ok;
   PixelBytes line(size_t(std::max<tmsize_t>(TIFFScanlineSize(tif), 0)));
   if (k.planar == PLANARCONFIG_CONTIG) {
     if (line.size() < rowBytes) return ReadFailed(r, "bad TIFF: scanline size");
@@ -432,6 +542,135 @@ IoResult ReadTiff(const InputStream& in, const ReadOptions& options, ImageFile* 
   return IoResult::Ok;
 }
 
+namespace {
+
+// --- writing: strips encoded on several threads ------------------------------------
+//
+// The image is cut into groups of strips (a fixed number of strips each, so
+// the groups do not depend on the thread count). Each group is encoded by
+// the library on a thread of its own, into a TIFF in memory of the same
+// shape and settings, written row by row exactly as the file is; the file
+// then takes each strip's encoded bytes in order. The file is byte for byte
+// the one a row-by-row write makes.
+
+constexpr uint32_t kStripsPerGroup = 64;
+// Images with fewer rows are written row by row on the calling thread.
+constexpr int32_t kParallelWriteRows = 256;
+
+// A TIFF in memory, written only.
+struct MemoryTarget {
+  PixelBytes bytes;
+  uint64_t at = 0;
+};
+
+tmsize_t MemoryRead(thandle_t, void*, tmsize_t) { return 0; }
+tmsize_t MemoryWrite(thandle_t handle, void* data, tmsize_t size) {
+  auto* m = static_cast<MemoryTarget*>(handle);
+  if (size <= 0) return 0;
+  if (m->at + uint64_t(size) > m->bytes.size()) m->bytes.resize(size_t(m->at + uint64_t(size)));
+  std::memcpy(m->bytes.data() + m->at, data, size_t(size));
+  m->at += uint64_t(size);
+  return size;
+}
+toff_t MemorySeek(thandle_t handle, toff_t offset, int whence) {
+  auto* m = static_cast<MemoryTarget*>(handle);
+  uint64_t base = 0;
+  if (whence == SEEK_CUR) base = m->at;
+  if (whence == SEEK_END) base = m->bytes.size();
+  m->at = base + offset;
+  return toff_t(m->at);
+}
+int MemoryClose(thandle_t) { return 0; }
+toff_t MemorySize(thandle_t handle) { return toff_t(static_cast<MemoryTarget*>(handle)->bytes.size()); }
+
+// The tags of the file: the same for the file and for every group.
+void SetTiffTags(TIFF* tif, const ImageFile& image, uint32_t rowsPerStrip) {
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(image.width));
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(image.height));
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(image.channels));
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(image.bitsPerChannel));
+  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, uint16_t(image.bitsPerChannel == 32 ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_ADOBE_DEFLATE));
+  if (rowsPerStrip == 0) rowsPerStrip = TIFFDefaultStripSize(tif, 0);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+  if (image.channels == 2 || image.channels == 4) {
+    uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, uint16_t(1), &extra);
+  }
+}
+
+// Rows first..last-1 through the library, one at a time. The encoder may
+// work on the row it is given: each row goes through a copy.
+bool WriteScanlines(TIFF* tif, const ImageFile& image, uint32_t first, uint32_t last, const WriteOptions* options,
+                    bool* stopped) {
+  PixelBytes row(size_t(RowBytes(image)));
+  for (uint32_t y = first; y < last; ++y) {
+    if (options && StopAsked(*options)) {
+      *stopped = true;
+      return false;
+    }
+    std::memcpy(row.data(), image.pixels.data() + row.size() * size_t(y), row.size());
+    if (TIFFWriteScanline(tif, row.data(), y, 0) < 0) return false;
+  }
+  return true;
+}
+
+struct StripGroup {
+  MemoryTarget memory;
+  std::vector<uint64_t> offsets;  // of each strip in memory.bytes
+  std::vector<uint64_t> sizes;
+  bool ok = false;
+  std::string error;
+};
+
+struct GroupWrite {
+  const ImageFile* image;
+  uint32_t rowsPerStrip;
+  uint32_t firstGroup;
+  StripGroup* groups;  // groups firstGroup, firstGroup + 1, ...
+};
+
+void EncodeStripGroup(void* arg, int32_t index) {
+  const auto* w = static_cast<const GroupWrite*>(arg);
+  StripGroup& group = w->groups[index];
+  const uint32_t g = w->firstGroup + uint32_t(index);
+  const ImageFile& image = *w->image;
+  TiffMessages messages;
+  TiffOptionsPtr tiffOptions = MakeTiffOptions(&messages, 0);
+  TIFF* tif = TIFFClientOpenExt("memory", "w", &group.memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose,
+                                MemorySize, NoMap, NoUnmap, tiffOptions.get());
+  if (!tif) {
+    group.error = messages.error.empty() ? "failed" : messages.error;
+    return;
+  }
+  SetTiffTags(tif, image, w->rowsPerStrip);
+  const uint32_t firstStrip = g * kStripsPerGroup;
+  const uint32_t first = firstStrip * w->rowsPerStrip;
+  const uint32_t last = std::min<uint64_t>(uint64_t(first) + uint64_t(kStripsPerGroup) * w->rowsPerStrip,
+                                           uint32_t(image.height));
+  bool stopped = false;
+  bool ok = WriteScanlines(tif, image, first, last, nullptr, &stopped) && TIFFFlushData(tif);
+  if (ok) {
+    const uint32_t strips = (last - first + w->rowsPerStrip - 1) / w->rowsPerStrip;
+    for (uint32_t s = 0; s < strips && ok; ++s) {
+      int failed = 0;
+      const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, firstStrip + s, &failed);
+      const uint64_t size = failed ? 0 : TIFFGetStrileByteCountWithErr(tif, firstStrip + s, &failed);
+      ok = !failed && offset + size <= group.memory.bytes.size();
+      group.offsets.push_back(offset);
+      group.sizes.push_back(size);
+    }
+  }
+  group.ok = ok;
+  if (!ok) group.error = messages.error.empty() ? "failed" : messages.error;
+  // The group's TIFF is never finished: only its strips are used.
+  TIFFCleanup(tif);
+}
+
+}  // namespace
+
 IoResult WriteTiff(int fd, const ImageFile& image, const WriteOptions& options, const std::string& name,
                    std::string* error) {
   TiffMessages messages;
@@ -444,27 +683,41 @@ IoResult WriteTiff(int fd, const ImageFile& image, const WriteOptions& options, 
     return IoResult::Failed;
   };
   if (!tif) return failed();
-  TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, uint32_t(image.width));
-  TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, uint32_t(image.height));
-  TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, uint16_t(image.channels));
-  TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, uint16_t(image.bitsPerChannel));
-  TIFFSetField(tif.get(), TIFFTAG_SAMPLEFORMAT,
-               uint16_t(image.bitsPerChannel == 32 ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
-  TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC,
-               uint16_t(image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
-  TIFFSetField(tif.get(), TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
-  TIFFSetField(tif.get(), TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_ADOBE_DEFLATE));
-  TIFFSetField(tif.get(), TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif.get(), 0));
-  if (image.channels == 2 || image.channels == 4) {
-    uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tif.get(), TIFFTAG_EXTRASAMPLES, uint16_t(1), &extra);
-  }
-  // The encoder may work on the row it is given: each row goes through a copy.
-  PixelBytes row(size_t(RowBytes(image)));
-  for (int32_t y = 0; y < image.height; ++y) {
-    if (StopAsked(options)) return IoResult::Stopped;
-    std::memcpy(row.data(), image.pixels.data() + row.size() * size_t(y), row.size());
-    if (TIFFWriteScanline(tif.get(), row.data(), uint32_t(y), 0) < 0) return failed();
+  SetTiffTags(tif.get(), image, 0);
+  uint32_t rowsPerStrip = 0;
+  TIFFGetField(tif.get(), TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  const int32_t threads = RenderThreadCount();
+  if (threads <= 1 || image.height < kParallelWriteRows || rowsPerStrip == 0) {
+    bool stopped = false;
+    if (!WriteScanlines(tif.get(), image, 0, uint32_t(image.height), &options, &stopped))
+      return stopped ? IoResult::Stopped : failed();
+  } else {
+    const uint32_t strips = (uint32_t(image.height) + rowsPerStrip - 1) / rowsPerStrip;
+    const uint32_t groupCount = (strips + kStripsPerGroup - 1) / kStripsPerGroup;
+    // A few groups a thread at a time, so that little of the encoded file
+    // waits in memory; the same helper threads encode every wave.
+    const uint32_t wave = uint32_t(threads) * 2;
+    ParallelScope helpers(threads);
+    for (uint32_t g0 = 0; g0 < groupCount; g0 += wave) {
+      if (StopAsked(options)) return IoResult::Stopped;
+      const uint32_t count = std::min(wave, groupCount - g0);
+      std::vector<StripGroup> groups(count);
+      GroupWrite w{&image, rowsPerStrip, g0, groups.data()};
+      RunParallel(int32_t(count), threads, EncodeStripGroup, &w);
+      for (uint32_t i = 0; i < count; ++i) {
+        const StripGroup& group = groups[i];
+        if (!group.ok) {
+          if (messages.error.empty()) messages.error = group.error;
+          return failed();
+        }
+        for (size_t s = 0; s < group.sizes.size(); ++s) {
+          if (StopAsked(options)) return IoResult::Stopped;
+          const uint32_t strip = (g0 + i) * kStripsPerGroup + uint32_t(s);
+          auto* data = const_cast<uint8_t*>(group.memory.bytes.data() + group.offsets[s]);
+          if (TIFFWriteRawStrip(tif.get(), strip, data, tmsize_t(group.sizes[s])) < 0) return failed();
+        }
+      }
+    }
   }
   if (!TIFFFlush(tif.get())) return failed();
   TIFF* open = tif.release();

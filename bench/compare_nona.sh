@@ -82,7 +82,8 @@ compare() {
   t_lanczos=$(best_time $pin $(v360 lanczos "$ff_threads"))
   local t_old=""
   if [ -n "${ORBALIX_OLD:-}" ]; then
-    t_old=$(best_time $pin "$ORBALIX_OLD" render "$work/source.tif" "$work/old.tif" --output sinusoidal)
+    t_old=$(best_time $pin "$ORBALIX_OLD" render "$work/source.tif" "$work/old.tif" --output sinusoidal \
+      $orbalix_threads)
     cmp -s "$work/old.tif" "$work/orbalix.tif" || echo "note: the two orbalix builds wrote different files"
   fi
   [ -s "$work/orbalix.tif" ] || { echo "orbalix wrote no output" >&2; exit 1; }

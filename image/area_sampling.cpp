@@ -233,6 +233,8 @@ void SampleTrilinearEdge(const ImageRecord* image, int32_t level, float frac, fl
 
 // --- level of detail --------------------------------------------------------------------
 
+float LevelFromMinor(float minor) { return float(std::log(double(minor)) * kLog2E); }
+
 float FastLog2(float s) {
   const uint32_t bits = FloatBits(s);
   const double e = double((bits >> 23) & 255u);
@@ -260,7 +262,7 @@ void SampleAreaNearest(float du1, float dv1, float du2, float dv2, float uSample
   if (WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) return;
   float level;
   if (mask == 3) {
-    level = hint ? hint->level : 0.0f;
+    level = hint ? HintLevel(hint) : 0.0f;
     if (hint && hint->unknown) hint->readWhileUnknown = true;
   } else {
     SampleFootprint f = MakeFootprint(image, du1, dv1, du2, dv2);
@@ -289,7 +291,7 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
   float a = 0.0f, b = 0.0f, c = 0.0f;
   if (mask == 3) {
     // No footprint: the remembered level, moved as EdgeFade asks.
-    level = hint ? hint->level : 0.0f;
+    level = hint ? HintLevel(hint) : 0.0f;
     if (hint && hint->unknown) hint->readWhileUnknown = true;
     float u = uSample, v = vSample, scratch = 0.0f;
     if (WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) return;
@@ -311,10 +313,21 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
     major = FastSqrtf(2.0f / AtLeast(a + c - root, 1e-6f)) * k;
     minor = FastSqrtf(2.0f / AtLeast(a + c + root, 1e-6f)) * k;
     if (!(minor >= 0.5f)) minor = 0.5f;
-    level = float(std::log(double(minor)) * kLog2E);
-    if (hint) {
-      hint->level = level;
-      hint->unknown = false;
+    if (minor <= 1.0f) {
+      // The logarithm is 0 or below, and every such level samples level 0:
+      // the hint keeps the axis until someone reads its level.
+      level = 0.0f;
+      if (hint) {
+        hint->pending = true;
+        hint->minor = minor;
+        hint->unknown = false;
+      }
+    } else {
+      level = LevelFromMinor(minor);
+      if (hint) {
+        SetHintLevel(hint, level);
+        hint->unknown = false;
+      }
     }
   }
   level = ClampLevel(level, image);

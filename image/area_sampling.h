@@ -18,7 +18,27 @@ struct LevelHint {
   // a footprint sets the level and clears `unknown`.
   bool unknown = false;
   bool readWhileUnknown = false;
+  // A footprint whose level of detail is 0 or below (a minor half axis of
+  // at most one pixel) leaves that axis here instead of the level: its
+  // logarithm is taken only when a later sample without footprint reads it.
+  bool pending = false;
+  float minor = 0;
 };
+
+// The level of detail of a footprint's minor half axis: its base-2 logarithm.
+float LevelFromMinor(float minor);
+// The hint's level, taking a pending logarithm first.
+inline float HintLevel(LevelHint* hint) {
+  if (hint->pending) {
+    hint->level = LevelFromMinor(hint->minor);
+    hint->pending = false;
+  }
+  return hint->level;
+}
+inline void SetHintLevel(LevelHint* hint, float level) {
+  hint->level = level;
+  hint->pending = false;
+}
 
 // Marks a neighbour without a source position.
 constexpr float kMissingNeighbour = -1.0f;

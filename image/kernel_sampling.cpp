@@ -132,75 +132,134 @@ struct Gray8Kernel {
   }
 };
 
-// The integer sums of the 8-bit and 16-bit members are worked out in
-// floating point where every step is exact: a row of 8-bit taps stays below
-// 2^24 in magnitude (float), everything else below 2^53 (double). The results
-// are those of the integer sums, and the channels vectorise.
+// The 8-bit sum is an integer: the five column sums of the block, each
+// weighed by its column's weight. It is worked out exactly, in any order; the
+// weights of both filters keep it below 2^31 in magnitude (255 times the
+// square of a phase's absolute weight sum: see the tables' test), and the
+// float of the exact integer is the sample.
+//
+// The portable form: each row's channels in float (a row of 8-bit taps stays
+// below 2^24), the rows weighed in double, every step exact.
+template <typename Taps>
+void SumRgba8Portable(const Taps& taps, const int32_t hwi[5], const int32_t vwi[5], float out[4]) {
+  float hw[5];
+  double vw[5];
+  for (int32_t c = 0; c < 5; ++c) hw[c] = float(hwi[c]), vw[c] = double(vwi[c]);
+  double sum[4] = {0, 0, 0, 0};
+  for (int32_t r = 0; r < 5; ++r) {
+    float h[4] = {0, 0, 0, 0};
+    for (int32_t c = 0; c < 5; ++c) {
+      uint32_t word;
+      std::memcpy(&word, taps.At(r, c), 4);
+      const float v[4] = {float(int32_t(word >> 24)), float(int32_t((word >> 16) & 255u)),
+                          float(int32_t((word >> 8) & 255u)), float(int32_t(word & 255u))};
+      for (int32_t k = 0; k < 4; ++k) h[k] += v[k] * hw[c];
+    }
+    for (int32_t k = 0; k < 4; ++k) sum[k] += double(h[k]) * vw[r];
+  }
+  for (int32_t k = 0; k < 4; ++k) out[k] = float(sum[k]) * kScale8;
+}
+
+#if defined(__SSE2__)
+// A pair of 16-bit weights in one 32-bit lane, broadcast: madd's operand.
+[[gnu::always_inline]] inline __m128i WeightPair(int32_t low, int32_t high) {
+  return _mm_set1_epi32(int32_t((uint32_t(uint16_t(high)) << 16) | uint32_t(uint16_t(low))));
+}
+
+// The first four taps of a row in one vector and the fifth in the low lane
+// of another: one load each from a tile, gathered word by word otherwise.
+[[gnu::always_inline]] inline __m128i RowHead(const TileTaps& taps, int32_t r) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.At(r, 0)));
+}
+[[gnu::always_inline]] inline __m128i RowHead(const ListTaps& taps, int32_t r) {
+  auto word = [&](int32_t c) {
+    int32_t w;
+    std::memcpy(&w, taps.At(r, c), 4);
+    return _mm_cvtsi32_si128(w);
+  };
+  return _mm_unpacklo_epi64(_mm_unpacklo_epi32(word(0), word(1)), _mm_unpacklo_epi32(word(2), word(3)));
+}
+template <typename Taps>
+[[gnu::always_inline]] inline __m128i RowTail(const Taps& taps, int32_t r) {
+  int32_t w;
+  std::memcpy(&w, taps.At(r, 4), 4);
+  return _mm_cvtsi32_si128(w);
+}
+
+// Adds rows a and b (heads, tails), weighed by the pair w, to the five
+// column sums: their bytes interleaved to 16 bits so that one madd gives
+// w0 * a + w1 * b for the four channels of a column.
+[[gnu::always_inline]] inline void AddRowPair(__m128i headA, __m128i tailA, __m128i headB, __m128i tailB, __m128i w,
+                                              __m128i column[5]) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i first = _mm_unpacklo_epi8(headA, headB);  // columns 0 and 1
+  const __m128i second = _mm_unpackhi_epi8(headA, headB);  // columns 2 and 3
+  const __m128i last = _mm_unpacklo_epi8(tailA, tailB);    // column 4
+  column[0] = _mm_add_epi32(column[0], _mm_madd_epi16(_mm_unpacklo_epi8(first, zero), w));
+  column[1] = _mm_add_epi32(column[1], _mm_madd_epi16(_mm_unpackhi_epi8(first, zero), w));
+  column[2] = _mm_add_epi32(column[2], _mm_madd_epi16(_mm_unpacklo_epi8(second, zero), w));
+  column[3] = _mm_add_epi32(column[3], _mm_madd_epi16(_mm_unpackhi_epi8(second, zero), w));
+  column[4] = _mm_add_epi32(column[4], _mm_madd_epi16(_mm_unpacklo_epi8(last, zero), w));
+}
+
+// The same integer sum with SSE2: the columns first (two rows per madd),
+// then the column weights. A column sum needs more than 16 bits, so it is
+// split as high * 2^15 + low with low in 0..32767; both halves go through
+// madd and the parts meet again in 32-bit arithmetic, which wraps but ends
+// on the exact sum because that sum fits 32 bits.
+template <typename Taps>
+[[gnu::always_inline]] inline void SumRgba8Sse2(const Taps& taps, const int32_t hwi[5], const int32_t vwi[5],
+                                                float out[4]) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i column[5] = {zero, zero, zero, zero, zero};
+  AddRowPair(RowHead(taps, 0), RowTail(taps, 0), RowHead(taps, 1), RowTail(taps, 1), WeightPair(vwi[0], vwi[1]),
+             column);
+  AddRowPair(RowHead(taps, 2), RowTail(taps, 2), RowHead(taps, 3), RowTail(taps, 3), WeightPair(vwi[2], vwi[3]),
+             column);
+  AddRowPair(RowHead(taps, 4), RowTail(taps, 4), zero, zero, WeightPair(vwi[4], 0), column);
+
+  const __m128i low15 = _mm_set1_epi32(0x7fff);
+  const __m128i low16 = _mm_set1_epi32(0xffff);
+  auto low = [&](int32_t c) { return _mm_and_si128(column[c], low15); };
+  auto high = [&](int32_t c) { return _mm_srai_epi32(column[c], 15); };
+  // Columns c and c + 1 as the pairs of 16-bit halves madd takes.
+  auto lowPair = [&](int32_t c) { return _mm_or_si128(low(c), _mm_slli_epi32(low(c + 1), 16)); };
+  auto highPair = [&](int32_t c) {
+    return _mm_or_si128(_mm_and_si128(high(c), low16), _mm_slli_epi32(high(c + 1), 16));
+  };
+  const __m128i w01 = WeightPair(hwi[0], hwi[1]);
+  const __m128i w23 = WeightPair(hwi[2], hwi[3]);
+  const __m128i w4 = WeightPair(hwi[4], 0);
+  const __m128i lowSum = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(lowPair(0), w01), _mm_madd_epi16(lowPair(2), w23)),
+                                       _mm_madd_epi16(low(4), w4));
+  const __m128i highSum =
+      _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(highPair(0), w01), _mm_madd_epi16(highPair(2), w23)),
+                    _mm_madd_epi16(_mm_and_si128(high(4), low16), w4));
+  const __m128i sum = _mm_add_epi32(_mm_slli_epi32(highSum, 15), lowSum);
+  // The lanes hold alpha, blue, green, red (the bytes in memory order).
+  const __m128 rgba = _mm_cvtepi32_ps(_mm_shuffle_epi32(sum, _MM_SHUFFLE(0, 1, 2, 3)));
+  _mm_storeu_ps(out, _mm_mul_ps(rgba, _mm_set1_ps(kScale8)));
+}
+#endif
+
 struct Rgba8Kernel {
   static constexpr uint32_t kBytes = 4;
   static constexpr bool kEdgeReads = true;
   template <typename Taps>
-  static void Sum(const Taps& taps, const FilterTables* t, int32_t px, int32_t py, float out[4]) {
+  [[gnu::always_inline]] static void Sum(const Taps& taps, const FilterTables* t, int32_t px, int32_t py,
+                                         float out[4]) {
     int32_t hwi[5], vwi[5];
     Weights(t->fixed11, px, hwi);
     Weights(t->fixed11, py, vwi);
 #if defined(__SSE2__)
-    // Two taps at a time: their bytes interleaved to 16 bits and multiplied
-    // pairwise by their weights (which fit 16 bits) into one 32-bit sum per
-    // channel; the rows then weigh in double, exactly.
-    // Each 32-bit lane holds a pair of 16-bit weights, packed in a scalar
-    // and broadcast (a vector load of the weight array just written would
-    // wait for the stores).
-    auto pair = [](int32_t low, int32_t high) {
-      return int32_t((uint32_t(uint16_t(high)) << 16) | uint32_t(uint16_t(low)));
-    };
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i w01 = _mm_set1_epi32(pair(hwi[0], hwi[1]));
-    const __m128i w23 = _mm_set1_epi32(pair(hwi[2], hwi[3]));
-    const __m128i w4 = _mm_set1_epi32(pair(hwi[4], 0));
-    __m128d low = _mm_setzero_pd();   // alpha, blue
-    __m128d high = _mm_setzero_pd();  // green, red
-    for (int32_t r = 0; r < 5; ++r) {
-      auto word = [&](int32_t c) {
-        int32_t v;
-        std::memcpy(&v, taps.At(r, c), 4);
-        return _mm_cvtsi32_si128(v);
-      };
-      const __m128i p01 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(word(0), word(1)), zero);
-      const __m128i p23 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(word(2), word(3)), zero);
-      const __m128i p4 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(word(4), zero), zero);
-      const __m128i h = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(p01, w01), _mm_madd_epi16(p23, w23)),
-                                      _mm_madd_epi16(p4, w4));
-      const __m128d vw = _mm_set1_pd(double(vwi[r]));
-      low = _mm_add_pd(low, _mm_mul_pd(_mm_cvtepi32_pd(h), vw));
-      high = _mm_add_pd(high, _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(h, 0x0E)), vw));
-    }
-    // low holds (alpha, blue), high (green, red): to float (as float(double)
-    // rounds), ordered red, green, blue, alpha and scaled, in one store.
-    const __m128 gras = _mm_movelh_ps(_mm_cvtpd_ps(high), _mm_cvtpd_ps(low));  // g, r, a, b
-    const __m128 rgba = _mm_shuffle_ps(gras, gras, _MM_SHUFFLE(2, 3, 0, 1));
-    _mm_storeu_ps(out, _mm_mul_ps(rgba, _mm_set1_ps(kScale8)));
+    SumRgba8Sse2(taps, hwi, vwi, out);
 #else
-    float hw[5];
-    double vw[5];
-    for (int32_t c = 0; c < 5; ++c) hw[c] = float(hwi[c]), vw[c] = double(vwi[c]);
-    double sum[4] = {0, 0, 0, 0};
-    for (int32_t r = 0; r < 5; ++r) {
-      float h[4] = {0, 0, 0, 0};
-      for (int32_t c = 0; c < 5; ++c) {
-        uint32_t word;
-        std::memcpy(&word, taps.At(r, c), 4);
-        const float v[4] = {float(int32_t(word >> 24)), float(int32_t((word >> 16) & 255u)),
-                            float(int32_t((word >> 8) & 255u)), float(int32_t(word & 255u))};
-        for (int32_t k = 0; k < 4; ++k) h[k] += v[k] * hw[c];
-      }
-      for (int32_t k = 0; k < 4; ++k) sum[k] += double(h[k]) * vw[r];
-    }
-    for (int32_t k = 0; k < 4; ++k) out[k] = float(sum[k]) * kScale8;
+    SumRgba8Portable(taps, hwi, vwi, out);
 #endif
   }
 };
 
+// The 16-bit sum in double, where every step is exact.
 struct Rgba16Kernel {
   static constexpr uint32_t kBytes = 8;
   static constexpr bool kEdgeReads = false;
@@ -249,6 +308,16 @@ struct FloatKernel {
   }
 };
 
+// The general path, out of line: its 25 addresses need a frame the fast
+// path does without.
+template <typename Kernel>
+[[gnu::noinline]] void SampleFromList(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, int32_t px,
+                                      int32_t py, float out[4]) {
+  ListTaps taps;
+  FillListTaps(image, level, ix, iy, Kernel::kEdgeReads, &taps);
+  Kernel::Sum(taps, image->filterTables, px, py, out);
+}
+
 // One kernel sample: the fast path reads the block straight from its tile,
 // the general path gathers the 25 taps one by one. False when the record
 // cannot be sampled there (no pixels, no tables, another layout).
@@ -268,9 +337,7 @@ template <typename Kernel>
     Kernel::Sum(taps, image->filterTables, px, py, out);
     return true;
   }
-  ListTaps taps;
-  FillListTaps(image, level, ix, iy, Kernel::kEdgeReads, &taps);
-  Kernel::Sum(taps, image->filterTables, px, py, out);
+  SampleFromList<Kernel>(image, level, ix, iy, px, py, out);
   return true;
 }
 
@@ -296,6 +363,19 @@ void KernelTapPosition(float coordinate, int32_t* index, int32_t* phase) {
   if (p > 127) p = 127;
   *index = i;
   *phase = p;
+}
+
+void SumKernelBlockRgba8(const uint8_t* block, int64_t stride, const FilterTables* tables, int32_t px, int32_t py,
+                         bool portable, float out[4]) {
+  const TileTaps taps{block, stride, 4};
+  int32_t hw[5], vw[5];
+  Weights(tables->fixed11, px, hw);
+  Weights(tables->fixed11, py, vw);
+#if defined(__SSE2__)
+  if (!portable) return SumRgba8Sse2(taps, hw, vw, out);
+#endif
+  (void)portable;
+  SumRgba8Portable(taps, hw, vw, out);
 }
 
 float SampleKernelGray8(const ImageRecord* image, int32_t level, float x, float y) {

@@ -5,9 +5,12 @@
 #include <cstring>
 #include <map>
 #include <utility>
+#include <vector>
 
+#include "nets/face_matching.h"
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
+#include "nets/star_solids.h"
 
 namespace {
 
@@ -477,7 +480,187 @@ void Dodo(const CatalogueSolid& icosahedron, CatalogueSolid* solid) {
   }
 }
 
-enum SolidKind { kPlain, kDual, kSubdivided, kDodo };
+// The solid neighbour across edge k (corner k to k + 1) of face f, or -1.
+int32_t NeighbourAcross(const CatalogueSolid& solid, int32_t f, int32_t k) {
+  const int32_t n = solid.cornerCounts[f];
+  const int32_t a = solid.corners[f][k], b = solid.corners[f][(k + 1) % n];
+  for (int32_t g = 0; g < solid.faceCount; ++g) {
+    const int32_t m = solid.cornerCounts[g];
+    for (int32_t j = 0; j < m; ++j)
+      if (solid.corners[g][j] == b && solid.corners[g][(j + 1) % m] == a) return g;
+  }
+  return -1;
+}
+
+// Scales the solid so that its farthest corners lie on the unit sphere.
+void ScaleToUnitSphere(CatalogueSolid* solid) {
+  double farthest = 0;
+  for (int32_t v = 0; v < solid->vertexCount; ++v) farthest = std::max(farthest, Length(solid->vertices[v]));
+  ScaleSolid(solid, 1.0 / farthest);
+}
+
+// Turns face f so that corner `first` becomes corner 0.
+void TurnFace(CatalogueSolid* solid, int32_t f, int32_t first) {
+  const int32_t n = solid->cornerCounts[f];
+  int32_t turned[kMaxFaceCorners];
+  for (int32_t k = 0; k < n; ++k) turned[k] = solid->corners[f][(first + k) % n];
+  std::memcpy(solid->corners[f], turned, sizeof(int32_t) * n);
+}
+
+// Puts face `from` of the surface at index `to` of the solid.
+void PlaceFace(const CatalogueSolid& surface, int32_t from, int32_t to, CatalogueSolid* solid) {
+  solid->cornerCounts[to] = surface.cornerCounts[from];
+  std::memcpy(solid->corners[to], surface.corners[from], sizeof(int32_t) * surface.cornerCounts[from]);
+}
+
+// The spikeball: the outer surface of the compound of five tetrahedra, sixty
+// pentagons. Each pentagon lies on one tetrahedron's face at one of its
+// corners (the tip of a spike of three pentagons) and starts at the corner
+// after the tip, so that edges 3 and 4 run along the spike's edges and edge 0
+// leads to a neighbouring spike. The net comes in ten pieces of two
+// neighbouring spikes: the tips of the two dodecahedron faces round the axis
+// of the compound's fifth turns (1, 0, phi) each paired with their neighbour
+// off that face, the piece's base pentagon on the face's tip with its edge 0
+// on the neighbour's spike. The pieces run over the upper face's tips, then
+// the lower face's, each counter-clockwise round the axis (seen from +axis)
+// from the direction nearest +y. Base pentagon s of piece q is face
+// kSpikeballBaseFaces[q]; with N its neighbour across edge 0, the piece's other
+// faces N's neighbours across edges 4 and 3, N, and s's neighbours across
+// edges 4 and 3 (net faces 6q..6q+4) take the remaining face numbers in
+// rising order, piece by piece.
+bool Spikeball(CatalogueSolid* solid) {
+  StarSolid star;
+  FiveTetrahedra(&star);
+  CatalogueSolid surface;
+  if (!OuterSurface(star, &surface) || surface.faceCount != 60) return false;
+  ScaleToUnitSphere(&surface);
+  int32_t tip[60];
+  for (int32_t f = 0; f < 60; ++f) {
+    int32_t t = 0;
+    for (int32_t k = 1; k < surface.cornerCounts[f]; ++k)
+      if (Length(surface.vertices[surface.corners[f][k]]) > Length(surface.vertices[surface.corners[f][t]])) t = k;
+    TurnFace(&surface, f, (t + 1) % surface.cornerCounts[f]);
+    tip[f] = surface.corners[f][4];
+  }
+  const Vec3 axis = Unit(Vec3{1, 0, kPhi});
+  const Vec3 u = Unit(Sub(Vec3{0, 1, 0}, Scale(axis, axis.y)));
+  const Vec3 w = Cross(axis, u);
+  auto height = [&](int32_t f) { return Dot(surface.vertices[tip[f]], axis); };
+  double top = -1e300;
+  for (int32_t f = 0; f < 60; ++f) top = std::max(top, height(f));
+  // The base faces: on a face ring's tip, edge 0 toward a tip nearer the
+  // middle.
+  std::vector<std::pair<std::pair<int32_t, double>, int32_t>> bases;  // ((ring, angle), face)
+  for (int32_t f = 0; f < 60; ++f) {
+    const double h = height(f);
+    if (std::fabs(std::fabs(h) - top) > 1e-9) continue;
+    const int32_t n = NeighbourAcross(surface, f, 0);
+    if (n < 0 || std::fabs(height(n)) > top - 1e-6) continue;
+    const Vec3& p = surface.vertices[tip[f]];
+    double angle = std::atan2(Dot(p, w), Dot(p, u));
+    if (angle < 0) angle += 2 * kPi;
+    bases.push_back({{h > 0 ? 0 : 1, angle}, f});
+  }
+  if (bases.size() != 10) return false;
+  std::sort(bases.begin(), bases.end());
+  Clear(solid);
+  solid->vertexCount = surface.vertexCount;
+  std::memcpy(solid->vertices, surface.vertices, sizeof(Vec3) * surface.vertexCount);
+  solid->faceCount = 60;
+  bool taken[60] = {};
+  for (int32_t b : kSpikeballBaseFaces) taken[b] = true;
+  bool used[60] = {};
+  int32_t next = 0;
+  for (int32_t q = 0; q < 10; ++q) {
+    const int32_t s = bases[q].second;
+    const int32_t n = NeighbourAcross(surface, s, 0);
+    const int32_t piece[5] = {NeighbourAcross(surface, n, 4), NeighbourAcross(surface, n, 3), n,
+                              NeighbourAcross(surface, s, 4), NeighbourAcross(surface, s, 3)};
+    PlaceFace(surface, s, kSpikeballBaseFaces[q], solid);
+    used[s] = true;
+    for (int32_t f : piece) {
+      if (f < 0 || used[f]) return false;
+      used[f] = true;
+      while (taken[next]) ++next;
+      taken[next] = true;
+      PlaceFace(surface, f, next, solid);
+    }
+  }
+  SortVertices(solid);
+  return true;
+}
+
+// GID: the outer surface of the great icosidodecahedron, 132 faces in twelve
+// net pieces of eleven. Its pentagrams show only their five tips, as quads
+// (a 36 degree tip at a corner of the solid); its triangles show only their
+// corners, as pentagons (a 60 degree tip); deep inside each pentagram's tips
+// lies a regular pentagon in the plane of another pentagram. Each regular
+// pentagon is edged by five triangle pieces, and each triangle piece carries
+// the quad across its edge that runs from its tip (counter-clockwise), every
+// quad so belonging to exactly one triangle piece. Face 11q + 5 is the q-th
+// regular pentagon (in the order of their centres, from the top down, then
+// round the pole), starting at its first corner in the vertex order; face
+// 11q + k (k < 5) the triangle piece on its edge k and face 11q + 6 + k the
+// quad that carries, each from its first corner in the vertex order.
+bool Gid(CatalogueSolid* solid) {
+  StarSolid star;
+  GreatIcosidodecahedron(&star);
+  CatalogueSolid surface;
+  if (!OuterSurface(star, &surface) || surface.faceCount != 132) return false;
+  ScaleToUnitSphere(&surface);
+  // Vertices in their fixed order first, so that "first corner" is settled.
+  SortVertices(&surface);
+  for (int32_t f = 0; f < surface.faceCount; ++f) {
+    int32_t first = 0;
+    for (int32_t k = 1; k < surface.cornerCounts[f]; ++k)
+      if (surface.corners[f][k] < surface.corners[f][first]) first = k;
+    TurnFace(&surface, f, first);
+  }
+  auto cornerAngle = [&](int32_t f, int32_t k) {
+    const int32_t n = surface.cornerCounts[f];
+    const Vec3 p = surface.vertices[surface.corners[f][k]];
+    const Vec3 a = Unit(Sub(surface.vertices[surface.corners[f][(k + n - 1) % n]], p));
+    const Vec3 b = Unit(Sub(surface.vertices[surface.corners[f][(k + 1) % n]], p));
+    return std::acos(std::clamp(Dot(a, b), -1.0, 1.0));
+  };
+  std::vector<int32_t> regular;
+  for (int32_t f = 0; f < surface.faceCount; ++f) {
+    if (surface.cornerCounts[f] != 5) continue;
+    bool equal = true;
+    for (int32_t k = 1; k < 5; ++k) equal = equal && std::fabs(cornerAngle(f, k) - cornerAngle(f, 0)) < 1e-9;
+    if (equal) regular.push_back(f);
+  }
+  if (regular.size() != 12) return false;
+  std::stable_sort(regular.begin(), regular.end(), [&](int32_t a, int32_t b) {
+    return ComesFirst(FaceMean(&surface, a), FaceMean(&surface, b));
+  });
+  Clear(solid);
+  solid->vertexCount = surface.vertexCount;
+  std::memcpy(solid->vertices, surface.vertices, sizeof(Vec3) * surface.vertexCount);
+  solid->faceCount = 132;
+  bool used[132] = {};
+  for (int32_t q = 0; q < 12; ++q) {
+    const int32_t r = regular[q];
+    PlaceFace(surface, r, 11 * q + 5, solid);
+    used[r] = true;
+    for (int32_t k = 0; k < 5; ++k) {
+      const int32_t t = NeighbourAcross(surface, r, k);
+      if (t < 0 || surface.cornerCounts[t] != 5) return false;
+      // The triangle piece's tip: its sharpest corner.
+      int32_t tipCorner = 0;
+      for (int32_t j = 1; j < surface.cornerCounts[t]; ++j)
+        if (cornerAngle(t, j) < cornerAngle(t, tipCorner)) tipCorner = j;
+      const int32_t quad = NeighbourAcross(surface, t, tipCorner);
+      if (quad < 0 || used[t] || used[quad] || surface.cornerCounts[quad] != 4) return false;
+      used[t] = used[quad] = true;
+      PlaceFace(surface, t, 11 * q + k, solid);
+      PlaceFace(surface, quad, 11 * q + 6 + k, solid);
+    }
+  }
+  return true;
+}
+
+enum SolidKind { kPlain, kDual, kSubdivided, kDodo, kSpikeball, kGid };
 
 struct SolidEntry {
   const char* name;
@@ -505,6 +688,8 @@ const SolidEntry kSolids[] = {
     {"triangular bipyramid", TriangularBipyramid, kPlain, 0},
     {"subdivided dodecahedron", Dodecahedron, kSubdivided, 0},
     {"dodo", Icosahedron, kDodo, 0},
+    {"spikeball", nullptr, kSpikeball, 0},
+    {"GID", nullptr, kGid, 0},
 };
 constexpr int32_t kSolidCount = int32_t(sizeof(kSolids) / sizeof(kSolids[0]));
 
@@ -519,6 +704,8 @@ bool MakeCatalogueSolid(const char* name, CatalogueSolid* solid) {
   if (name == nullptr) return false;
   for (const SolidEntry& entry : kSolids) {
     if (std::strcmp(entry.name, name) != 0) continue;
+    if (entry.kind == kSpikeball) return Spikeball(solid);
+    if (entry.kind == kGid) return Gid(solid);
     PointSet set;
     entry.points(&set);
     if (entry.kind == kDual) {

@@ -15,8 +15,8 @@
 #include "geometry/vector.h"
 #include "nets/poly_mesh.h"
 
-constexpr int32_t kMaxSolidVertices = 128;
-constexpr int32_t kMaxSolidFaces = 124;
+constexpr int32_t kMaxSolidVertices = 192;
+constexpr int32_t kMaxSolidFaces = 144;
 
 struct CatalogueSolid {
   int32_t vertexCount;
@@ -44,6 +44,12 @@ const char* CatalogueSolidName(int32_t i);
 // star-shaped decagons (its pentagrams) round the icosahedron's corners and 60
 // kites (the visible parts of its pentagons), star q at face 6q followed by
 // the five kites of its net piece; the stars' tips lie on the unit sphere.
+// "spikeball" is the outer surface of the compound of five tetrahedra (60
+// pentagons, each starting at the corner after its spike's tip, the faces
+// numbered for the spikeball's fixed pairing) and "GID" that of the great
+// icosidodecahedron (12 regular pentagons at faces 11q + 5, each with its
+// five triangle pieces and their five quads); both have their outermost
+// corners on the unit sphere.
 bool MakeCatalogueSolid(const char* name, CatalogueSolid* solid);
 
 // Adds the solid's vertices and faces through the pools (deferred), then the

@@ -14,6 +14,10 @@ constexpr int32_t kIcosahedronOtherStartSolid = 1;
 constexpr int32_t kIcositetrahedronStartSolid = 5;
 constexpr int32_t kIcositetrahedronStartCorner = 3;
 constexpr int32_t kNetDodo = 20;
+constexpr int32_t kNetSpikeball = 13;
+constexpr int32_t kNetGid = 21;
+constexpr int32_t kGidPieceSize = 11;
+constexpr int32_t kGidFirstCentre = 5;
 
 bool AnglesNear(float a, float b) { return std::fabs(a - b) < 0.0025f; }
 
@@ -135,9 +139,62 @@ int32_t FindSolidPair(int32_t solidFace, int32_t netFace, int32_t netCorner, int
   return -1;
 }
 
+namespace {
+
+int32_t SolidNeighbour(const PolyMesh* mesh, int32_t f, int32_t k) {
+  if (!IsFace(mesh, f) || k >= SolidCorners(mesh, f)) return -1;
+  return mesh->faces[f].neighbour[k];
+}
+
+// A pentagon with five equal corner angles.
+bool IsRegularPentagon(const PolyMesh* mesh, int32_t f) {
+  if (SolidCorners(mesh, f) != 5) return false;
+  const MeshFace& face = mesh->faces[f];
+  for (int32_t k = 0; k + 1 < 5; ++k)
+    if (!AnglesNear(face.cornerAngle[k], face.cornerAngle[k + 1])) return false;
+  return true;
+}
+
+}  // namespace
+
 bool PairFixedNet(PolyMesh* mesh) {
   const int32_t faceCount = mesh->faceCount < kMaxMeshFaces ? mesh->faceCount : kMaxMeshFaces;
   switch (mesh->netNumber) {
+    case kNetSpikeball:
+      // Ten pieces of two spikes: net face 6q+5 is the piece's base face s,
+      // 6q+2 its neighbour N across edge 0, the others the faces beside them
+      // on their spikes.
+      for (int32_t q = 0; q < 10; ++q) {
+        const int32_t s = kSpikeballBaseFaces[q];
+        const int32_t n = SolidNeighbour(mesh, s, 0);
+        AssignPiece(6 * q + 5, s, mesh);
+        AssignPiece(6 * q + 2, n, mesh);
+        AssignPiece(6 * q + 4, SolidNeighbour(mesh, s, 3), mesh);
+        AssignPiece(6 * q + 3, SolidNeighbour(mesh, s, 4), mesh);
+        AssignPiece(6 * q + 1, SolidNeighbour(mesh, n, 3), mesh);
+        AssignPiece(6 * q, SolidNeighbour(mesh, n, 4), mesh);
+      }
+      return true;
+    case kNetGid:
+      // Twelve pieces of eleven round a regular pentagon: net face 11q+5 is
+      // the first regular pentagon of the solid not yet placed, unturned, and
+      // the rest of its piece follows across the solid's edges.
+      for (int32_t i = 0; i < faceCount; ++i) {
+        mesh->faces[i].piece = -1;
+        mesh->faces[i].placed = 0;
+      }
+      for (int32_t i = kGidFirstCentre; i < faceCount; i += kGidPieceSize) {
+        int32_t s = 0;
+        while (s < faceCount && (mesh->faces[s].placed || !IsRegularPentagon(mesh, s))) ++s;
+        if (s == faceCount) {
+          mesh->matchFailed = 1;
+          break;
+        }
+        mesh->faces[s].placed = 1;
+        AssignPiece(i, s, mesh);
+        PropagatePieces(i, mesh);
+      }
+      return true;
     case kNetDodo:
       // Twelve pieces: net face 6q is solid face 6q unturned, and the rest of
       // its piece follows across the solid's edges.

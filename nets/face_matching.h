@@ -35,6 +35,11 @@ void PropagatePieces(int32_t netFace, PolyMesh* mesh);
 int32_t FindSolidPair(int32_t solidFace, int32_t netFace, int32_t netCorner, int32_t netNeighbour,
                       int32_t neighbourCorner, int32_t* solidCorner, const PolyMesh* mesh, bool strict);
 // Nets whose faces are paired by a fixed rule instead of the search: the
-// dodo (net 20), face 6q to solid face 6q; false for every other net (the
-// spikeball and GID, nets 13 and 21, have no tables to pair).
+// spikeball (net 13), ten pieces from their base solid faces; the dodo (net
+// 20), face 6q to solid face 6q; GID (net 21), face 11q + 5 to the q-th
+// regular pentagon of the solid; false for every other net.
 bool PairFixedNet(PolyMesh* mesh);
+
+// The spikeball's ten net pieces: the solid face that is each piece's base
+// (net face 6q + 5), in net order.
+inline constexpr int32_t kSpikeballBaseFaces[10] = {0, 6, 37, 11, 14, 2, 5, 51, 39, 56};

@@ -8,6 +8,7 @@
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
 #include "nets/catalogue_plain_layouts.h"
+#include "nets/lobed_net_placement.h"
 #include "nets/mesh_triangles.h"
 #include "nets/net_catalogue.h"
 #include "nets/net_layout.h"
@@ -364,6 +365,7 @@ void BuildNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs, 
       break;  // 14, 22, 44, 45, 78 and the rest have no model
   }
   mesh->netNumber = net;
+  MarkLobedNet(mesh, net);
 }
 
 // --- the pipeline ----------------------------------------------------------------------------
@@ -421,6 +423,7 @@ int32_t BuildNet(PolyMesh* mesh, int32_t net, int32_t mode, int32_t fitMode, flo
   }
 
   SetRenderPoints(mesh, mode, angle);
+  PlaceLobedNet(mesh);
   SetFoldSteps(mesh);
 
   mesh->renderTriangleCount = 0;

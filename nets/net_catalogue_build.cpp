@@ -40,8 +40,18 @@ void SetCatalogueNetOptions(PolyMesh* mesh, int32_t net) {
       mesh->turnHalf = 1;
       mesh->mirrorX = 0;
       break;
+    case 13:
+      mesh->turnHalf = 1;
+      mesh->mirrorX = 0;
+      mesh->wideTabs = 1;
+      break;
     case 17:
       mesh->mirrorX = 0;
+      break;
+    case 21:
+      mesh->turnHalf = 1;
+      mesh->mirrorX = 0;
+      mesh->tabPhase = 1;
       break;
     case 18:
     case 73:

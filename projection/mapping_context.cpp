@@ -193,6 +193,8 @@ void PrepareMappingContextFrom(const MappingContextSources* sources, MappingCont
   ComputeFovTangents(context->fov, &context->fovTan, &context->halfFovTan);
 
   context->levelHint = 0;
+  context->levelHintPending = 0;
+  context->levelHintMinor = 0;
   context->levelHintUnknown = 0;
   context->levelHintReadUnknown = 0;
   context->dotWatch = nullptr;

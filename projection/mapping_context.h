@@ -151,6 +151,10 @@ struct MappingContext {
   // that read it meanwhile sets levelHintReadUnknown.
   uint8_t levelHintUnknown;
   uint8_t levelHintReadUnknown;
+  // Set when levelHint is still to be taken from levelHintMinor (see
+  // LevelHint); SettledLevelHint gives the value.
+  uint8_t levelHintPending;
+  float levelHintMinor;
   DotCursorWatch* dotWatch;  // null: the band's dot cursor is known
 };
 

@@ -380,6 +380,49 @@ void CompositeTargetPixel(const CompositeTarget* t, int32_t x, int32_t y, const 
   }
 }
 
+namespace {
+
+// The integer kinds written into the host's row with no glue to apply: the
+// steps of CompositeTargetPixel for such a pixel inside the target.
+template <typename Sample>
+void CompositePlainHostPixels(const CompositeTarget* t, const float* pixels, int32_t count) {
+  const float scale = t->scale;
+  const int32_t full = t->full;
+  const int32_t planes = t->planes;
+  const int32_t channels = t->rgb ? 3 : 1;
+  const bool gray = planes <= 2;
+  const int32_t layerPlane = t->layerPlane;
+  Sample* out = reinterpret_cast<Sample*>(t->outData);
+  for (int32_t x = 0; x < count; ++x, out += planes) {
+    const float* colour = pixels + 4 * int64_t(x);
+    int32_t n[3];
+    for (int32_t c = 0; c < 3; ++c) n[c] = ScaledChannel(colour[c] * scale);
+    const int32_t alpha = IntegerAlpha(colour[3], scale, full);
+    if (n[0] > full || n[1] > full || n[2] > full) SpillOverRange(n, full);
+    if (gray) n[0] = (77 * n[0] + 150 * n[1] + 28 * n[2]) >> 8;
+    for (int32_t c = 0; c < channels; ++c) out[c] = Sample(MinInt(n[c], full));
+    if (layerPlane >= 0) out[layerPlane] = Sample(alpha);
+  }
+}
+
+}  // namespace
+
+void CompositeTargetRow(const CompositeTarget* t, int32_t y, const float* pixels, int32_t width) {
+  int32_t x = 0;
+  const bool glues = t->glue >= 2 && t->glue <= 62 && t->inData != nullptr;
+  if (t->width >= 1 && t->height >= 1 && t->runMode == RunModeHost && !glues) {
+    const int32_t inside = MinInt(width, t->width);
+    if (t->kind == PixelKind8) {
+      CompositePlainHostPixels<uint8_t>(t, pixels, inside);
+      x = inside;
+    } else if (t->kind == PixelKind16) {
+      CompositePlainHostPixels<uint16_t>(t, pixels, inside);
+      x = inside;
+    }
+  }
+  for (; x < width; ++x) CompositeTargetPixel(t, x, y, pixels + 4 * int64_t(x));
+}
+
 void CompositeGluePixel(int32_t x, int32_t y, const float colour[4], GlobalsRecord* globals) {
   CompositeTarget target;
   PrepareCompositeTarget(globals, &target);

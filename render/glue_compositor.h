@@ -58,6 +58,9 @@ int32_t CompositePixelKind(int16_t imageMode, int32_t depth);
 void PrepareCompositeTarget(const GlobalsRecord* globals, CompositeTarget* target);
 // One pixel through a prepared target.
 void CompositeTargetPixel(const CompositeTarget* target, int32_t x, int32_t y, const float colour[4]);
+// CompositeTargetPixel for the pixels of row y, columns 0..width-1 (four
+// floats each).
+void CompositeTargetRow(const CompositeTarget* target, int32_t y, const float* pixels, int32_t width);
 
 void CompositePixel(int32_t x, int32_t y, const float colour[4], GlobalsRecord* globals);
 void CompositeGluePixel(int32_t x, int32_t y, const float colour[4], GlobalsRecord* globals);

@@ -44,7 +44,8 @@ void SampleContext(const SampleInput& in, MappingContext* context, const ImageRe
     colour[0] = colour[1] = colour[2] = colour[3] = 0.0f;
     FlatPixelColour(in.mapping, context, colour);
   } else {
-    LevelHint hint{context->levelHint, context->levelHintUnknown != 0, false};
+    LevelHint hint{context->levelHint, context->levelHintUnknown != 0, false, context->levelHintPending != 0,
+                   context->levelHintMinor};
     const float* p = in.points;
     if (in.quality) {
       SampleAreaQuality(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], image, colour, sharpness, &hint);
@@ -52,6 +53,8 @@ void SampleContext(const SampleInput& in, MappingContext* context, const ImageRe
       SampleAreaFast(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], image, colour, sharpness, &hint);
     }
     context->levelHint = hint.level;
+    context->levelHintPending = hint.pending ? 1 : 0;
+    context->levelHintMinor = hint.minor;
     context->levelHintUnknown = hint.unknown ? 1 : 0;
     if (hint.readWhileUnknown) context->levelHintReadUnknown = 1;
     ClampSampleAlpha(colour);
@@ -84,6 +87,14 @@ const ImageRecord* BandFaceImages(const RenderBand* band) {
 BandRecord* BandJobs(RenderBand* band) { return band != nullptr ? &band->band : nullptr; }
 
 }  // namespace
+
+float SettledLevelHint(MappingContext* context) {
+  if (context->levelHintPending) {
+    context->levelHint = LevelFromMinor(context->levelHintMinor);
+    context->levelHintPending = 0;
+  }
+  return context->levelHint;
+}
 
 const ImageRecord* MappingSourceImage(const PixelMapping* mapping, const MappingContext* context,
                                       const ImageRecord* faceImages) {
@@ -325,15 +336,16 @@ void RenderPixelFromCorners(float pixel[4], float sharpness, ImageRecord* target
     corners->status[k] = m[k]->status;
     corners->subImage[k] = m[k]->subImage;
   }
+  // Every comparison is made (no short cuts): most pixels have four equal
+  // corners, and the flags come out without a branch.
+  auto subDiffers = [&](int32_t a, int32_t b) { return int32_t(corners->subImage[a] != corners->subImage[b]); };
   auto differs = [&](int32_t a, int32_t b) {
-    return corners->status[a] != corners->status[b] || corners->subImage[a] != corners->subImage[b] ||
-           outside[a] != outside[b];
+    return int32_t(corners->status[a] != corners->status[b]) | subDiffers(a, b) | int32_t(outside[a] != outside[b]);
   };
-  auto subDiffers = [&](int32_t a, int32_t b) { return corners->subImage[a] != corners->subImage[b]; };
-  corners->splitFlags = ((differs(CornerA, CornerB) || differs(CornerC, CornerD)) ? 1 : 0) |
-                        ((differs(CornerA, CornerC) || differs(CornerB, CornerD)) ? 2 : 0);
-  corners->subImageFlags = ((subDiffers(CornerB, CornerA) || subDiffers(CornerD, CornerC)) ? 1 : 0) |
-                           ((subDiffers(CornerB, CornerD) || subDiffers(CornerA, CornerC)) ? 2 : 0);
+  corners->splitFlags = (differs(CornerA, CornerB) | differs(CornerC, CornerD)) |
+                        ((differs(CornerA, CornerC) | differs(CornerB, CornerD)) << 1);
+  corners->subImageFlags = (subDiffers(CornerB, CornerA) | subDiffers(CornerD, CornerC)) |
+                           ((subDiffers(CornerB, CornerD) | subDiffers(CornerA, CornerC)) << 1);
   corners->passCount = 0;
   corners->edgeTop = corners->edgeBottom = corners->edgeLeft = corners->edgeRight = 0.0f;
   corners->work = 0;

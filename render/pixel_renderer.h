@@ -103,6 +103,9 @@ inline float WrapDeltaV(float d, int32_t edgeMode) {
   return d;
 }
 
+// The context's level hint, with a pending logarithm taken.
+float SettledLevelHint(MappingContext* context);
+
 // The image a mapping samples: the context's source, or the cube face the
 // input mapping chose among the six records at faceImages (null: none).
 const ImageRecord* MappingSourceImage(const PixelMapping* mapping, const MappingContext* context,

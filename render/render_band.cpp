@@ -50,6 +50,7 @@ void CopyContext(RenderBand* band) {
   context.contextIndex = 0;
   context.rowSlot = 0;
   context.levelHint = 0;
+  context.levelHintPending = 0;
   context.levelHintUnknown = 0;
   context.levelHintReadUnknown = 0;
   context.dotWatch = nullptr;
@@ -88,7 +89,7 @@ void MapCornerRow(RenderBand* band, int32_t row) {
 
 void TakeSnapshot(RenderBand* band) {
   BandStateSnapshot& snap = band->snapshot;
-  snap.levelHint = band->context.levelHint;
+  snap.levelHint = SettledLevelHint(&band->context);
   snap.hintKnown = band->context.levelHintUnknown == 0;
   snap.dotCursor = band->band.nearestDot;
   snap.cursorKnown = band->context.dotWatch == nullptr || band->dotWatch.unknown == 0;
@@ -146,9 +147,11 @@ void BeginBandRows(RenderBand* band, int32_t firstRow, int32_t warm, const BandE
   MapCornerRow(band, start - 1);
   if (entry != nullptr) {
     band->context.levelHint = entry->levelHint;
+    band->context.levelHintPending = 0;
     band->band.nearestDot = entry->dotCursor;
   } else {
     band->context.levelHint = 0;
+    band->context.levelHintPending = 0;
     band->context.levelHintUnknown = 1;
     if (band->context.dotOverlay) {
       std::memset(&band->dotWatch, 0, sizeof band->dotWatch);

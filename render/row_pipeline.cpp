@@ -10,6 +10,7 @@
 #include "host/globals_record.h"
 #include "host/parameter_block.h"
 #include "nets/poly_mesh.h"
+#include "platform/pixel_bytes.h"
 #include "render/pixel_renderer.h"
 #include "render/render_band.h"
 #include "render/source_acquisition.h"
@@ -25,11 +26,14 @@ constexpr int32_t kMaxBlockRows = 64;
 constexpr int64_t kBlockPixels = 256 * 1024;
 constexpr int32_t kMinWideBlockRows = 8;
 
+using RowFloats = std::vector<float, NoFillAllocator<float>>;
+
 struct RowBlock {
   int32_t first = 0;  // rows first..last-1
   int32_t last = 0;
   bool done = false;     // rendered by a worker (or cancelled)
   bool checked = false;  // taken over by the caller: known good or rendered again
+  bool unrendered = false;  // no band could be made for it: the caller renders it
   // What the band found out about the state it did not know.
   bool hintReadUnknown = false;
   DotCursorWatch dotWatch{};
@@ -43,13 +47,16 @@ struct RowPipeline {
   int32_t blockRows = 0;
   int32_t window = 0;
   std::vector<RowBlock> blocks;
-  std::vector<std::vector<float>> buffers;  // window buffers, block b uses b % window
+  // Window buffers, block b uses b % window. A band writes every pixel of
+  // its rows, so new buffers are not filled first (their pages are first
+  // touched by the workers, in parallel).
+  std::vector<RowFloats> buffers;
   std::vector<RenderBand*> freeBands;       // bands not running a block
   std::vector<RenderBand*> allBands;
   // The one-thread band, and the band of blocks rendered again (made when
   // the first one is).
   RenderBand* callerBand = nullptr;
-  std::vector<float> rowBuffer;      // the one-thread row
+  RowFloats rowBuffer;               // the one-thread row
   WorkerPool pool;
   std::mutex mutex;
   std::condition_variable blockDone;
@@ -113,7 +120,7 @@ void BuildShare(GlobalsRecord* globals, RenderShare* share) {
 }
 
 float* BlockRowPointer(RowPipeline* p, int32_t b, int32_t row) {
-  std::vector<float>& buffer = p->buffers[size_t(b % p->window)];
+  RowFloats& buffer = p->buffers[size_t(b % p->window)];
   return buffer.data() + size_t(row - p->blocks[size_t(b)].first) * size_t(p->share.settings.width) * 4;
 }
 
@@ -130,7 +137,7 @@ void RenderBlock(RowPipeline* p, RenderBand* band, int32_t b, const BandEntrySta
   // A block shorter than the warm rows ends before its snapshot row.
   if (band->snapshotRow >= block.last) {
     band->snapshot = BandStateSnapshot{};
-    band->snapshot.levelHint = band->context.levelHint;
+    band->snapshot.levelHint = SettledLevelHint(&band->context);
     band->snapshot.hintKnown = band->context.levelHintUnknown == 0;
     band->snapshot.dotCursor = band->band.nearestDot;
     band->snapshot.cursorKnown = band->context.dotWatch == nullptr || band->dotWatch.unknown == 0;
@@ -141,21 +148,39 @@ void RenderBlock(RowPipeline* p, RenderBand* band, int32_t b, const BandEntrySta
   block.dotWatch = band->dotWatch;
 }
 
-void BlockTask(void* arg, int32_t b) {
-  auto* p = static_cast<RowPipeline*>(arg);
-  RenderBand* band = nullptr;
+// A band for a worker: a free one, or a new one made on the worker (the
+// first band, made on the calling thread, has loaded what bands share).
+RenderBand* TakeBand(RowPipeline* p) {
   {
     std::lock_guard<std::mutex> lock(p->mutex);
-    band = p->freeBands.back();
-    p->freeBands.pop_back();
+    if (!p->freeBands.empty()) {
+      RenderBand* band = p->freeBands.back();
+      p->freeBands.pop_back();
+      return band;
+    }
   }
-  if (!p->cancel.load()) {
+  RenderBand* band = nullptr;
+  try {
+    band = NewRenderBand(&p->share);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> lock(p->mutex);
+  p->allBands.push_back(band);
+  return band;
+}
+
+void BlockTask(void* arg, int32_t b) {
+  auto* p = static_cast<RowPipeline*>(arg);
+  RenderBand* band = TakeBand(p);
+  if (band != nullptr && !p->cancel.load()) {
     static const BandEntryState kStart{};
     RenderBlock(p, band, b, b == 0 ? &kStart : nullptr);
   }
   {
     std::lock_guard<std::mutex> lock(p->mutex);
-    p->freeBands.push_back(band);
+    if (band != nullptr) p->freeBands.push_back(band);
+    p->blocks[size_t(b)].unrendered = band == nullptr;
     p->blocks[size_t(b)].done = true;
   }
   p->blockDone.notify_all();
@@ -201,7 +226,7 @@ void TakeBlock(RowPipeline* p, int32_t b) {
     p->blockDone.wait(lock, [p, b] { return p->blocks[size_t(b)].done; });
   }
   RowBlock& block = p->blocks[size_t(b)];
-  if (b > 0 && !BlockAgrees(block, p->entry, p->share.context.dotCount)) {
+  if (block.unrendered || (b > 0 && !BlockAgrees(block, p->entry, p->share.context.dotCount))) {
     if (p->callerBand == nullptr) p->callerBand = NewRenderBand(&p->share);
     RenderBlock(p, p->callerBand, b, &p->entry);
     ++p->redone;
@@ -236,7 +261,7 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
   }
   if (p->threads <= 1) {
     p->callerBand = NewRenderBand(&p->share);
-    p->rowBuffer.assign(size_t(s.width) * 4, 0.0f);
+    p->rowBuffer.resize(size_t(s.width) * 4);
     const BandEntryState start{};
     BeginBandRows(p->callerBand, 0, 0, &start);
     return true;
@@ -251,8 +276,9 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
   // The caller composites one block while each worker renders another.
   p->window = workers + 1 < count ? workers + 1 : count;
   p->buffers.resize(size_t(p->window));
-  for (std::vector<float>& buffer : p->buffers) buffer.assign(size_t(p->blockRows) * size_t(s.width) * 4, 0.0f);
-  for (int32_t w = 0; w < workers; ++w) p->allBands.push_back(NewRenderBand(&p->share));
+  for (RowFloats& buffer : p->buffers) buffer.resize(size_t(p->blockRows) * size_t(s.width) * 4);
+  // One band is made here; the workers make the others as they need them.
+  p->allBands.push_back(NewRenderBand(&p->share));
   p->freeBands = p->allBands;
   StartWorkerPool(&p->pool, workers);
   SubmitBlocks(p, p->window);

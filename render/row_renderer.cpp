@@ -74,6 +74,6 @@ void RenderOutputRow(GlobalsRecord* globals) {
 
   CompositeTarget composite;
   PrepareCompositeTarget(globals, &composite);
-  for (int32_t c = 0; c < width; ++c) CompositeTargetPixel(&composite, c, r, pixels + 4 * int64_t(c));
+  CompositeTargetRow(&composite, r, pixels, width);
   if (r >= globals->rowTotal - 1) StopRowPipeline();
 }

@@ -7,6 +7,7 @@
 #include "image/image_record.h"
 #include "image/level_building.h"
 #include "render/band_scheduler.h"
+#include "render/worker_pool.h"
 #include "ui/dialog_services.h"
 
 namespace {
@@ -66,6 +67,42 @@ void ConvertPixel(int32_t pixelMode, const uint8_t* in, const PlaneMap& map, uin
     default:
       break;
   }
+}
+
+// Rows of a host tile converted as one part on the worker threads; the parts
+// are fixed by the tile alone, and each pixel is converted on its own.
+constexpr int32_t kConvertPartRows = 32;
+// Tiles with fewer pixels are converted on the calling thread.
+constexpr int64_t kParallelConvertPixels = 64 * 1024;
+
+struct TileConversion {
+  const uint8_t* in;
+  int64_t inRowBytes;
+  uint8_t* out;
+  int64_t outRowBytes;
+  int32_t rows;
+  int32_t columns;
+  int32_t pixelBytes;
+  int32_t outPixelBytes;
+  int32_t pixelMode;
+  PlaneMap map;
+};
+
+void ConvertTileRows(const TileConversion& c, int32_t firstRow, int32_t lastRow) {
+  for (int32_t y = firstRow; y < lastRow; ++y) {
+    const uint8_t* src = c.in + int64_t(y) * c.inRowBytes;
+    uint8_t* dst = c.out + int64_t(y) * c.outRowBytes;
+    for (int32_t x = 0; x < c.columns; ++x) {
+      ConvertPixel(c.pixelMode, src + int64_t(x) * c.pixelBytes, c.map, dst + int64_t(x) * c.outPixelBytes);
+    }
+  }
+}
+
+void ConvertTilePart(void* arg, int32_t part) {
+  const auto* c = static_cast<const TileConversion*>(arg);
+  const int32_t first = part * kConvertPartRows;
+  const int32_t last = first + kConvertPartRows < c->rows ? first + kConvertPartRows : c->rows;
+  ConvertTileRows(*c, first, last);
 }
 
 int32_t BytesPerHostSample(int32_t pixelMode) {
@@ -143,6 +180,8 @@ void ReadSourceTiles(GlobalsRecord* globals) {
   SetWorkArea(globals, &filter, 1);
 
   ImageRecord* source = &globals->images[0];
+  // One set of helper threads converts every tile and builds the levels.
+  ParallelScope helpers(RenderThreadCount());
   for (int32_t t = source->firstTile[0]; source->tileCount > 0 && t <= source->lastTile[0]; ++t) {
     Rect tile{};
     GetTileRect(source, t, &tile);
@@ -184,15 +223,23 @@ void CopyHostTileToImage(ImageRecord* image, GlobalsRecord* globals, int32_t til
   if (rows > tile.height) rows = tile.height;
   if (columns > tile.width) columns = tile.width;
 
-  const auto* in = static_cast<const uint8_t*>(fr->inData);
-  auto* out = static_cast<uint8_t*>(tile.pixels);
-  for (int32_t y = 0; y < rows; ++y) {
-    const uint8_t* src = in + int64_t(y) * fr->inRowBytes;
-    uint8_t* dst = out + int64_t(y) * tile.width * image->bytesPerPixel;
-    for (int32_t x = 0; x < columns; ++x) {
-      ConvertPixel(image->pixelMode, src + int64_t(x) * pixelBytes, map, dst + int64_t(x) * image->bytesPerPixel);
-    }
+  if (rows < 1 || columns < 1) return;
+  TileConversion c{static_cast<const uint8_t*>(fr->inData),
+                   int64_t(fr->inRowBytes),
+                   static_cast<uint8_t*>(tile.pixels),
+                   int64_t(tile.width) * image->bytesPerPixel,
+                   rows,
+                   columns,
+                   pixelBytes,
+                   int32_t(image->bytesPerPixel),
+                   image->pixelMode,
+                   map};
+  if (int64_t(rows) * columns < kParallelConvertPixels) {
+    ConvertTileRows(c, 0, rows);
+    return;
   }
+  const int32_t parts = (rows + kConvertPartRows - 1) / kConvertPartRows;
+  RunParallel(parts, RenderThreadCount(), ConvertTilePart, &c);
 }
 
 ImageRecord* RunTargetImage(GlobalsRecord* globals) {

@@ -1,6 +1,7 @@
 #include "render/worker_pool.h"
 
 #include <atomic>
+#include <exception>
 
 #include "platform/thread_signals.h"
 
@@ -42,6 +43,83 @@ void RunParallelIndexes(ParallelJob* job) {
 }
 
 }  // namespace
+
+struct ParallelScopeState {
+  std::thread::id owner;
+  std::vector<std::thread> helpers;
+  std::mutex mutex;
+  std::condition_variable wake;  // a job was posted, or the scope ends
+  std::condition_variable done;  // a helper finished its part of the job
+  ParallelJob* job = nullptr;
+  uint64_t generation = 0;
+  int32_t pending = 0;  // helpers still working on the current job
+  bool stopping = false;
+};
+
+namespace {
+
+// The scope of the thread that made it; only that thread reads it.
+std::atomic<ParallelScopeState*> gScope{nullptr};
+
+void ScopeHelperLoop(ParallelScopeState* scope) {
+  uint64_t seen = 0;
+  std::unique_lock<std::mutex> lock(scope->mutex);
+  for (;;) {
+    scope->wake.wait(lock, [&] { return scope->stopping || scope->generation != seen; });
+    if (scope->stopping) return;
+    seen = scope->generation;
+    ParallelJob* job = scope->job;
+    lock.unlock();
+    RunParallelIndexes(job);
+    lock.lock();
+    if (--scope->pending == 0) scope->done.notify_one();
+  }
+}
+
+// Runs the job on the scope's helpers and the calling thread.
+void RunInScope(ParallelScopeState* scope, ParallelJob* job) {
+  {
+    std::lock_guard<std::mutex> lock(scope->mutex);
+    scope->job = job;
+    scope->pending = int32_t(scope->helpers.size());
+    ++scope->generation;
+  }
+  scope->wake.notify_all();
+  RunParallelIndexes(job);
+  std::unique_lock<std::mutex> lock(scope->mutex);
+  scope->done.wait(lock, [scope] { return scope->pending == 0; });
+  scope->job = nullptr;
+}
+
+}  // namespace
+
+ParallelScope::ParallelScope(int32_t threads) {
+  if (threads <= 1 || gScope.load() != nullptr) return;
+  auto* scope = new ParallelScopeState();
+  scope->owner = std::this_thread::get_id();
+  SignalMaskSave mask;
+  BlockSignalsForNewThreads(&mask);
+  try {
+    for (int32_t t = 1; t < threads; ++t) scope->helpers.emplace_back(ScopeHelperLoop, scope);
+  } catch (const std::exception&) {
+    // Fewer helpers than asked for still do the work.
+  }
+  RestoreSignalsAfterThreadStart(mask);
+  state_ = scope;
+  gScope.store(scope);
+}
+
+ParallelScope::~ParallelScope() {
+  if (state_ == nullptr) return;
+  gScope.store(nullptr);
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->stopping = true;
+  }
+  state_->wake.notify_all();
+  for (std::thread& t : state_->helpers) t.join();
+  delete state_;
+}
 
 int32_t RenderThreadCount() {
   const int32_t set = gThreadSetting.load();
@@ -100,6 +178,12 @@ void RunParallel(int32_t count, int32_t threads, PoolTaskFn run, void* arg) {
   job.count = count;
   job.run = run;
   job.arg = arg;
+  ParallelScopeState* scope = gScope.load();
+  if (scope != nullptr && scope->owner == std::this_thread::get_id() && scope->job == nullptr &&
+      !scope->helpers.empty()) {
+    RunInScope(scope, &job);
+    return;
+  }
   std::vector<std::thread> helpers;
   helpers.reserve(size_t(threads - 1));
   SignalMaskSave mask;

@@ -53,5 +53,24 @@ void SubmitPoolTask(WorkerPool* pool, PoolTask task);
 void WaitForPoolIdle(WorkerPool* pool);
 
 // Runs run(arg, i) for i = 0..count-1 on up to `threads` threads (the
-// calling thread is one of them) and returns when all have finished.
+// calling thread is one of them) and returns when all have finished. Inside
+// a ParallelScope of the calling thread the scope's threads do the work;
+// otherwise threads are started for the call.
 void RunParallel(int32_t count, int32_t threads, PoolTaskFn run, void* arg);
+
+// Keeps `threads` - 1 helper threads asleep for the RunParallel calls the
+// creating thread makes while the scope lasts (a phase that runs many short
+// parallel steps, such as reading the source tile by tile and building its
+// levels). The threads are joined when the scope ends. Scopes do not nest:
+// an inner one does nothing.
+struct ParallelScopeState;
+class ParallelScope {
+ public:
+  explicit ParallelScope(int32_t threads);
+  ~ParallelScope();
+  ParallelScope(const ParallelScope&) = delete;
+  ParallelScope& operator=(const ParallelScope&) = delete;
+
+ private:
+  ParallelScopeState* state_ = nullptr;
+};

@@ -40,7 +40,24 @@ enum CutStyle {
   kVerticalCross,    // cube: a column of four faces front to back over the top, the sides on the front
   kStrip,            // icosahedron: the caps' faces hang from a band of ten
   kPiecesOfSix,      // dodo: face 6q with faces 6q+1..6q+5 hanging from it, twelve pieces
+  kSpikePairs,       // spikeball: ten pieces of two spikes, as the fixed pairing takes them
+  kPiecesOfEleven,   // GID: face 11q+5 with faces 11q..11q+4 round it, each with face 11q+6+k beyond
+  kStripAcross,      // icosahedron: the strip, its band cut at the edge whose middle is nearest kStripCut
+  kSunburst,         // icosahedron: five strips of four faces round the corner kSunburstHub
 };
+
+// The sunburst and the starburst look their net up in a sixth of the turn
+// about net point 0, which is bent onto a fifth of the turn about the y axis:
+// net point 0 is the corner on that axis and the five faces round it lead
+// strips of four faces, each strip a fifth of the icosahedron.
+const Vec3 kSunburstHub = {0, 1, 0};
+
+// The shark shapes bend the half of net 65 about the middle of the band edge
+// from the upper-ring corner (0, 1, 2)/sqrt(5) to its lower neighbour at
+// (-sqrt((5 - sqrt 5)/10), -1/sqrt 5, ...): the direction (-sin 18, 0, cos 18)
+// that their lookup turns to the pole. The strip cut at the opposite edge of
+// the band is symmetric under the half turn about that middle.
+const Vec3 kStripCut = {0.30901699437494745, 0, -0.9510565162951535};
 
 struct Expected {
   int32_t faces;
@@ -79,7 +96,8 @@ const NetPlan kPlans[] = {
     {12, "pentagonal icositetrahedron", kSteepestEdge, 0, {24, {{5, 24}}, 74, 38}, 5, 3, -1},
     {17, "icosahedron", kStrip, 0, {20, {{3, 20}}, 22, 12}, -1, -1, -1},
     {23, "icosahedron", kSteepestEdge, 0, {20, {{3, 20}}, 22, 12}, -1, -1, 17},
-    {66, "icosahedron", kSteepestEdge, 500, {20, {{3, 20}}, 22, 12}, -1, -1, 23},
+    {66, "icosahedron", kSunburst, 0, {20, {{3, 20}}, 22, 12}, -1, -1, 23},
+    {65, "icosahedron", kStripAcross, 0, {20, {{3, 20}}, 22, 12}, -1, -1, -1},
     {18, "cube", kHorizontalCross, 0, {6, {{4, 6}}, 14, 8}, -1, -1, -1},
     {73, "cube", kVerticalCross, 0, {6, {{4, 6}}, 14, 8}, -1, -1, -1},
     {19, "octahedron", kSteepestEdge, 0, {8, {{3, 8}}, 10, 6}, -1, -1, -1},
@@ -87,12 +105,17 @@ const NetPlan kPlans[] = {
     // The catalogue counts 306 vertices; the solid has 110 corners, which the
     // vertex lists name (the other 196 would be points no face uses).
     {20, "dodo", kPiecesOfSix, 0, {72, {{4, 60}, {10, 12}}, 240, 110}, -1, -1, -1},
+    // The catalogue counts 193 vertices; the solid has 92 corners.
+    {13, "spikeball", kSpikePairs, 0, {60, {{5, 60}}, 200, 92}, -1, -1, -1},
+    // The catalogue counts 408 net points; twelve pieces of eleven faces, each
+    // joined along ten edges, have 600 - 2 * 120 = 360 corners.
+    {21, "GID", kPiecesOfEleven, 0, {132, {{4, 60}, {5, 72}}, 360, 170}, -1, -1, -1},
 };
 
 // Nets that load another net's tables whole.
-const int32_t kSameTables[][2] = {{65, 17}, {67, 19}};
+const int32_t kSameTables[][2] = {{67, 19}};
 // Nets whose 3-D points and vertex lists are another net's.
-const int32_t kSameSolid[][2] = {{23, 17}, {66, 17}, {73, 18}};
+const int32_t kSameSolid[][2] = {{23, 17}, {66, 17}, {73, 18}, {65, 17}};
 
 constexpr int32_t kSubdividedNet = 70;
 constexpr int32_t kSubdividedFrom = 9;
@@ -229,12 +252,190 @@ void CutStrip(PolyMesh* m) {
   }
 }
 
+// The strip with its band cut at one band edge: the rank-th nearest the
+// direction d by its middle (0 the nearest).
+void CutStripAcross(PolyMesh* m, Vec3 d, int32_t rank) {
+  int32_t north = 0, south = 0;
+  for (int32_t v = 0; v < m->vertexCount; ++v) {
+    if (Vertex(m, v).y > Vertex(m, north).y) north = v;
+    if (Vertex(m, v).y < Vertex(m, south).y) south = v;
+  }
+  auto middleDot = [&](int32_t a, int32_t b) {
+    const Vec3 p = Vertex(m, a), q = Vertex(m, b);
+    const Vec3 c{p.x + q.x, p.y + q.y, p.z + q.z};
+    return (c.x * d.x + c.y * d.y + c.z * d.z) / std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z);
+  };
+  std::vector<double> dots;
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    for (int32_t f = 0; f < m->faceCount; ++f) {
+      const int32_t n = m->faces[f].vertexCount;
+      for (int32_t k = 0; k < n; ++k) {
+        const int32_t a = m->faces[f].vertex[k];
+        const int32_t b = m->faces[f].vertex[(k + 1) % n];
+        const bool polar = a == north || b == north || a == south || b == south;
+        const bool band = !polar && (Vertex(m, a).y > 0) != (Vertex(m, b).y > 0);
+        if (pass == 0) {
+          // each band edge is met from both its faces: one entry per edge
+          if (band && a < b) dots.push_back(middleDot(a, b));
+        } else if (polar || (band && std::fabs(middleDot(a, b) - dots[rank]) < 1e-9)) {
+          MarkEdgeCut(m, f, k);
+        }
+      }
+    }
+    std::sort(dots.begin(), dots.end(), std::greater<double>());
+    if (rank >= int32_t(dots.size())) Fail("the band has fewer edges");
+  }
+}
+
+// The direction that the pairing of the paired mesh m gives the middle of
+// the net edge through the centre of the net's points, none when no net edge
+// has its middle there.
+bool MiddleEdgeDirection(const PolyMesh* m, const NetTables& t, Vec3* out) {
+  double cx = 0, cy = 0;
+  const int32_t points = int32_t(t.points.size() / 2);
+  for (int32_t i = 0; i < points; ++i) {
+    cx += t.points[2 * i] / points;
+    cy += t.points[2 * i + 1] / points;
+  }
+  for (int32_t f = 0; f < int32_t(t.pointLists.size()); ++f) {
+    const int32_t n = int32_t(t.pointLists[f].size());
+    for (int32_t k = 0; k < n; ++k) {
+      const int32_t p = t.pointLists[f][k], q = t.pointLists[f][(k + 1) % n];
+      const double mx = (t.points[2 * p] + t.points[2 * q]) / 2, my = (t.points[2 * p + 1] + t.points[2 * q + 1]) / 2;
+      if (std::hypot(mx - cx, my - cy) > 1e-6) continue;
+      Vec3 sum{0, 0, 0};
+      for (int32_t corner : {k, (k + 1) % n}) {
+        int32_t piece, edge;
+        FacePieceAndEdge(f, corner, &piece, &edge, m);
+        if (piece < 0 || edge < 0) return false;
+        const Vec3 v = Vertex(m, m->faces[piece].vertex[edge]);
+        sum = Vec3{sum.x + v.x, sum.y + v.y, sum.z + v.z};
+      }
+      const double l = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+      *out = Vec3{sum.x / l, sum.y / l, sum.z / l};
+      return true;
+    }
+  }
+  return false;
+}
+
+// The face across the edge from corner a to corner b of face f (either way
+// round), -1 none.
+int32_t FaceAcross(const PolyMesh* m, int32_t f, int32_t a, int32_t b) {
+  const int32_t n = m->faces[f].vertexCount;
+  for (int32_t k = 0; k < n; ++k) {
+    const int32_t p = m->faces[f].vertex[k], q = m->faces[f].vertex[(k + 1) % n];
+    if ((p == a && q == b) || (p == b && q == a)) return m->faces[f].neighbour[k];
+  }
+  return -1;
+}
+
+// Five strips round the hub corner: the faces round it joined in a fan with
+// one gap (after the gap-th face in turn from the first in index order), and
+// from each of them the strip face across its outer edge, the face across
+// that one's edge at the fan face's second (or, mirrored, first) outer
+// corner, and the face across that one's edge away from the fan's corners.
+void CutSunburst(PolyMesh* m, int32_t gap, bool mirrored) {
+  int32_t hub = 0;
+  auto along = [&](int32_t v) {
+    const Vec3 p = Vertex(m, v);
+    return p.x * kSunburstHub.x + p.y * kSunburstHub.y + p.z * kSunburstHub.z;
+  };
+  for (int32_t v = 1; v < m->vertexCount; ++v)
+    if (along(v) > along(hub)) hub = v;
+  // the fan in turn: (hub, a, b) in each face's own order, next across (hub, b)
+  std::vector<int32_t> fan, outerA, outerB;
+  int32_t f = -1;
+  for (int32_t g = 0; g < m->faceCount && f < 0; ++g)
+    for (int32_t k = 0; k < 3; ++k)
+      if (m->faces[g].vertex[k] == hub) f = g;
+  for (int32_t i = 0; i < 5; ++i) {
+    int32_t k = 0;
+    while (m->faces[f].vertex[k] != hub) ++k;
+    fan.push_back(f);
+    outerA.push_back(m->faces[f].vertex[(k + 1) % 3]);
+    outerB.push_back(m->faces[f].vertex[(k + 2) % 3]);
+    f = FaceAcross(m, f, hub, outerB.back());
+  }
+  std::rotate(fan.begin(), fan.begin() + (gap + 1) % 5, fan.end());
+  std::rotate(outerA.begin(), outerA.begin() + (gap + 1) % 5, outerA.end());
+  std::rotate(outerB.begin(), outerB.begin() + (gap + 1) % 5, outerB.end());
+  std::vector<std::pair<int32_t, int32_t>> folds;
+  for (int32_t i = 0; i + 1 < 5; ++i) folds.emplace_back(fan[i], fan[i + 1]);
+  for (int32_t i = 0; i < 5; ++i) {
+    const int32_t a = outerA[i], b = outerB[i];
+    const int32_t second = FaceAcross(m, fan[i], a, b);
+    int32_t x = 0;
+    while (m->faces[second].vertex[x] == a || m->faces[second].vertex[x] == b) ++x;
+    const int32_t far = m->faces[second].vertex[x];
+    const int32_t third = FaceAcross(m, second, mirrored ? a : b, far);
+    int32_t y = 0;
+    while (m->faces[third].vertex[y] == a || m->faces[third].vertex[y] == b || m->faces[third].vertex[y] == far) ++y;
+    const int32_t fourth = FaceAcross(m, third, far, m->faces[third].vertex[y]);
+    folds.emplace_back(fan[i], second);
+    folds.emplace_back(second, third);
+    folds.emplace_back(third, fourth);
+  }
+  CutAllBut(m, folds);
+}
+
 // Pieces of six: every edge cut but those between face 6q and faces
 // 6q+1..6q+5.
 void CutPiecesOfSix(PolyMesh* m) {
   std::vector<std::pair<int32_t, int32_t>> folds;
   for (int32_t q = 0; 6 * q < m->faceCount; ++q)
     for (int32_t k = 1; k <= 5; ++k) folds.emplace_back(6 * q, 6 * q + k);
+  CutAllBut(m, folds);
+}
+
+// The spikeball's pieces as its fixed pairing takes them: for piece q with
+// base face s and N across s's edge 0, the net faces 6q..6q+5 are N's
+// neighbours across edges 4 and 3, N, s's neighbours across edges 4 and 3,
+// and s. The net face of each solid face.
+std::vector<int32_t> SpikePairSlots(const PolyMesh* m) {
+  std::vector<int32_t> slot(m->faceCount, -1);
+  for (int32_t q = 0; q < 10; ++q) {
+    const int32_t s = kSpikeballBaseFaces[q];
+    const int32_t n = m->faces[s].neighbour[0];
+    const int32_t faces[6] = {m->faces[n].neighbour[4], m->faces[n].neighbour[3], n,
+                              m->faces[s].neighbour[4], m->faces[s].neighbour[3], s};
+    for (int32_t k = 0; k < 6; ++k) slot[faces[k]] = 6 * q + k;
+  }
+  return slot;
+}
+
+// Spike pairs: each piece's spikes laid out as chains round their tips (the
+// base face s between its neighbours across edges 3 and 4, N at the end of
+// its chain after its neighbours across edges 3 and 4) and joined where s's
+// neighbour across edge 4 meets N. Joined along s's edge 0 instead, the two
+// would overlap: N's reflex corner lies at that edge's start.
+void CutSpikePairs(PolyMesh* m) {
+  std::vector<std::pair<int32_t, int32_t>> folds;
+  for (int32_t q = 0; q < 10; ++q) {
+    const int32_t s = kSpikeballBaseFaces[q];
+    const int32_t n = m->faces[s].neighbour[0];
+    const int32_t s3 = m->faces[s].neighbour[3], s4 = m->faces[s].neighbour[4];
+    const int32_t n3 = m->faces[n].neighbour[3], n4 = m->faces[n].neighbour[4];
+    if (m->faces[s4].neighbour[2] != n) Fail("net 13: the spikes of a piece do not meet where they should");
+    folds.emplace_back(s3, s);
+    folds.emplace_back(s3, s4);
+    folds.emplace_back(s4, n);
+    folds.emplace_back(n, n4);
+    folds.emplace_back(n4, n3);
+  }
+  CutAllBut(m, folds);
+}
+
+// Pieces of eleven: every edge cut but those between face 11q+5 and faces
+// 11q..11q+4 and between face 11q+k and face 11q+6+k.
+void CutPiecesOfEleven(PolyMesh* m) {
+  std::vector<std::pair<int32_t, int32_t>> folds;
+  for (int32_t q = 0; 11 * q < m->faceCount; ++q) {
+    for (int32_t k = 0; k < 5; ++k) {
+      folds.emplace_back(11 * q + 5, 11 * q + k);
+      folds.emplace_back(11 * q + k, 11 * q + 6 + k);
+    }
+  }
   CutAllBut(m, folds);
 }
 
@@ -488,12 +689,111 @@ void InSolidOrder(const Unfolded& u, NetTables* t) {
   t->points = points;
 }
 
+// Net face slot[s] made solid face s, its list begun at the net corner that
+// is solid corner 0, net points renumbered by first use.
+void InSlotOrder(const Unfolded& u, const std::vector<int32_t>& slot, NetTables* t) {
+  Unfolded reordered = u;
+  for (size_t f = 0; f < u.piece.size(); ++f) {
+    const int32_t s = u.piece[f];
+    if (s < 0 || s >= int32_t(slot.size())) Fail("net " + std::to_string(t->net) + ": a face has no piece");
+    reordered.piece[f] = slot[s];
+  }
+  InSolidOrder(reordered, t);
+}
+
+// The matcher pairs the net's first face with the first solid face, so the
+// directions a net shows depend on which face comes first and where its list
+// begins. For the strip across: the first face and its first corner that make
+// the pairing fold and show the edge opposite kStripCut in the middle of the
+// net; false when none does.
+bool ShowsStripMiddle(NetTables* t, PolyMesh* check) {
+  const int32_t faces = int32_t(t->pointLists.size());
+  for (int32_t f0 = 0; f0 < faces; ++f0) {
+    for (int32_t turn = 0; turn < 3; ++turn) {
+      NetTables tried = *t;
+      std::swap(tried.pointLists[0], tried.pointLists[f0]);
+      std::vector<int32_t>& list = tried.pointLists[0];
+      std::rotate(list.begin(), list.begin() + turn, list.end());
+      LoadedTables loaded;
+      MakeLoaded(tried, &loaded);
+      LoadAndPair(loaded, check);
+      if (!CheckPairingFolds(check).empty()) continue;
+      Vec3 middle;
+      if (!MiddleEdgeDirection(check, tried, &middle)) continue;
+      if (-(middle.x * kStripCut.x + middle.y * kStripCut.y + middle.z * kStripCut.z) < 1 - 1e-9) continue;
+      *t = tried;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The net point of the unfolded mesh m that is the corner toward
+// kSunburstHub, by the unfolding's own pairing; -1 none.
+int32_t HubPoint(const PolyMesh* m, const Unfolded& u) {
+  for (int32_t f = 0; f < m->netFaceCount && f < int32_t(u.lists.size()); ++f) {
+    for (int32_t k = 0; k < int32_t(u.lists[f].size()); ++k) {
+      int32_t piece, edge;
+      FacePieceAndEdge(f, k, &piece, &edge, m);
+      if (piece < 0 || edge < 0) continue;
+      const Vec3 v = Vertex(m, m->faces[piece].vertex[edge]);
+      const double l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+      if ((v.x * kSunburstHub.x + v.y * kSunburstHub.y + v.z * kSunburstHub.z) / l > 1 - 1e-9) return u.lists[f][k];
+    }
+  }
+  return -1;
+}
+
+// For the sunburst: the first face and its first corner that make the
+// pairing fold and show kSunburstHub at the hub of the fan, which becomes net
+// point 0.
+bool ShowsHubFirst(NetTables* t, PolyMesh* check, int32_t hub) {
+  const int32_t faces = int32_t(t->pointLists.size());
+  if (hub < 0) return false;
+  for (int32_t f0 = 0; f0 < faces; ++f0) {
+    for (int32_t turn = 0; turn < 3; ++turn) {
+      NetTables tried = *t;
+      std::swap(tried.pointLists[0], tried.pointLists[f0]);
+      std::vector<int32_t>& list = tried.pointLists[0];
+      std::rotate(list.begin(), list.begin() + turn, list.end());
+      // the hub becomes net point 0
+      for (auto& l : tried.pointLists)
+        for (int32_t& p : l) p = p == hub ? 0 : (p == 0 ? hub : p);
+      std::swap(tried.points[0], tried.points[2 * hub]);
+      std::swap(tried.points[1], tried.points[2 * hub + 1]);
+      LoadedTables loaded;
+      MakeLoaded(tried, &loaded);
+      LoadAndPair(loaded, check);
+      if (!CheckPairingFolds(check).empty()) continue;
+      bool shows = false;
+      for (int32_t f = 0; f < faces && !shows; ++f) {
+        for (int32_t k = 0; k < 3; ++k) {
+          if (tried.pointLists[f][k] != 0) continue;
+          int32_t piece, edge;
+          FacePieceAndEdge(f, k, &piece, &edge, check);
+          if (piece < 0 || edge < 0) break;
+          const Vec3 v = Vertex(check, check->faces[piece].vertex[edge]);
+          const double l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+          shows = (v.x * kSunburstHub.x + v.y * kSunburstHub.y + v.z * kSunburstHub.z) / l > 1 - 1e-9;
+          break;
+        }
+      }
+      if (!shows) continue;
+      *t = tried;
+      return true;
+    }
+  }
+  return false;
+}
+
 NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done, PolyMesh* check) {
   CatalogueSolid solid;
   if (!MakeCatalogueSolid(plan.solid, &solid)) Fail(std::string("no solid named ") + plan.solid);
   MeshBox box;
   PolyMesh* m = box.mesh;
-  const int32_t directions = plan.cut == kSteepestEdge ? kDirectionsTried : 1;
+  // The strip across: each band edge in turn, until the pairing shows the
+  // wanted edge in the middle.
+  const int32_t directions = plan.cut == kSteepestEdge ? kDirectionsTried : (plan.cut == kStripAcross || plan.cut == kSunburst ? 10 : 1);
   for (int32_t attempt = 0; attempt < directions; ++attempt) {
     BuildSolid(m, solid);
     ClearCuts(m);
@@ -510,8 +810,20 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
       case kStrip:
         CutStrip(m);
         break;
+      case kStripAcross:
+        CutStripAcross(m, kStripCut, attempt);
+        break;
+      case kSunburst:
+        CutSunburst(m, attempt % 5, attempt >= 5);
+        break;
       case kPiecesOfSix:
         CutPiecesOfSix(m);
+        break;
+      case kSpikePairs:
+        CutSpikePairs(m);
+        break;
+      case kPiecesOfEleven:
+        CutPiecesOfEleven(m);
         break;
     }
     if (plan.startSolidFace >= 0) {
@@ -519,13 +831,18 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
       m->preferMarkedStart = 1;
       m->faces[plan.startSolidFace].startMark = 1;
     }
-    if (plan.cut == kPiecesOfSix ? !UnfoldsInPieces(m, m->faceCount / 6) : !UnfoldsWhole(m)) continue;
+    const int32_t pieces = plan.cut == kPiecesOfSix      ? m->faceCount / 6
+                           : plan.cut == kSpikePairs     ? 10
+                           : plan.cut == kPiecesOfEleven ? 12
+                                                         : 1;
+    if (pieces > 1 ? !UnfoldsInPieces(m, pieces) : !UnfoldsWhole(m)) continue;
     const Unfolded u = ReadUnfolded(m);
     NetTables t;
     t.net = plan.net;
     t.points = u.points;
     t.pointLists = u.lists;
-    if (plan.cut == kPiecesOfSix) InSolidOrder(u, &t);
+    if (plan.cut == kPiecesOfSix || plan.cut == kPiecesOfEleven) InSolidOrder(u, &t);
+    if (plan.cut == kSpikePairs) InSlotOrder(u, SpikePairSlots(m), &t);
     if (plan.startSolidFace >= 0) {
       // Net face 0 is the start face, its list begun at the net corner that
       // is the fixed solid corner.
@@ -547,6 +864,8 @@ NetTables MakeNet(const NetPlan& plan, const std::map<int32_t, NetTables>& done,
     }
     // The tables as written must pair with their solid; with another cut
     // the matcher's start pair may be a face of the same shape elsewhere.
+    if (plan.cut == kStripAcross && !ShowsStripMiddle(&t, check)) continue;
+    if (plan.cut == kSunburst && !ShowsHubFirst(&t, check, HubPoint(m, u))) continue;
     LoadedTables loaded;
     MakeLoaded(t, &loaded);
     LoadAndPair(loaded, check);

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/image_files.h"
+#include "render/worker_pool.h"
 
 namespace fs = std::filesystem;
 
@@ -422,6 +423,78 @@ TEST(ImageFiles, ReadersShowTheHeaderFirstAndStopBetweenRows) {
               IoResult::Ok)
         << error;
     EXPECT_EQ(out.pixels, fromFile.pixels) << name;
+  }
+}
+
+std::string FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// A TIFF is written with its strips encoded on several threads: the file is
+// the same bytes on any thread count, for strips of one row and of many,
+// one group of strips and many, and samples that do not compress. Large
+// ones are read back in groups of strips on several threads too.
+TEST(ImageFiles, TiffFilesAreTheSameBytesOnAnyThreadCount) {
+  struct Case {
+    int32_t width, height, channels, bits;
+    bool noise;
+  };
+  const Case cases[] = {
+      {2000, 1000, 4, 8, false}, {2048, 900, 3, 8, true}, {300, 700, 3, 8, false},
+      {1000, 300, 3, 16, false}, {50, 3000, 1, 32, false}, {7, 1800, 2, 8, true},
+  };
+  const fs::path dir = TempDir();
+  for (const Case& c : cases) {
+    const std::string label = std::to_string(c.width) + " x " + std::to_string(c.height) + ", " +
+                              std::to_string(c.channels) + " channels, " + std::to_string(c.bits) + " bits";
+    ImageFile image = MakeRamp(c.width, c.height, c.channels, c.bits);
+    if (c.noise) {
+      uint32_t state = 12345;
+      for (uint8_t& b : image.pixels) {
+        state = state * 1664525u + 1013904223u;
+        b = uint8_t(state >> 24);
+      }
+    }
+    std::string one;
+    for (int32_t threads : {1, 2, 7}) {
+      SetRenderThreadCount(threads);
+      const fs::path path = dir / ("threads" + std::to_string(threads) + ".tif");
+      std::string error;
+      const bool written = WriteImageFile(path.string(), image, &error);
+      ImageFile back;
+      const bool read = written && ReadImageFile(path.string(), &back, &error);
+      SetRenderThreadCount(0);
+      ASSERT_TRUE(written) << label << ": " << error;
+      ASSERT_TRUE(read) << label << ", " << threads << " threads: " << error;
+      EXPECT_TRUE(back.pixels == image.pixels) << label << ", " << threads << " threads";
+      const std::string bytes = FileBytes(path);
+      if (threads == 1) {
+        one = bytes;
+      } else {
+        EXPECT_TRUE(bytes == one) << label << ", " << threads << " threads";
+      }
+    }
+  }
+}
+
+// A damaged strip in the middle of a large TIFF stops the read with its row,
+// on one thread and on several.
+TEST(ImageFiles, ADamagedStripOfALargeTiffIsAnError) {
+  const fs::path dir = TempDir();
+  const fs::path path = dir / "damaged.tif";
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(path.string(), MakeRamp(2000, 1000, 3, 8), &error)) << error;
+  std::string bytes = FileBytes(path);
+  for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4000; ++i) bytes[i] = char(0xFF);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  for (int32_t threads : {1, 7}) {
+    SetRenderThreadCount(threads);
+    ImageFile out;
+    const bool read = ReadImageFile(path.string(), &out, &error);
+    SetRenderThreadCount(0);
+    EXPECT_FALSE(read) << threads << " threads";
+    EXPECT_NE(error.find("TIFF read failed at row"), std::string::npos) << threads << " threads: " << error;
   }
 }
 

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
 
 #include "image/area_sampling.h"
 #include "image/filter_tables.h"
+#include "image/float_convert.h"
 #include "image/level_building.h"
 #include "image/pixel_access.h"
 #include "image_test_util.h"
@@ -75,7 +77,7 @@ TEST(AreaSampling, FastSamplerReadsTheNearestPixelOfTheChosenLevel) {
   for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
 
   // Both neighbours missing: the hint's level.
-  hint.level = 3.7f;
+  SetHintLevel(&hint, 3.7f);
   SampleAreaFast(-1.0f, 0.0f, -1.0f, 0.0f, u, v, u, v, im, rgba, 0.3f, &hint);
   GetPixelFloatRgba(int32_t(float(im->levelWidth[3]) * u), int32_t(float(im->levelHeight[3]) * v), im, 3, want);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
@@ -114,6 +116,26 @@ const PlanCase kPlanCases[] = {
     {"long but under a pixel", 1.4f, 0, 0, 1, 0.6f, AreaSingleEdge, 0.98f, 0.7f, 0, 1, 0, 0},
 };
 
+// A footprint whose level of detail is 0 or below leaves its logarithm to
+// whoever reads the hint: read, it is the logarithm the plan would have
+// taken, to the bit, and the plan's level and fraction are those of it.
+TEST(AreaSampling, HintLevelIsTheMinorAxisLogarithm) {
+  PatternImage image;
+  ImageRecord* im = image.get();
+  const float W = 1000.0f, H = 500.0f;
+  for (float size : {0.3f, 0.5f, 0.7f, 0.99f, 1.0f, 1.0001f, 1.01f, 1.5f, 3.0f, 17.0f, 900.0f}) {
+    SCOPED_TRACE(size);
+    LevelHint hint;
+    AreaSamplePlan plan;
+    PlanAreaAnisotropic(size / W, 0.0f, 0.0f, size / H, 0.5f, 0.5f, 0, im, 0.0f, &hint, &plan);
+    const float want = float(std::log(double(plan.minor)) * 1.442695040888963);
+    EXPECT_EQ(FloatBits(HintLevel(&hint)), FloatBits(want));
+    const float clamped = want > 0.0f ? std::min(want, float(im->lastLevel)) : 0.0f;
+    EXPECT_EQ(plan.level, int32_t(clamped));
+    EXPECT_EQ(FloatBits(plan.frac), FloatBits(clamped - float(int32_t(clamped))));
+  }
+}
+
 TEST(AreaSampling, QualityPlanTable) {
   PatternImage image;
   ImageRecord* im = image.get();
@@ -128,7 +150,7 @@ TEST(AreaSampling, QualityPlanTable) {
     EXPECT_NEAR(plan.major, c.major, c.major * 2e-3f);
     EXPECT_NEAR(plan.minor, c.minor, c.minor * 1e-4f);
     EXPECT_EQ(plan.level, c.level);
-    EXPECT_NEAR(hint.level, std::log2(c.minor), 1e-4f);
+    EXPECT_NEAR(HintLevel(&hint), std::log2(c.minor), 1e-4f);
     if (c.kind != AreaTaps) continue;
     EXPECT_EQ(plan.taps, c.taps);
     EXPECT_NEAR(plan.stepU * W, c.stepU, 0.03f);
@@ -163,11 +185,11 @@ TEST(AreaSampling, QualitySingleSamples) {
   for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
 
   // Both neighbours missing: the hint's level, a single sample.
-  hint.level = 2.5f;
+  SetHintLevel(&hint, 2.5f);
   SampleAreaQuality(-1.0f, 0, -1.0f, 0, 0.4f, 0.4f, 0.4f, 0.4f, im, rgba, 0.3f, &hint);
   SampleTrilinearEdge(im, 2, 0.5f, 0.4f, 0.4f, want);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], want[k]);
-  EXPECT_EQ(hint.level, 2.5f);
+  EXPECT_EQ(HintLevel(&hint), 2.5f);
 }
 
 TEST(AreaSampling, TapsRunAlongTheFootprintsMajorAxis) {
@@ -205,7 +227,7 @@ TEST(AreaSampling, TapsRunAlongTheFootprintsMajorAxis) {
     EXPECT_NEAR(length * plan.taps, sigma1, sigma1 * 2e-3);
     EXPECT_NEAR(plan.major, sigma1, sigma1 * 2e-3);
     EXPECT_NEAR(plan.minor, sigma2, sigma2 * 1e-4);
-    EXPECT_NEAR(hint.level, std::log2(sigma2), 1e-4);
+    EXPECT_NEAR(HintLevel(&hint), std::log2(sigma2), 1e-4);
     ++checked;
   };
   for (int32_t i = 0; i < 400; ++i) check(component(random), component(random), component(random), component(random));

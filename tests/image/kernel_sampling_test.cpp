@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -165,6 +167,56 @@ TEST(KernelSampling, SeamCrossingEqualsTheSameBlockInsideOneTile) {
       for (float y : {100.5f, 509.2f, 511.0f, 512.9f}) {
         SCOPED_TRACE(testing::Message() << "mode " << mode << " at " << x << "," << y);
         ExpectSame(Kernel(seam.get(), 0, x, y), Kernel(shifted.get(), 0, x - 100.0f, y));
+      }
+    }
+  }
+}
+
+// The 8-bit sum is worked out in 32-bit integers: for every phase pair of
+// both filters, the blocks that drive it furthest up and down (255 where the
+// weight product is positive, 0 elsewhere, and the reverse) and random blocks
+// give the exact sum on both roads, bit for bit.
+TEST(KernelSampling, EightBitBlockSumsAreExactForEveryPhasePair) {
+  std::mt19937 random(7);
+  for (int32_t kind : {FilterLanczos, FilterGaussian}) {
+    const FilterTables* t = Tables(kind);
+    int64_t widest = 0;  // the largest absolute weight sum of a phase
+    for (int32_t p = 0; p < 128; ++p) {
+      int64_t sum = 0;
+      for (int32_t k = 0; k < 5; ++k) sum += std::abs(t->fixed11[k * 128 + p]);
+      widest = std::max(widest, sum);
+    }
+    EXPECT_LT(255 * widest * widest, int64_t(1) << 31) << "filter " << kind;
+    for (int32_t py = 0; py < 128; ++py) {
+      for (int32_t px = 0; px < 128; ++px) {
+        uint8_t blocks[3][5][5][4];
+        for (int32_t r = 0; r < 5; ++r) {
+          for (int32_t c = 0; c < 5; ++c) {
+            const int64_t w = int64_t(t->fixed11[(4 - c) * 128 + px]) * t->fixed11[(4 - r) * 128 + py];
+            for (int32_t k = 0; k < 4; ++k) {
+              blocks[0][r][c][k] = w > 0 ? 255 : 0;
+              blocks[1][r][c][k] = w < 0 ? 255 : 0;
+              blocks[2][r][c][k] = uint8_t(random());
+            }
+          }
+        }
+        for (const auto& block : blocks) {
+          int64_t exact[4] = {0, 0, 0, 0};
+          for (int32_t r = 0; r < 5; ++r) {
+            for (int32_t c = 0; c < 5; ++c) {
+              const int64_t w = int64_t(t->fixed11[(4 - c) * 128 + px]) * t->fixed11[(4 - r) * 128 + py];
+              for (int32_t k = 0; k < 4; ++k) exact[3 - k] += w * block[r][c][k];  // bytes a, b, g, r
+            }
+          }
+          float fast[4], portable[4];
+          SumKernelBlockRgba8(&block[0][0][0], 20, t, px, py, false, fast);
+          SumKernelBlockRgba8(&block[0][0][0], 20, t, px, py, true, portable);
+          for (int32_t k = 0; k < 4; ++k) {
+            const float want = float(exact[k]) * (1.0f / 4194304.0f);
+            ASSERT_EQ(FloatBits(fast[k]), FloatBits(want)) << "filter " << kind << " phases " << px << "," << py;
+            ASSERT_EQ(FloatBits(portable[k]), FloatBits(want)) << "filter " << kind << " phases " << px << "," << py;
+          }
+        }
       }
     }
   }

@@ -56,6 +56,11 @@ const NetCase kNets[] = {
     {79, 6, {{3, 6}}, 8, 5},
     // The dodo's vertex lists name its 110 corners (the catalogue counts 306).
     {20, 72, {{4, 60}, {10, 12}}, 240, 110},
+    // The spikeball's vertex lists name its 92 corners (the catalogue counts
+    // 193); GID's twelve pieces of eleven faces, each joined along ten edges,
+    // have 360 net points (the catalogue counts 408).
+    {13, 60, {{5, 60}}, 200, 92},
+    {21, 132, {{4, 60}, {5, 72}}, 360, 170},
 };
 
 // The record as BuildNet has it after the model: faces cleared, the net
@@ -176,7 +181,7 @@ TEST(CatalogueNetOptions, EachNetGetsItsOptions) {
       {18, 1, 0, 0, 0, 0, 4, -1},  {19, 1, 0, 0, 0, 0, -1, -1}, {23, 0, 0, 1, 0, 0, -1, -1},
       {65, 0, 0, 0, 1, 0, -1, -1}, {66, 0, 0, 0, 1, 0, -1, -1}, {67, 1, 0, 0, 1, 0, -1, -1},
       {70, 0, 0, 1, 1, 1, -1, 9},  {73, 1, 0, 0, 0, 0, 4, -1},  {79, 1, 0, 0, 0, 0, -1, -1},
-      {20, 1, 0, 0, 0, 0, -1, -1},
+      {20, 1, 0, 0, 0, 0, -1, -1}, {13, 1, 0, 0, 0, 0, -1, -1}, {21, 1, 0, 0, 0, 0, -1, -1},
   };
   MeshHolder h(false);
   for (const Options& o : table) {
@@ -192,6 +197,8 @@ TEST(CatalogueNetOptions, EachNetGetsItsOptions) {
     EXPECT_EQ(m->flatVertexMap != nullptr, o.net == 70) << o.net;
     EXPECT_EQ(m->regionTable != nullptr, o.net == 70) << o.net;
     EXPECT_EQ(m->generatedNet, 0) << o.net;
+    EXPECT_EQ(m->wideTabs, o.net == 13) << o.net;
+    EXPECT_EQ(m->tabPhase, o.net == 21) << o.net;
   }
 }
 
@@ -202,7 +209,7 @@ TEST(CatalogueNetTables, SharedSolidsAndTables) {
   EXPECT_EQ(cube->vertices, cross->vertices);
   EXPECT_EQ(cube->vertexLists, cross->vertexLists);
   EXPECT_NE(cube->netPointLists, cross->netPointLists);
-  for (const auto& [a, b] : {std::pair{65, 17}, std::pair{67, 19}}) {
+  for (const auto& [a, b] : {std::pair{67, 19}}) {
     const CatalogueNetTables* x = FindCatalogueNetTables(a);
     const CatalogueNetTables* y = FindCatalogueNetTables(b);
     ASSERT_TRUE(x && y);
@@ -218,6 +225,11 @@ TEST(CatalogueNetTables, SharedSolidsAndTables) {
   EXPECT_EQ(icomap->vertices, other->vertices);
   EXPECT_NE(icomap->netPointLists, ico->netPointLists);
   EXPECT_NE(ico->netPointLists, other->netPointLists);
+  // Net 65: the strip of net 17 cut at another band edge, for the sharks.
+  const CatalogueNetTables* shark = FindCatalogueNetTables(65);
+  EXPECT_EQ(shark->vertices, icomap->vertices);
+  EXPECT_EQ(shark->vertexLists, icomap->vertexLists);
+  EXPECT_NE(shark->netPointLists, icomap->netPointLists);
   EXPECT_EQ(FindCatalogueNetTables(16), nullptr);  // the tetrahedron is not among these tables
   EXPECT_EQ(FindCatalogueNetTables(14), nullptr);
 }
@@ -300,10 +312,66 @@ TEST(CatalogueNetPairing, DodoPairsItsPiecesFaceForFace) {
     EXPECT_EQ(m->faces[f].piece, f) << "net face " << f;
     if (f % 6 == 0) EXPECT_EQ(m->faces[f].rotation, 0) << "net face " << f;
   }
-  // Without tables the other fixed-pairing nets are left to the search.
-  MeshHolder empty(false);
-  empty.mesh->netNumber = 13;
-  EXPECT_FALSE(PairFixedNet(empty.mesh));
+  // The fixed rules hold for their nets only.
+  MeshHolder other(false);
+  other.mesh->netNumber = 12;
+  EXPECT_FALSE(PairFixedNet(other.mesh));
+}
+
+// The spikeball's fixed pairing: net face 6q + 5 is piece q's base face;
+// each piece is two neighbouring spikes, three faces round each of two tips
+// (corners on the unit sphere) a dodecahedron edge apart.
+TEST(CatalogueNetPairing, SpikeballPairsTwoSpikesPerPiece) {
+  MeshHolder h(false);
+  bool paired = false;
+  LoadAndPair(h.mesh, 13, &paired);
+  ASSERT_TRUE(paired);
+  const PolyMesh* m = h.mesh;
+  EXPECT_EQ(m->matchFailed, 0);
+  const double phi = (1 + std::sqrt(5.0)) / 2;
+  const double dodecahedronEdge = 2 / (phi * std::sqrt(3.0));  // circumradius 1
+  for (int32_t q = 0; q < 10; ++q) {
+    EXPECT_EQ(m->faces[6 * q + 5].piece, kSpikeballBaseFaces[q]);
+    std::map<int32_t, int32_t> tips;  // tip vertex -> faces
+    for (int32_t f = 6 * q; f < 6 * q + 6; ++f) {
+      const MeshFace& solid = m->faces[m->faces[f].piece];
+      const Vec3 tip = GetMeshVertexCopy(solid.vertex[4], m);
+      EXPECT_NEAR(std::sqrt(tip.x * tip.x + tip.y * tip.y + tip.z * tip.z), 1.0, 1e-12) << "net face " << f;
+      tips[solid.vertex[4]] += 1;
+    }
+    ASSERT_EQ(tips.size(), 2u) << "piece " << q;
+    EXPECT_EQ(tips.begin()->second, 3);
+    const Vec3 a = GetMeshVertexCopy(tips.begin()->first, m);
+    const Vec3 b = GetMeshVertexCopy(tips.rbegin()->first, m);
+    EXPECT_NEAR(std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z)),
+                dodecahedronEdge, 1e-12)
+        << "piece " << q;
+  }
+}
+
+// GID's fixed pairing: net face 11q + 5 is the q-th regular pentagon of the
+// solid, unturned; its piece follows across the solid's edges, so that every
+// piece holds one regular pentagon, five triangle pieces and five quads.
+TEST(CatalogueNetPairing, GidPairsTwelvePiecesRoundRegularPentagons) {
+  MeshHolder h(false);
+  bool paired = false;
+  LoadAndPair(h.mesh, 21, &paired);
+  ASSERT_TRUE(paired);
+  const PolyMesh* m = h.mesh;
+  EXPECT_EQ(m->matchFailed, 0);
+  int32_t previous = -1;
+  for (int32_t q = 0; q < 12; ++q) {
+    const MeshFace& centre = m->faces[11 * q + 5];
+    EXPECT_GT(centre.piece, previous);
+    previous = centre.piece;
+    EXPECT_EQ(centre.rotation, 0);
+    const MeshFace& solid = m->faces[centre.piece];
+    ASSERT_EQ(solid.vertexCount, 5);
+    for (int32_t k = 0; k < 5; ++k) EXPECT_NEAR(solid.cornerAngle[k], 0.6 * M_PI, 1e-6);
+    std::map<int32_t, int32_t> corners;
+    for (int32_t f = 11 * q; f < 11 * q + 11; ++f) corners[m->faces[f].vertexCount] += 1;
+    EXPECT_EQ(corners, (std::map<int32_t, int32_t>{{4, 5}, {5, 6}})) << "piece " << q;
+  }
 }
 
 }  // namespace

@@ -270,6 +270,39 @@ TEST(Compositor, NeverWritesOutsideTheDeliveredRectangle) {
   EXPECT_EQ(fewPlanes.Sample(1, 0, 0), CompositorBench::kGuardByte);
 }
 
+// A row handed over at once writes the bytes its pixels one by one would:
+// every kind, grey and transparency, both host destinations, glue off and
+// on, wild colours, and a row wider than the target (the excess lands on
+// its last column).
+TEST(Compositor, RowsWriteWhatTheirPixelsWrite) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float wild[] = {0.0f, 0.25f, 0.5f, 0.994f, 1.0f, 1.2f, 3.0f, -0.5f, -0.0f, 7.0f, 1e30f, nan, 0.98f, 0.1f};
+  constexpr int32_t kWild = int32_t(sizeof wild / sizeof wild[0]);
+  for (const Doc& doc : {kRgb8, kGrey8, kRgb16, kGrey16, kRgbF, kGreyF, kRgba8, kRgba16, kRgbaF}) {
+    for (int32_t mode : {RunModeHost, RunModePreview}) {
+      for (int32_t glue : {1, 5, 2}) {
+        const int32_t width = 23;
+        std::vector<float> pixels(4 * (width + 3));
+        for (size_t k = 0; k < pixels.size(); ++k) pixels[k] = wild[(k * 7 + k / 4) % kWild];
+        CompositorBench single(doc, mode, width, 1), whole(doc, mode, width, 1);
+        for (CompositorBench* b : {&single, &whole}) {
+          b->block->glue = glue;
+          for (size_t k = 0; k < b->in.size(); ++k) b->in[k] = uint8_t(k * 37);
+          BuildRunTables(b->globals.get());
+        }
+        for (int32_t x = 0; x < width + 3; ++x) {
+          single.Put(x, 0, pixels[4 * x], pixels[4 * x + 1], pixels[4 * x + 2], pixels[4 * x + 3]);
+        }
+        CompositeTarget target;
+        PrepareCompositeTarget(whole.globals.get(), &target);
+        CompositeTargetRow(&target, 0, pixels.data(), width + 3);
+        EXPECT_EQ(single.out, whole.out) << "mode " << doc.mode << " planes " << doc.planes << " run " << mode
+                                         << " glue " << glue;
+      }
+    }
+  }
+}
+
 // The preview shows the pixel over the checkerboard through the mask.
 TEST(Compositor, PreviewCheckerboardThroughTheMask) {
   struct Case {

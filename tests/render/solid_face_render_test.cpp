@@ -13,8 +13,9 @@
 
 TEST(SolidFaceRender, ConformalFacesShowThePictureAndRunOnAcrossTheirFolds) {
   constexpr int32_t kWidth = 480, kHeight = 360;
-  // "conformal dodecahedron", "shark 3", "sunburst", "shard"
-  for (int32_t output : {168, 156, 158, 162}) {
+  // "conformal dodecahedron", "shard" (the sharks and bursts draw their
+  // nets bent into lobes: tests/net_face_maps/lobed_net_shapes_test.cpp)
+  for (int32_t output : {168, 162}) {
     TestDocument doc = SmoothSphereDocument(kWidth, kHeight);
     RenderRun run;
     ASSERT_EQ(run.Render(&doc, [output](ParameterBlock* b) {
