@@ -2448,6 +2448,42 @@ constexpr uint16_t kNet62Faces[] = {
 };
 constexpr int16_t kNet62Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
 
+// shard: 5 faces, 11 net points.
+constexpr double kNet67Points[] = {
+    0.000000000, 0.000000000,
+    0.000000000, 0.577350269,
+    1.000000000, 0.000000000,
+    0.000000000, 1.732050808,
+    1.000000000, 1.154700538,
+    0.000000000, 2.886751346,
+    1.000000000, 2.309401077,
+    0.000000000, 4.041451884,
+    1.000000000, 3.464101615,
+    0.000000000, 4.618802154,
+    1.000000000, 4.618802154,
+};
+constexpr double kNet67Directions[] = {
+    0.707106781, -0.707106781, 0.000000000,
+    1.000000000, 0.000000000, 0.000000000,
+    0.000000000, 0.000000000, 1.000000000,
+    0.000000000, 1.000000000, 0.000000000,
+    0.000000000, 0.000000000, 1.000000000,
+    -1.000000000, 0.000000000, 0.000000000,
+    0.000000000, 0.000000000, 1.000000000,
+    0.000000000, -1.000000000, 0.000000000,
+    0.000000000, 0.000000000, 1.000000000,
+    0.707106781, -0.707106781, 0.000000000,
+    0.000000000, 0.000000000, 1.000000000,
+};
+constexpr uint16_t kNet67Faces[] = {
+    1, 2, 3, 0,
+    2, 4, 5, 0,
+    4, 6, 7, 0,
+    6, 8, 9, 0,
+    8, 10, 11, 0,
+};
+constexpr int16_t kNet67Map[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+
 const FlatLayoutTables kFlatLayouts[] = {
     {30, 20, 16, 3, kNet30_31Points, kNet30_31Directions, kNet30_31Faces, kNet30_31Map, 0},
     {31, 10, 16, 3, kNet30_31Points, kNet30_31Directions, kNet30_31Faces, kNet30_31Map, 0},
@@ -2481,6 +2517,7 @@ const FlatLayoutTables kFlatLayouts[] = {
     {51, 24, 21, 2, kNet47_51Points, kNet47_51Directions, kNet47_51Faces, kNet47_51Map, 1},
     {60, 96, 83, 2, kNet60Points, kNet60Directions, kNet60Faces, kNet60Map, 1},
     {62, 96, 64, 2, kNet62Points, kNet62Directions, kNet62Faces, kNet62Map, 1},
+    {67, 5, 11, 14, kNet67Points, kNet67Directions, kNet67Faces, kNet67Map, 1},
 };
 
 // Boxes of the layouts whose faces show only part of their triangles:
@@ -2498,6 +2535,7 @@ const StoredBox kStoredBoxes[] = {
     {55, 0.0528312f, 0.9471688f, 0.0457532f, 0.5315971f},
     {56, 0.0309478f, 0.9690522f, 0.0268016f, 0.5505487f},
     {62, -0.2491874f, 1.0000000f, 1.8737811f, 3.1229686f},
+    {67, -3.4990925f, 3.4990925f, -1.1896915f, 5.8084936f},
 };
 
 void SetStoredBox(PolyMesh* mesh, int32_t net) {
@@ -2554,6 +2592,11 @@ bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs)
   }
   // the trident draws its wedge of the cube about the pole at the square's centre
   if (net == 62) {
+    mesh->squareLayout = 1;
+    mesh->plainLayout = 0;
+  }
+  // the shard stands its faces on the edge of the half plane about the pole
+  if (net == 67) {
     mesh->squareLayout = 1;
     mesh->plainLayout = 0;
   }

@@ -342,7 +342,7 @@ void BuildNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs, 
   switch (net) {
     // Solids with a ready-made net.
     case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 12: case 13:
-    case 16: case 17: case 18: case 19: case 20: case 21: case 23: case 65: case 66: case 67: case 70:
+    case 16: case 17: case 18: case 19: case 20: case 21: case 23: case 65: case 66: case 70:
     case 73: case 79:
       BuildSolidNetModel(mesh, net, bufferProcs);
       break;
@@ -350,7 +350,7 @@ void BuildNetModel(PolyMesh* mesh, int32_t net, const BufferProcs* bufferProcs, 
     case 10: case 11: case 15: case 24: case 28: case 29: case 30: case 31: case 32: case 33: case 34:
     case 35: case 36: case 37: case 38: case 39: case 40: case 41: case 42: case 43: case 46: case 47:
     case 51: case 52: case 53: case 54: case 55: case 56: case 57: case 58: case 59: case 60: case 61:
-    case 62: case 63: case 64: case 68: case 69:
+    case 62: case 63: case 64: case 67: case 68: case 69:
       if (!BuildPlainLayoutModel(mesh, net, bufferProcs)) BuildFlatLayoutModel(mesh, net, bufferProcs);
       break;
     default:

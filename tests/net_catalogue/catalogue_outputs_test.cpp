@@ -26,11 +26,13 @@ struct OutputCase {
   int32_t faces;
 };
 
-// Output -> faces of its net (net 70 for output 168 holds net 9 nested).
+// Output -> faces of its net (net 70 for output 168 holds net 9 nested). The
+// shard (162) draws its lobes from a flat layout of its own, tested with the
+// other lobed shapes.
 const OutputCase kOutputs[] = {
     {7, 6},   {8, 8},    {9, 12},   {10, 20},  {25, 14},  {26, 24},  {27, 24},  {28, 26},  {29, 30},  {30, 32},
     {31, 32}, {32, 38},  {33, 60},  {34, 62},  {47, 20},  {172, 6},  {173, 6},  {156, 20}, {157, 20}, {158, 20},
-    {162, 8}, {163, 20}, {168, 120}, {54, 72}, {44, 60}, {55, 132},
+    {163, 20}, {168, 120}, {54, 72}, {44, 60}, {55, 132},
 };
 
 std::unique_ptr<PolyMesh> Built(int32_t output, float aspect, float tabWidth) {

@@ -130,6 +130,10 @@ TEST_F(FlatLayoutTest, EveryLayoutIsContinuousAcrossEveryPlaneEdge) {
   std::printf("%-6s %-10s %-12s\n", "net", "faces", "worst jump (degrees)");
   for (int32_t i = 0; i < FlatLayoutCount(); ++i) {
     const FlatLayoutTables& layout = *FlatLayoutAt(i);
+    // The shard's faces stand apart along the half plane's edge, meeting only
+    // at their corners: its layout is the wedge of one lobe and the drawing
+    // continued about it, so its seams are read from its render.
+    if (layout.net == 67) continue;
     LoadLayout(layout, mesh_.get());
     ASSERT_NE(FaceMapTableOfNet(layout.net), 0);
     double netWorst = 0;
@@ -230,7 +234,9 @@ TEST_F(FlatLayoutTest, WholeSphereLayoutsCoverTheSphere) {
     // The trident's net holds the wedge of one lobe, three quarters of the
     // sphere with the drawing continued about it; the shape's power and its
     // turns of the lobes make the whole sphere (read from its render).
-    if (layout.net == 62) continue;
+    // So is the shard's: the four faces about one pole, the lobes' turns
+    // making the rest.
+    if (layout.net == 62 || layout.net == 67) continue;
     LoadLayout(layout, mesh_.get());
     std::vector<Vec3f> samples;
     for (int32_t g = 0; g < layout.faceCount; ++g) {

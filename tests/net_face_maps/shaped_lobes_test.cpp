@@ -160,47 +160,54 @@ class ShapedLobes : public ::testing::Test {
 struct Case {
   int32_t output;
   const char* name;
-  int32_t lobes;
+  int32_t lobes;  // 0: the outline is too jagged for the circle to count them
+  bool fillsBox;  // the shape reaches every side of its plane box
 };
 
 // Each output's lobes show the whole sphere without a seam and read
 // unmirrored (as the shuriken star, built first); the shape has its count of
-// lobes and fills the plane box its shape row gives.
+// lobes and fills the plane box its shape row gives. The shard sits inside its
+// box but its lopsided lobes cannot fill it, and a circle about its middle
+// crosses its jagged outline more often than it has lobes: for it only the
+// seams, the whole sphere, the reading and the box as a bound are checked.
 TEST_F(ShapedLobes, LobesTileTheSphereSeamlessly) {
   const Case cases[] = {
-      {145, "shuriken star", 5}, {152, "astercurve 5", 5}, {153, "astercurve 7", 7}, {154, "astercurve 8", 8},
-      {166, "phenyl cross", 4}, {155, "trizag", 3}, {151, "trident", 3},
+      {145, "shuriken star", 5, true}, {152, "astercurve 5", 5, true}, {153, "astercurve 7", 7, true},
+      {154, "astercurve 8", 8, true},  {166, "phenyl cross", 4, true}, {155, "trizag", 3, true},
+      {151, "trident", 3, true},       {162, "shard", 0, false},
   };
   std::printf("output name           worst jump, anywhere / across lobe borders (degrees)\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const LobeReading r = Read(c.output, 8);
-    std::printf("%6d %-14s %6.2f %6.2f over %d pixel pairs\n", c.output, c.name, r.worstJump, r.worstBorder,
-                r.borderPairs);
+    std::printf("%6d %-14s %6.2f %6.2f over %d pixel pairs; box x %.3f..%.3f y %.3f..%.3f\n", c.output, c.name,
+                r.worstJump, r.worstBorder, r.borderPairs, r.left, r.right, r.top, r.bottom);
+    EXPECT_GT(r.inside, 0);
     EXPECT_LT(r.worstJump, 4.0);
     EXPECT_GT(r.borderPairs, 0);
     EXPECT_EQ(r.emptyCells, 0);
-    EXPECT_EQ(r.lobes, c.lobes);
+    if (c.lobes > 0) {
+      EXPECT_EQ(r.lobes, c.lobes);
+    }
     EXPECT_LT(r.handedness, -0.5);
     OutputShape shape;
     GetOutputShape(c.output, &shape);
     const double xmin = shape.boxMin.re * 0.001, xmax = shape.boxMax.re * 0.001;
     const double ymin = shape.boxMin.im * 0.001, ymax = shape.boxMax.im * 0.001;
     const double scale = std::min(1 / (ymax - ymin), 1 / (xmax - xmin));
-    EXPECT_NEAR(r.left, 0.5 - (xmax - xmin) / 2 * scale, 0.02);
-    EXPECT_NEAR(r.right, 0.5 + (xmax - xmin) / 2 * scale, 0.02);
-    EXPECT_NEAR(r.top, 0.5 - (ymax - ymin) / 2 * scale, 0.02);
-    EXPECT_NEAR(r.bottom, 0.5 + (ymax - ymin) / 2 * scale, 0.02);
-  }
-}
-
-TEST_F(ShapedLobes, ReadOut) {
-  const Case cases[] = {{162, "shard", 3}};
-  for (const Case& c : cases) {
-    const LobeReading r = Read(c.output, 8);
-    std::printf("%4d %-14s inside %6d jump %6.2f empty %3d lobes %2d hand %+.2f box x %.3f..%.3f y %.3f..%.3f\n",
-                c.output, c.name, r.inside, r.worstJump, r.emptyCells, r.lobes, r.handedness, r.left, r.right,
-                r.top, r.bottom);
+    const double left = 0.5 - (xmax - xmin) / 2 * scale, right = 0.5 + (xmax - xmin) / 2 * scale;
+    const double top = 0.5 - (ymax - ymin) / 2 * scale, bottom = 0.5 + (ymax - ymin) / 2 * scale;
+    if (c.fillsBox) {
+      EXPECT_NEAR(r.left, left, 0.02);
+      EXPECT_NEAR(r.right, right, 0.02);
+      EXPECT_NEAR(r.top, top, 0.02);
+      EXPECT_NEAR(r.bottom, bottom, 0.02);
+    } else {
+      EXPECT_GT(r.left, left - 0.02);
+      EXPECT_LT(r.right, right + 0.02);
+      EXPECT_GT(r.top, top - 0.02);
+      EXPECT_LT(r.bottom, bottom + 0.02);
+    }
   }
 }
 
