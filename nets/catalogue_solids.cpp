@@ -10,6 +10,7 @@
 #include "nets/face_matching.h"
 #include "nets/mesh_adjacency.h"
 #include "nets/mesh_pools.h"
+#include "nets/solid_vectors.h"
 #include "nets/star_solids.h"
 
 namespace {
@@ -22,18 +23,13 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kHullTolerance = 1e-7;
 constexpr double kSameLevel = 1e-7;
 
-Vec3 Add(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Scale(const Vec3& a, double s) { return Vec3{a.x * s, a.y * s, a.z * s}; }
-double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 Cross(const Vec3& a, const Vec3& b) {
-  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
-Vec3 Unit(const Vec3& a) {
-  const double l = Length(a);
-  return l > 0 ? Scale(a, 1.0 / l) : a;
-}
+using solid_vectors::Add;
+using solid_vectors::Cross;
+using solid_vectors::Dot;
+using solid_vectors::Length;
+using solid_vectors::Scale;
+using solid_vectors::Sub;
+using solid_vectors::Unit;
 
 // A point set under construction.
 struct PointSet {

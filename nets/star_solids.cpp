@@ -7,6 +7,8 @@
 #include <map>
 #include <vector>
 
+#include "nets/solid_vectors.h"
+
 namespace {
 
 const double kPhi = (1.0 + std::sqrt(5.0)) / 2.0;
@@ -18,18 +20,13 @@ constexpr double kSamePoint = 1e-8;
 // How far off a face its two sides are probed.
 constexpr double kProbe = 1e-6;
 
-Vec3 Add(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Scale(const Vec3& a, double s) { return Vec3{a.x * s, a.y * s, a.z * s}; }
-double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 Cross(const Vec3& a, const Vec3& b) {
-  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
-Vec3 Unit(const Vec3& a) {
-  const double l = Length(a);
-  return l > 0 ? Scale(a, 1.0 / l) : a;
-}
+using solid_vectors::Add;
+using solid_vectors::Cross;
+using solid_vectors::Dot;
+using solid_vectors::Length;
+using solid_vectors::Scale;
+using solid_vectors::Sub;
+using solid_vectors::Unit;
 
 struct Plane {
   Vec3 normal;

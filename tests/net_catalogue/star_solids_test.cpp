@@ -17,6 +17,7 @@
 
 #include "nets/catalogue_solids.h"
 #include "nets/face_matching.h"
+#include "nets/solid_vectors.h"
 #include "nets/star_solids.h"
 #include "tests/nets/net_fixtures.h"
 
@@ -24,12 +25,10 @@ namespace {
 
 const double kPhi = (1 + std::sqrt(5.0)) / 2;
 
-Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Cross(const Vec3& a, const Vec3& b) {
-  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
+using solid_vectors::Cross;
+using solid_vectors::Dot;
+using solid_vectors::Length;
+using solid_vectors::Sub;
 
 // The face cut into triangles as a fan from one of its corners (the
 // spikeball's pentagons have a reflex corner): the first corner whose fan
