@@ -1841,8 +1841,11 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   mesh->regionFromTriangle = 1;
   mesh->faceMapStyle = 1;
   SetStoredBox(mesh, net);
-  if (net == 61) {
-    // the shaped output draws its lobes from the net fitted into the square -1..1
+  // The shaped outputs draw their lobes from these nets fitted into the
+  // square -1..1: the shuriken star (61), the trident's wedge of the cube
+  // about the pole (62), the astercurves (63), the trizag (64), the shard's
+  // faces standing on the half plane's edge (67) and the phenyl cross (68).
+  if (net == 61 || net == 62 || net == 63 || net == 64 || net == 67 || net == 68) {
     mesh->squareLayout = 1;
     mesh->plainLayout = 0;
   }
@@ -1850,21 +1853,6 @@ LOADER = '''bool LoadFlatLayout(PolyMesh* mesh, int32_t net, const BufferProcs* 
   if (net == 47 || net == 51 || net == 57) {
     mesh->halfScale = 1;
     mesh->netScale = 0.5;
-  }
-  // the lobed shapes look these nets up in the square -1..1 too
-  if (net == 63 || net == 64 || net == 68) {
-    mesh->squareLayout = 1;
-    mesh->plainLayout = 0;
-  }
-  // the trident draws its wedge of the cube about the pole at the square's centre
-  if (net == 62) {
-    mesh->squareLayout = 1;
-    mesh->plainLayout = 0;
-  }
-  // the shard stands its faces on the edge of the half plane about the pole
-  if (net == 67) {
-    mesh->squareLayout = 1;
-    mesh->plainLayout = 0;
   }
   return true;
 }

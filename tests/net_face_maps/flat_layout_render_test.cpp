@@ -154,26 +154,8 @@ TEST_F(FlatLayoutRender, EveryFaceShowsItsFaceMap) {
 TEST_F(FlatLayoutRender, ShurikenStarIsSeamlessAndCoversTheSphere) {
   ASSERT_EQ(Render(145), kNoErr);
   // A pixel of the star shows a unit direction; the backdrop does not.
-  auto direction = [&](int32_t x, int32_t y, double* d) {
-    const uint8_t* p = DocumentPixelAddress(doc, x, y);
-    double n = 0;
-    for (int k = 0; k < 3; ++k) {
-      d[k] = (p[k] - 127.5) / 120;
-      n += d[k] * d[k];
-    }
-    return std::fabs(std::sqrt(n) - 1) < 0.05;
-  };
-  // Pixels with the star all about them: the outline's pixels are blended
-  // with the backdrop and may pass for a direction.
-  auto whole = [&](int32_t x, int32_t y) {
-    double e[3];
-    for (int32_t dy = -2; dy <= 2; ++dy) {
-      for (int32_t dx = -2; dx <= 2; ++dx) {
-        if (!direction(x + dx, y + dy, e)) return false;
-      }
-    }
-    return true;
-  };
+  auto direction = [&](int32_t x, int32_t y, double* d) { return ReadPixelDirection(doc, x, y, d); };
+  auto whole = [&](int32_t x, int32_t y) { return ShowsDirectionAllAbout(doc, x, y); };
   int32_t inside = 0, pairs = 0;
   double worst = 0;
   bool octants[8] = {};

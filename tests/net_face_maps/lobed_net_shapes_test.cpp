@@ -291,25 +291,8 @@ TEST(LobedNetShapes, RenderedShapesHaveNoSeam) {
     TestDocument doc = DirectionPanorama(kSide, kSide);
     TestHost host;
     ASSERT_EQ(RenderOutputOnTestHost(&host, &doc, c.output, [](ParameterBlock*) {}), kNoErr);
-    auto direction = [&](int32_t x, int32_t y, double* d) {
-      const uint8_t* p = DocumentPixelAddress(doc, x, y);
-      double n = 0;
-      for (int k = 0; k < 3; ++k) {
-        d[k] = (p[k] - 127.5) / 120;
-        n += d[k] * d[k];
-      }
-      return std::fabs(std::sqrt(n) - 1) < 0.05;
-    };
-    // the outline's pixels are blended with the backdrop
-    auto whole = [&](int32_t x, int32_t y) {
-      double e[3];
-      for (int32_t dy = -2; dy <= 2; ++dy) {
-        for (int32_t dx = -2; dx <= 2; ++dx) {
-          if (!direction(x + dx, y + dy, e)) return false;
-        }
-      }
-      return true;
-    };
+    auto direction = [&](int32_t x, int32_t y, double* d) { return ReadPixelDirection(doc, x, y, d); };
+    auto whole = [&](int32_t x, int32_t y) { return ShowsDirectionAllAbout(doc, x, y); };
     auto degrees = [](const double* a, const double* b) {
       double dot = 0, la = 0, lb = 0;
       for (int k = 0; k < 3; ++k) {

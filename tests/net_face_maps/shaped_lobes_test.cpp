@@ -50,27 +50,8 @@ class ShapedLobes : public ::testing::Test {
 
   void TearDown() override { ShutdownTestHost(&host); }
 
-  bool Direction(int32_t x, int32_t y, double* d) {
-    if (x < 0 || y < 0 || x >= kSide || y >= kSide) return false;
-    const uint8_t* p = DocumentPixelAddress(doc, x, y);
-    double n = 0;
-    for (int k = 0; k < 3; ++k) {
-      d[k] = (p[k] - 127.5) / 120;
-      n += d[k] * d[k];
-    }
-    return std::fabs(std::sqrt(n) - 1) < 0.05;
-  }
-  // A pixel with the shape all about it: the outline's pixels are blended
-  // with the backdrop and may pass for a direction.
-  bool Whole(int32_t x, int32_t y) {
-    double e[3];
-    for (int32_t dy = -2; dy <= 2; ++dy) {
-      for (int32_t dx = -2; dx <= 2; ++dx) {
-        if (!Direction(x + dx, y + dy, e)) return false;
-      }
-    }
-    return true;
-  }
+  bool Direction(int32_t x, int32_t y, double* d) { return ReadPixelDirection(doc, x, y, d); }
+  bool Whole(int32_t x, int32_t y) { return ShowsDirectionAllAbout(doc, x, y); }
 
   // Renders the output and reads it. The middle of the shape is the plane's
   // origin, where the lobes meet; the pixels within `hub` of it are left out

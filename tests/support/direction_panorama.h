@@ -28,6 +28,32 @@ inline TestDocument DirectionPanorama(int32_t width, int32_t height) {
   return d;
 }
 
+// The direction a pixel of a render of that panorama shows: true when its
+// colour is a unit direction (within 0.05), which the backdrop's is not.
+// Pixels off the document show none.
+inline bool ReadPixelDirection(TestDocument& doc, int32_t x, int32_t y, double* d) {
+  if (x < 0 || y < 0 || x >= doc.width || y >= doc.height) return false;
+  const uint8_t* p = DocumentPixelAddress(doc, x, y);
+  double n = 0;
+  for (int k = 0; k < 3; ++k) {
+    d[k] = (p[k] - 127.5) / 120;
+    n += d[k] * d[k];
+  }
+  return std::fabs(std::sqrt(n) - 1) < 0.05;
+}
+
+// A pixel with the picture all about it (2 pixels each way): the outline's
+// pixels are blended with the backdrop and may pass for a direction.
+inline bool ShowsDirectionAllAbout(TestDocument& doc, int32_t x, int32_t y) {
+  double e[3];
+  for (int32_t dy = -2; dy <= 2; ++dy) {
+    for (int32_t dx = -2; dx <= 2; ++dx) {
+      if (!ReadPixelDirection(doc, x + dx, y + dy, e)) return false;
+    }
+  }
+  return true;
+}
+
 // Opens the host on the document and runs parameters, prepare, start and
 // every continue for one output from an equirectangular input, without grids,
 // indicatrices or edges; adjust(block) may change the block before prepare.
