@@ -13,6 +13,7 @@
 #include "app/app_settings.h"
 #include "app/filter_run.h"
 #include "app/image_files.h"
+#include "tests/support/direction_colours.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ double AngleBetween(const Direction& a, const Direction& b) {
   return std::acos(std::clamp(dot, -1.0, 1.0)) * kDegrees;
 }
 
-// An equirectangular panorama: each channel 128 + 120 times one component of
-// the pixel's direction (longitude 0 ahead on +z, north on +y).
+// The direction panorama (tests/support/direction_colours.h) as an image
+// file: longitude 0 ahead on +z, north on +y.
 ImageFile DirectionPanorama(int32_t width, int32_t height) {
   ImageFile image;
   image.width = width;
@@ -43,15 +44,18 @@ ImageFile DirectionPanorama(int32_t width, int32_t height) {
   image.bitsPerChannel = 8;
   image.pixels.resize(size_t(width) * size_t(height) * 3);
   for (int32_t y = 0; y < height; ++y) {
-    const double s = std::sin(((y + 0.5) / height - 0.5) * -kPi);
-    const double c = std::sqrt(1 - s * s);
     for (int32_t x = 0; x < width; ++x) {
-      const double a = ((x + 0.5) / width - 0.5) * 2 * kPi;
-      const double d[3] = {std::sin(a) * c, s, std::cos(a) * c};
-      for (int k = 0; k < 3; ++k) image.pixels[(size_t(y) * width + x) * 3 + k] = uint8_t(std::lround(128 + 120 * d[k]));
+      PanoramaDirectionColour(x, y, width, height, image.pixels.data() + (size_t(y) * width + x) * 3);
     }
   }
   return image;
+}
+
+// The unit direction a drawn pixel's colour spells out.
+Direction PixelDirection(const uint8_t* p) {
+  double d[3];
+  ColourDirection(p, d);
+  return Normalised({d[0], d[1], d[2]});
 }
 
 struct Picture {
@@ -101,7 +105,7 @@ Picture Render(const char* output, int32_t width = 360, int32_t height = 180) {
         for (int32_t dx = -1; dx <= 1; ++dx) inside = inside && !backdrop(x + dx, y + dy);
       }
       if (!inside) continue;
-      const Direction d = Normalised({(p[0] - 128) / 120.0, (p[1] - 128) / 120.0, (p[2] - 128) / 120.0});
+      const Direction d = PixelDirection(p);
       picture.drawn.push_back(d);
       if (x == im.width / 2 && y == im.height / 2) picture.centre = d;
       if (x == im.width / 2 + im.width / 40 && y == im.height / 2) picture.right = d;
@@ -187,8 +191,7 @@ TEST(CubeFaceLayouts, WaffleDrawsTheHalfAheadAboveAndTheHalfBehindBelow) {
     auto at = [&](double across, double down) {
       const int32_t x = int32_t(std::lround(x0 + (x1 - x0) * across / 8.5));
       const int32_t y = int32_t(std::lround(y0 + (y1 - y0) * down / 13));
-      const uint8_t* p = im.pixels.data() + (size_t(y) * im.width + x) * 3;
-      return Normalised({(p[0] - 128) / 120.0, (p[1] - 128) / 120.0, (p[2] - 128) / 120.0});
+      return PixelDirection(im.pixels.data() + (size_t(y) * im.width + x) * 3);
     };
     EXPECT_LT(AngleBetween(at(4.25, 3), {0, 0, 1}), 5.0) << output;
     // upright and not mirrored: east to the right of it, north above

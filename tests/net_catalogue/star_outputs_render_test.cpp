@@ -9,10 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
-#include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,86 +19,31 @@
 #include "nets/net_layout.h"
 #include "nets/poly_mesh.h"
 #include "tests/support/direction_panorama.h"
+#include "tests/support/net_render_points.h"
 
 namespace {
 
 constexpr int32_t kWidth = 1600;
 constexpr int32_t kHeight = 800;
 
-struct Point2 {
-  double x, y;
-};
-
-Point2 RenderXY(const PolyMesh* m, int32_t p) { return Point2{m->renderPoints[p].x, m->renderPoints[p].y}; }
-
-// Whether the point lies well inside a render triangle cut from net face f.
-bool InsideNetFace(const PolyMesh* m, int32_t f, const Point2& p) {
-  for (int32_t t = 0; t < m->renderTriangleCount; ++t) {
-    const RenderTriangle& tri = m->renderTriangles[t];
-    if (tri.netFace != f || tri.extraTriangle) continue;
-    float b0, b1, b2;
-    if (NetTriangleBarycentric(t, float(p.x), float(p.y), &b0, &b1, &b2, m) && b0 > 0.001f && b1 > 0.001f &&
-        b2 > 0.001f) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Whether the pixel about p and its eight neighbours lie inside the net's
-// faces (the outline's pixels are blended with the backdrop).
-bool WithinNet(const PolyMesh* m, const Point2& p) {
-  for (const double dx : {-1.0, 0.0, 1.0}) {
-    for (const double dy : {-1.0, 0.0, 1.0}) {
-      const float x = float(p.x + dx / kWidth), y = float(p.y + dy / kWidth);
-      bool inside = false;
-      for (int32_t t = 0; t < m->renderTriangleCount && !inside; ++t) {
-        float b0, b1, b2;
-        inside = !m->renderTriangles[t].extraTriangle && NetTriangleBarycentric(t, x, y, &b0, &b1, &b2, m);
-      }
-      if (!inside) return false;
-    }
-  }
-  return true;
-}
-
 // The centre of the pixel a few pixels inside net face f from the middle of
 // its edge (a, b), straight across the edge.
-Point2 InsideEdge(const PolyMesh* m, int32_t f, int32_t a, int32_t b, double pixels) {
-  const Point2 pa = RenderXY(m, a), pb = RenderXY(m, b);
+NetPoint2 InsideEdge(const PolyMesh* m, int32_t f, int32_t a, int32_t b, double pixels) {
+  const NetPoint2 pa = RenderXY(m, a), pb = RenderXY(m, b);
   const double length = std::hypot(pb.x - pa.x, pb.y - pa.y);
   // Net faces run counter-clockwise with y up, so the inside is on the
   // left of a -> b in the net; render y runs down, and the mirror of the
   // fit may turn that about, so take the side where the face lies.
   double nx = -(pb.y - pa.y) / length, ny = (pb.x - pa.x) / length;
-  Point2 c{0, 0};
-  const int32_t n = m->faces[f].netPointCount;
-  for (int32_t k = 0; k < n; ++k) {
-    const Point2 q = RenderXY(m, m->faces[f].netPoint[k]);
-    c.x += q.x / n;
-    c.y += q.y / n;
-  }
-  const Point2 mid{(pa.x + pb.x) / 2, (pa.y + pb.y) / 2};
-  const Point2 probe{mid.x + nx * 1e-4, mid.y + ny * 1e-4};
+  const NetPoint2 mid{(pa.x + pb.x) / 2, (pa.y + pb.y) / 2};
+  const NetPoint2 probe{mid.x + nx * 1e-4, mid.y + ny * 1e-4};
   if (!InsideNetFace(m, f, probe)) {
     nx = -nx;
     ny = -ny;
   }
   const double px = std::floor((mid.x + nx * pixels / kWidth) * kWidth) + 0.5;
   const double py = std::floor((mid.y + ny * pixels / kWidth) * kWidth) + 0.5;
-  return Point2{px / kWidth, py / kWidth};
-}
-
-// The angle in degrees between the directions two pixels show.
-double DirectionAngle(const uint8_t* a, const uint8_t* b) {
-  double lu = 0, lv = 0, dot = 0;
-  for (int32_t k = 0; k < 3; ++k) {
-    const double u = (a[k] - 127.5) / 120, v = (b[k] - 127.5) / 120;
-    lu += u * u;
-    lv += v * v;
-    dot += u * v;
-  }
-  return std::acos(std::clamp(dot / std::sqrt(lu * lv), -1.0, 1.0)) * 180 / std::numbers::pi;
+  return NetPoint2{px / kWidth, py / kWidth};
 }
 
 // The kind of a face: its corner count, and for a pentagon whether all its
@@ -132,17 +75,8 @@ class StarOutputsRender : public ::testing::Test {
   const PolyMesh* RenderAndBuild(int32_t output) {
     doc = DirectionPanorama(kWidth, kHeight);
     EXPECT_EQ(RenderOutputOnTestHost(&host, &doc, output, [&](ParameterBlock* block) { tabs = block->tabs; }), kNoErr);
-    PolyMesh* m = owned.get();
-    std::memset(m, 0, sizeof(PolyMesh));
-    ResetPolyMesh(m);
-    BuildNetForOutput(output, m, float(kHeight) / kWidth, tabs * 0.005f, 0, 0.0f, 1, nullptr, true);
-    return m;
-  }
-
-  const uint8_t* PixelAt(const Point2& p) {
-    const int32_t x = int32_t(std::floor(p.x * kWidth)), y = int32_t(std::floor(p.y * kWidth));
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return nullptr;
-    return DocumentPixelAddress(doc, x, y);
+    BuildNetAsTheRunDid(output, doc, tabs, owned.get());
+    return owned.get();
   }
 };
 
@@ -164,7 +98,7 @@ TEST_F(StarOutputsRender, NeighbouringFacesMeetWithoutAJump) {
     ASSERT_EQ(m->errorCode, kMeshNoError);
     ASSERT_EQ(m->matchFailed, 0);
     std::map<std::string, PairKind> kinds;
-    std::vector<std::pair<Point2, Point2>> sides;
+    std::vector<std::pair<NetPoint2, NetPoint2>> sides;
     int32_t edges = 0, folds = 0;
     for (int32_t f = 0; f < m->faceCount; ++f) {
       const int32_t n = m->faces[f].vertexCount;
@@ -199,22 +133,24 @@ TEST_F(StarOutputsRender, NeighbouringFacesMeetWithoutAJump) {
           ++folds;
           ++kind.folds;
         }
-        const Point2 a0 = RenderXY(m, pA), a1 = RenderXY(m, qA);
+        const NetPoint2 a0 = RenderXY(m, pA), a1 = RenderXY(m, qA);
         if (std::hypot(a1.x - a0.x, a1.y - a0.y) * kWidth < 8) continue;
-        const Point2 inA = InsideEdge(m, fa, pA, qA, 2), inB = InsideEdge(m, gb, qB, pB, 2);
+        const NetPoint2 inA = InsideEdge(m, fa, pA, qA, 2), inB = InsideEdge(m, gb, qB, pB, 2);
         if (!InsideNetFace(m, fa, inA) || !InsideNetFace(m, gb, inB)) continue;
-        if (!WithinNet(m, inA) || !WithinNet(m, inB)) continue;
-        const uint8_t* pa = PixelAt(inA);
-        const uint8_t* pb = PixelAt(inB);
+        if (!WithinNet(m, inA, kWidth) || !WithinNet(m, inB, kWidth)) continue;
+        const uint8_t* pa = PixelAt(doc, inA);
+        const uint8_t* pb = PixelAt(doc, inB);
         if (pa == nullptr || pb == nullptr) continue;
-        const double d = DirectionAngle(pa, pb);
+        const double d = DegreesBetweenColours(pa, pb);
         ++kind.measured;
         kind.worst = std::max(kind.worst, d);
         // The same four-pixel step within each face, from 2 to 6 pixels in.
-        const Point2 deepA = InsideEdge(m, fa, pA, qA, 6), deepB = InsideEdge(m, gb, qB, pB, 6);
+        const NetPoint2 deepA = InsideEdge(m, fa, pA, qA, 6), deepB = InsideEdge(m, gb, qB, pB, 6);
         for (const auto& [near, deep] : {std::pair{inA, deepA}, std::pair{inB, deepB}}) {
-          const uint8_t* pd = PixelAt(deep);
-          if (pd != nullptr && WithinNet(m, deep)) kind.inside = std::max(kind.inside, DirectionAngle(PixelAt(near), pd));
+          const uint8_t* pd = PixelAt(doc, deep);
+          if (pd != nullptr && WithinNet(m, deep, kWidth)) {
+            kind.inside = std::max(kind.inside, DegreesBetweenColours(PixelAt(doc, near), pd));
+          }
         }
         sides.emplace_back(inA, inB);
       }
@@ -237,9 +173,9 @@ TEST_F(StarOutputsRender, NeighbouringFacesMeetWithoutAJump) {
     // The measure tells seams apart: pixels of unrelated edges differ far more.
     std::vector<double> control;
     for (size_t i = 0; i < sides.size(); ++i) {
-      const uint8_t* a = PixelAt(sides[i].first);
-      const uint8_t* other = PixelAt(sides[(i * 7 + sides.size() / 2) % sides.size()].second);
-      control.push_back(DirectionAngle(a, other));
+      const uint8_t* a = PixelAt(doc, sides[i].first);
+      const uint8_t* other = PixelAt(doc, sides[(i * 7 + sides.size() / 2) % sides.size()].second);
+      control.push_back(DegreesBetweenColours(a, other));
     }
     ASSERT_FALSE(control.empty());
     std::nth_element(control.begin(), control.begin() + control.size() / 2, control.end());

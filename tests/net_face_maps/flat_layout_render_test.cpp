@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <numbers>
 
@@ -21,6 +20,7 @@
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
 #include "tests/support/direction_panorama.h"
+#include "tests/support/net_render_points.h"
 #include "projection/lookup_grid.h"
 #include "projection/mapping_context.h"
 #include "projection/net_face_maps.h"
@@ -31,16 +31,6 @@ constexpr int32_t kWidth = 768;
 constexpr int32_t kHeight = 768;
 
 TestDocument DirectionPanorama() { return ::DirectionPanorama(kWidth, kHeight); }
-
-double AngleBetween(const double* u, const double* v) {
-  double dot = 0, lu = 0, lv = 0;
-  for (int k = 0; k < 3; ++k) {
-    dot += u[k] * v[k];
-    lu += u[k] * u[k];
-    lv += v[k] * v[k];
-  }
-  return std::acos(std::clamp(dot / std::sqrt(lu * lv), -1.0, 1.0)) * 180 / std::numbers::pi;
-}
 
 class FlatLayoutRender : public ::testing::Test {
  protected:
@@ -68,12 +58,7 @@ class FlatLayoutRender : public ::testing::Test {
 
   // The net as the run built it, into a record of the test's own.
   float tabs = 0;
-  void BuildOutputMesh(int32_t output) {
-    FreeMeshTables(mesh.get(), nullptr);
-    std::memset(mesh.get(), 0, sizeof(PolyMesh));
-    ResetPolyMesh(mesh.get());
-    BuildNetForOutput(output, mesh.get(), float(kHeight) / kWidth, tabs * 0.005f, 0, 0.0f, 1, nullptr, true);
-  }
+  void BuildOutputMesh(int32_t output) { BuildNetAsTheRunDid(output, doc, tabs, mesh.get()); }
 
   // The direction face map of triangle t gives at the weights.
   void MapDirection(int32_t t, float b0, float b1, float b2, double* out) {
@@ -134,9 +119,9 @@ TEST_F(FlatLayoutRender, EveryFaceShowsItsFaceMap) {
         double want[3] = {};
         MapDirection(t, b0, b1, b2, want);
         want[0] = -want[0];  // the panorama is read with x turned about, as for every output
-        const uint8_t* pixel = DocumentPixelAddress(doc, px, py);
-        const double got[3] = {(pixel[0] - 127.5) / 120, (pixel[1] - 127.5) / 120, (pixel[2] - 127.5) / 120};
-        const double angle = AngleBetween(got, want);
+        double got[3];
+        ColourDirection(DocumentPixelAddress(doc, px, py), got);
+        const double angle = DegreesBetween(got, want);
         worst = std::max(worst, angle);
         ++sampled;
         EXPECT_LT(angle, 3.0) << "triangle " << t << " at pixel " << px << ", " << py;
@@ -154,44 +139,28 @@ TEST_F(FlatLayoutRender, EveryFaceShowsItsFaceMap) {
 TEST_F(FlatLayoutRender, ShurikenStarIsSeamlessAndCoversTheSphere) {
   ASSERT_EQ(Render(145), kNoErr);
   // A pixel of the star shows a unit direction; the backdrop does not.
-  auto direction = [&](int32_t x, int32_t y, double* d) { return ReadPixelDirection(doc, x, y, d); };
-  auto whole = [&](int32_t x, int32_t y) { return ShowsDirectionAllAbout(doc, x, y); };
-  int32_t inside = 0, pairs = 0;
-  double worst = 0;
-  bool octants[8] = {};
-  for (int32_t y = 2; y + 3 < kHeight; ++y) {
-    for (int32_t x = 2; x + 3 < kWidth; ++x) {
-      double d[3], r[3], b[3];
-      if (!direction(x, y, d)) continue;
-      ++inside;
-      octants[(d[0] > 0) + 2 * (d[1] > 0) + 4 * (d[2] > 0)] = true;
-      if (!whole(x, y) || !whole(x + 1, y) || !whole(x, y + 1)) continue;
-      direction(x + 1, y, r);
-      direction(x, y + 1, b);
-      pairs += 2;
-      worst = std::max({worst, AngleBetween(d, r), AngleBetween(d, b)});
-    }
-  }
-  EXPECT_GT(inside, kWidth * kHeight / 3);
-  EXPECT_LT(worst, 4.0) << "over " << pairs << " neighbouring pixels";
-  for (bool o : octants) EXPECT_TRUE(o);
+  const NeighbourSteps steps = ReadNeighbourSteps(doc, 4.0);
+  EXPECT_GT(steps.inside, kWidth * kHeight / 3);
+  EXPECT_LT(steps.worst, 4.0) << "over " << steps.pairs << " neighbouring pixels";
+  for (bool o : steps.octants) EXPECT_TRUE(o);
   // Five points: a circle about the star's middle enters it five times.
   double cx = 0, cy = 0, e[3];
   for (int32_t y = 0; y < kHeight; ++y) {
     for (int32_t x = 0; x < kWidth; ++x) {
-      if (direction(x, y, e)) {
+      if (ReadPixelDirection(doc, x, y, e)) {
         cx += x;
         cy += y;
       }
     }
   }
-  cx /= inside;
-  cy /= inside;
+  cx /= steps.inside;
+  cy /= steps.inside;
   int32_t entries = 0;
   bool was = false;
   for (int32_t i = 0; i <= 720; ++i) {
     const double a = i * std::numbers::pi / 360;
-    const bool is = direction(int32_t(cx + 0.36 * kWidth * std::cos(a)), int32_t(cy + 0.36 * kWidth * std::sin(a)), e);
+    const bool is =
+        ReadPixelDirection(doc, int32_t(cx + 0.36 * kWidth * std::cos(a)), int32_t(cy + 0.36 * kWidth * std::sin(a)), e);
     if (is && !was && i > 0) ++entries;
     was = is;
   }

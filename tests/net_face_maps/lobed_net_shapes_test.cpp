@@ -18,6 +18,7 @@
 
 #include "nets/net_pixel.h"
 #include "tests/support/direction_panorama.h"
+#include "tests/support/net_directions.h"
 #include "projection/output_shapes.h"
 #include "tests/projection_output/output_test_support.h"
 
@@ -32,10 +33,7 @@ struct Sample {
   int32_t triangle = -1;
 };
 
-double Degrees(const Vec3& a, const Vec3& b) {
-  const double c = std::clamp(a.x * b.x + a.y * b.y + a.z * b.z, -1.0, 1.0);
-  return std::acos(c) * 180 / kPi;
-}
+double Degrees(const Vec3& a, const Vec3& b) { return AngleBetween(a, b) * 180 / kPi; }
 
 Vec3 Minus(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
 
@@ -291,41 +289,14 @@ TEST(LobedNetShapes, RenderedShapesHaveNoSeam) {
     TestDocument doc = DirectionPanorama(kSide, kSide);
     TestHost host;
     ASSERT_EQ(RenderOutputOnTestHost(&host, &doc, c.output, [](ParameterBlock*) {}), kNoErr);
-    auto direction = [&](int32_t x, int32_t y, double* d) { return ReadPixelDirection(doc, x, y, d); };
-    auto whole = [&](int32_t x, int32_t y) { return ShowsDirectionAllAbout(doc, x, y); };
-    auto degrees = [](const double* a, const double* b) {
-      double dot = 0, la = 0, lb = 0;
-      for (int k = 0; k < 3; ++k) {
-        dot += a[k] * b[k];
-        la += a[k] * a[k];
-        lb += b[k] * b[k];
-      }
-      return std::acos(std::clamp(dot / std::sqrt(la * lb), -1.0, 1.0)) * 180 / kPi;
-    };
-    int32_t inside = 0, seams = 0;
-    double worst = 0;
-    bool octants[8] = {};
-    for (int32_t y = 2; y + 3 < kSide; ++y) {
-      for (int32_t x = 2; x + 3 < kSide; ++x) {
-        double d[3], r[3], b[3];
-        if (!direction(x, y, d)) continue;
-        ++inside;
-        octants[(d[0] > 0) + 2 * (d[1] > 0) + 4 * (d[2] > 0)] = true;
-        if (!whole(x, y) || !whole(x + 1, y) || !whole(x, y + 1)) continue;
-        direction(x + 1, y, r);
-        direction(x, y + 1, b);
-        for (double jump : {degrees(d, r), degrees(d, b)}) {
-          worst = std::max(worst, jump);
-          seams += jump > 4.0;
-        }
-      }
-    }
+    const NeighbourSteps steps = ReadNeighbourSteps(doc, 4.0);
     ShutdownTestHost(&host);
-    EXPECT_GT(inside, kSide * kSide / 5);
+    EXPECT_GT(steps.inside, kSide * kSide / 5);
     // A seam would run over many pixels; the curls' innermost turns may
     // squeeze a step into a pixel or two.
-    EXPECT_LE(seams, 4);
-    for (bool o : octants) EXPECT_TRUE(o);
-    std::printf("%-12s rendered: %d pixels, worst step %.2f degrees, %d steps over 4\n", c.name, inside, worst, seams);
+    EXPECT_LE(steps.over, 4);
+    for (bool o : steps.octants) EXPECT_TRUE(o);
+    std::printf("%-12s rendered: %d pixels, worst step %.2f degrees, %d steps over 4\n", c.name, steps.inside,
+                steps.worst, steps.over);
   }
 }

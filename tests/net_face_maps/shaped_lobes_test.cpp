@@ -21,16 +21,6 @@ namespace {
 
 constexpr int32_t kSide = 768;
 
-double AngleBetween(const double* u, const double* v) {
-  double dot = 0, lu = 0, lv = 0;
-  for (int k = 0; k < 3; ++k) {
-    dot += u[k] * v[k];
-    lu += u[k] * u[k];
-    lv += v[k] * v[k];
-  }
-  return std::acos(std::clamp(dot / std::sqrt(lu * lv), -1.0, 1.0)) * 180 / std::numbers::pi;
-}
-
 // What one render shows, read from its pixels.
 struct LobeReading {
   int32_t inside = 0;
@@ -103,14 +93,14 @@ class ShapedLobes : public ::testing::Test {
         if (std::hypot(x + 0.5 - ox, y + 0.5 - oy) < hub) continue;
         Direction(x + 1, y, e);
         Direction(x, y + 1, f);
-        r.worstJump = std::max({r.worstJump, AngleBetween(d, e), AngleBetween(d, f)});
+        r.worstJump = std::max({r.worstJump, DegreesBetween(d, e), DegreesBetween(d, f)});
         const int32_t k = lobeOf(x, y);
         if (lobeOf(x + 1, y) != k) {
-          r.worstBorder = std::max(r.worstBorder, AngleBetween(d, e));
+          r.worstBorder = std::max(r.worstBorder, DegreesBetween(d, e));
           ++r.borderPairs;
         }
         if (lobeOf(x, y + 1) != k) {
-          r.worstBorder = std::max(r.worstBorder, AngleBetween(d, f));
+          r.worstBorder = std::max(r.worstBorder, DegreesBetween(d, f));
           ++r.borderPairs;
         }
         const double a[3] = {e[0] - d[0], e[1] - d[1], e[2] - d[2]};

@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +23,7 @@
 #include "platform/testhost/test_document.h"
 #include "platform/testhost/test_host.h"
 #include "tests/support/direction_panorama.h"
+#include "tests/support/net_render_points.h"
 
 namespace {
 
@@ -44,10 +43,6 @@ struct SeamReport {
   int32_t triangles = 0;
 };
 
-struct NetPoint2 {
-  double x, y;
-};
-
 class GeneratedNetRender : public ::testing::Test {
  protected:
   TestDocument doc;
@@ -62,61 +57,14 @@ class GeneratedNetRender : public ::testing::Test {
     return RenderOutputOnTestHost(&host, &doc, output, [&](ParameterBlock* block) { tabs = block->tabs; });
   }
 
-  // The net as the run built it: the same build of the output, with the
-  // run's aspect and tab size, into a record of the test's own.
+  // The net as the run built it, into a record of the test's own.
   std::unique_ptr<PolyMesh> owned = std::make_unique<PolyMesh>();
   float tabs = 0;
   const PolyMesh* OutputMesh(int32_t output) {
-    PolyMesh* m = owned.get();
-    FreeMeshTables(m, nullptr);
-    std::memset(m, 0, sizeof(PolyMesh));
-    ResetPolyMesh(m);
-    BuildNetForOutput(output, m, float(kHeight) / kWidth, tabs * 0.005f, 0, 0.0f, 1, nullptr, true);
-    return m;
+    BuildNetAsTheRunDid(output, doc, tabs, owned.get());
+    return owned.get();
   }
   ~GeneratedNetRender() override { FreeMeshTables(owned.get(), nullptr); }
-
-  // Render coordinates are output units: x * width and y * width are pixels.
-  const uint8_t* PixelAt(const NetPoint2& p) {
-    const int32_t x = int32_t(std::floor(p.x * kWidth));
-    const int32_t y = int32_t(std::floor(p.y * kWidth));
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return nullptr;
-    return DocumentPixelAddress(doc, x, y);
-  }
-
-  static NetPoint2 RenderXY(const PolyMesh* m, int32_t p) {
-    return NetPoint2{m->renderPoints[p].x, m->renderPoints[p].y};
-  }
-
-  // True when the point lies well inside a render triangle cut from net face f.
-  static bool InsideNetFace(const PolyMesh* m, int32_t f, const NetPoint2& p) {
-    for (int32_t t = 0; t < m->renderTriangleCount; ++t) {
-      const RenderTriangle& tri = m->renderTriangles[t];
-      if (tri.netFace != f || tri.extraTriangle) continue;
-      float b0, b1, b2;
-      if (NetTriangleBarycentric(t, float(p.x), float(p.y), &b0, &b1, &b2, m) && b0 > 0.001f && b1 > 0.001f &&
-          b2 > 0.001f) {
-        return true;
-      }
-    }
-    return false;
-  }
-
-  // True when the pixel about p and its neighbours lie inside the net's faces.
-  static bool WithinNet(const PolyMesh* m, const NetPoint2& p) {
-    for (const double dx : {-1.0, 0.0, 1.0}) {
-      for (const double dy : {-1.0, 0.0, 1.0}) {
-        const float x = float(p.x + dx / kWidth), y = float(p.y + dy / kWidth);
-        bool inside = false;
-        for (int32_t t = 0; t < m->renderTriangleCount && !inside; ++t) {
-          float b0, b1, b2;
-          inside = !m->renderTriangles[t].extraTriangle && NetTriangleBarycentric(t, x, y, &b0, &b1, &b2, m);
-        }
-        if (!inside) return false;
-      }
-    }
-    return true;
-  }
 
   // The point a few pixels inside net face f from the middle of its edge (a, b);
   // (-1, -1) when the face is too small.
@@ -151,23 +99,6 @@ class GeneratedNetRender : public ::testing::Test {
     return -1;
   }
 
-  // The angle in degrees between the directions two pixels show. The colour
-  // of a pixel is read back as its direction (normalised: where the render
-  // picks a coarser level of the source, as it may in the thinnest slivers,
-  // the colour fades towards grey but keeps its direction).
-  static double DirectionAngle(const uint8_t* a, const uint8_t* b) {
-    double u[3], v[3], lu = 0, lv = 0, dot = 0;
-    for (int32_t k = 0; k < 3; ++k) {
-      u[k] = (a[k] - 127.5) / 120;
-      v[k] = (b[k] - 127.5) / 120;
-      lu += u[k] * u[k];
-      lv += v[k] * v[k];
-    }
-    for (int32_t k = 0; k < 3; ++k) dot += u[k] * v[k];
-    const double c = dot / std::sqrt(lu * lv);
-    return std::acos(std::clamp(c, -1.0, 1.0)) * 180 / std::numbers::pi;
-  }
-
   SeamReport Measure(int32_t output, double toleranceDegrees) {
     SeamReport report;
     EXPECT_EQ(Render(output), kNoErr);
@@ -196,21 +127,21 @@ class GeneratedNetRender : public ::testing::Test {
         const NetPoint2 inA = InsideEdge(m, fa, pA, qA, 2), inB = InsideEdge(m, gb, pB, qB, 2);
         if (!InsideNetFace(m, fa, inA) || !InsideNetFace(m, gb, inB)) continue;
         // Whole pixels of the net: the outline's pixels are blended with the backdrop.
-        if (!WithinNet(m, inA) || !WithinNet(m, inB)) continue;
+        if (!WithinNet(m, inA, kWidth) || !WithinNet(m, inB, kWidth)) continue;
         sides.emplace_back(inA, inB);
       }
     }
     std::vector<double> control;
     for (size_t i = 0; i < sides.size(); ++i) {
-      const uint8_t* a = PixelAt(sides[i].first);
-      const uint8_t* b = PixelAt(sides[i].second);
+      const uint8_t* a = PixelAt(doc, sides[i].first);
+      const uint8_t* b = PixelAt(doc, sides[i].second);
       if (a == nullptr || b == nullptr) continue;
       ++report.seams;
-      const double d = DirectionAngle(a, b);
+      const double d = DegreesBetweenColours(a, b);
       report.worst = std::max(report.worst, d);
       if (d > toleranceDegrees) ++report.broken;
-      const uint8_t* other = PixelAt(sides[(i * 7 + sides.size() / 2) % sides.size()].second);
-      if (other != nullptr) control.push_back(DirectionAngle(a, other));
+      const uint8_t* other = PixelAt(doc, sides[(i * 7 + sides.size() / 2) % sides.size()].second);
+      if (other != nullptr) control.push_back(DegreesBetweenColours(a, other));
     }
     if (!control.empty()) {
       std::nth_element(control.begin(), control.begin() + control.size() / 2, control.end());
@@ -329,7 +260,7 @@ TEST_F(GeneratedNetRender, TattooPiecesRenderSmoothlyInside) {
         const uint8_t* a = DocumentPixelAddress(doc, x, y);
         for (const auto& [dx, dy] : {std::pair{1, 0}, std::pair{0, 1}}) {
           if (!whole(x + dx, y + dy)) continue;
-          const double d = DirectionAngle(a, DocumentPixelAddress(doc, x + dx, y + dy));
+          const double d = DegreesBetweenColours(a, DocumentPixelAddress(doc, x + dx, y + dy));
           ++pairs;
           worst = std::max(worst, d);
           if (d > 3) ++rough;
