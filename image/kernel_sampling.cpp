@@ -318,27 +318,83 @@ template <typename Kernel>
   Kernel::Sum(taps, image->filterTables, px, py, out);
 }
 
-// One kernel sample: the fast path reads the block straight from its tile,
-// the general path gathers the 25 taps one by one. False when the record
-// cannot be sampled there (no pixels, no tables, another layout).
+// The tap position of one axis (KernelTapPosition, inline for the samplers).
+[[gnu::always_inline]] inline void TapPosition(float coordinate, int32_t* index, int32_t* phase) {
+  float f = float(double(coordinate) + 0.5);
+  if (!(f >= -16777216.0f)) f = (f != f) ? 0.0f : -16777216.0f;
+  if (f > 16777216.0f) f = 16777216.0f;
+  int32_t i = int32_t(f);  // toward zero, as the tables assume for f >= 0
+  if (float(i) > f) --i;   // below zero the phase is measured from the floor
+  int32_t p = int32_t((f - float(i)) * 128.0f);
+  if (p > 127) p = 127;
+  *index = i;
+  *phase = p;
+}
+
+// One kernel sample of a level that can be sampled: the fast path reads the
+// block straight from its tile, the general path gathers the 25 taps one by
+// one. `tiles` is the level's first tile.
 template <typename Kernel>
-[[gnu::always_inline]] inline bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
-  if (!ImageHasLevel(image, level) || image->bytesPerPixel != Kernel::kBytes || !image->filterTables) return false;
+[[gnu::always_inline]] inline void SampleInLevel(const ImageRecord* image, int32_t level, int32_t maxX, int32_t maxY,
+                                                 const ImageTile* tiles, int32_t tilesPerRow, float x, float y,
+                                                 float out[4]) {
   int32_t ix, iy, px, py;
-  KernelTapPosition(x, &ix, &px);
-  KernelTapPosition(y, &iy, &py);
-  if (ix >= 2 && ix <= image->levelMaxX[level] - 2 && iy >= 2 && iy <= image->levelMaxY[level] - 2 &&
-      ((ix - 2) & kTileMask) <= kTileSize - 5 && ((iy - 2) & kTileMask) <= kTileSize - 5) {
-    const ImageTile& tile = image->tiles[image->firstTile[level] + ((iy - 2) >> kTileShift) * image->tilesPerRow[level] +
-                                         ((ix - 2) >> kTileShift)];
+  TapPosition(x, &ix, &px);
+  TapPosition(y, &iy, &py);
+  if (ix >= 2 && ix <= maxX - 2 && iy >= 2 && iy <= maxY - 2 && ((ix - 2) & kTileMask) <= kTileSize - 5 &&
+      ((iy - 2) & kTileMask) <= kTileSize - 5) {
+    const ImageTile& tile = tiles[((iy - 2) >> kTileShift) * tilesPerRow + ((ix - 2) >> kTileShift)];
     const TileTaps taps{static_cast<const uint8_t*>(tile.pixels) +
                             (int64_t(tile.width) * ((iy - 2) & kTileMask) + ((ix - 2) & kTileMask)) * Kernel::kBytes,
                         int64_t(tile.width) * Kernel::kBytes, Kernel::kBytes};
     Kernel::Sum(taps, image->filterTables, px, py, out);
-    return true;
+    return;
   }
   SampleFromList<Kernel>(image, level, ix, iy, px, py, out);
+}
+
+// One kernel sample. False when the record cannot be sampled there (no
+// pixels, no tables, another layout).
+template <typename Kernel>
+[[gnu::always_inline]] inline bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  if (!ImageHasLevel(image, level) || image->bytesPerPixel != Kernel::kBytes || !image->filterTables) return false;
+  SampleInLevel<Kernel>(image, level, image->levelMaxX[level], image->levelMaxY[level],
+                        image->tiles + image->firstTile[level], image->tilesPerRow[level], x, y, out);
   return true;
+}
+
+// The kernel at a prepared level, from a normalised position (LevelPosition
+// of the area sampler); zero where the level cannot be sampled.
+template <typename Kernel>
+[[gnu::always_inline]] inline void SampleLevelAt(const KernelLevel& k, float u, float v, float out[4]) {
+  if (!k.usable) {
+    out[0] = out[1] = out[2] = out[3] = 0.0f;
+    return;
+  }
+  const float x = float(double(k.width * u) - 0.5);
+  const float y = float(double(k.height * v) - 0.5);
+  SampleInLevel<Kernel>(k.image, k.level, k.maxX, k.maxY, k.tiles, k.tilesPerRow, x, y, out);
+}
+
+template <typename Kernel>
+[[gnu::always_inline]] inline void SamplePairWith(const KernelLevelPair& pair, float u, float v, float out[4]) {
+  SampleLevelAt<Kernel>(pair.levels[0], u, v, out);
+#if defined(__SSE2__)
+  __m128 s0 = _mm_loadu_ps(out);
+  if (pair.blend) {
+    float s1[4];
+    SampleLevelAt<Kernel>(pair.levels[1], u, v, s1);
+    s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(s1), s0), _mm_set1_ps(pair.frac)));
+  }
+  _mm_storeu_ps(out, _mm_mul_ps(s0, _mm_set1_ps(pair.scale)));
+#else
+  if (pair.blend) {
+    float s1[4];
+    SampleLevelAt<Kernel>(pair.levels[1], u, v, s1);
+    for (int32_t k = 0; k < 4; ++k) out[k] = out[k] + (s1[k] - out[k]) * pair.frac;
+  }
+  for (int32_t k = 0; k < 4; ++k) out[k] *= pair.scale;
+#endif
 }
 
 template <typename Kernel>
@@ -353,17 +409,7 @@ void SampleRgba(const ImageRecord* image, int32_t level, float x, float y, float
 
 }  // namespace
 
-void KernelTapPosition(float coordinate, int32_t* index, int32_t* phase) {
-  float f = float(double(coordinate) + 0.5);
-  if (!(f >= -16777216.0f)) f = (f != f) ? 0.0f : -16777216.0f;
-  if (f > 16777216.0f) f = 16777216.0f;
-  int32_t i = int32_t(f);  // toward zero, as the tables assume for f >= 0
-  if (float(i) > f) --i;   // below zero the phase is measured from the floor
-  int32_t p = int32_t((f - float(i)) * 128.0f);
-  if (p > 127) p = 127;
-  *index = i;
-  *phase = p;
-}
+void KernelTapPosition(float coordinate, int32_t* index, int32_t* phase) { TapPosition(coordinate, index, phase); }
 
 void SumKernelBlockRgba8(const uint8_t* block, int64_t stride, const FilterTables* tables, int32_t px, int32_t py,
                          bool portable, float out[4]) {
@@ -412,6 +458,39 @@ void SampleKernelRgba16Into(const ImageRecord* image, int32_t level, float x, fl
 void SampleKernelFloatInto(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
   out[0] = out[1] = out[2] = out[3] = 0.0f;
   SampleWith<FloatKernel>(image, level, x, y, out);
+}
+
+void PrepareKernelLevel(const ImageRecord* image, int32_t level, int32_t mode, KernelLevel* out) {
+  *out = KernelLevel{};
+  out->image = image;
+  out->level = level;
+  if (!ImageHasLevel(image, level) || !image->filterTables) return;
+  const uint32_t bytes = mode == PixelRgba8 ? Rgba8Kernel::kBytes
+                         : mode == PixelRgba16 ? Rgba16Kernel::kBytes
+                         : mode == PixelRgbaFloat ? FloatKernel::kBytes
+                                                  : 0;
+  if (bytes == 0 || image->bytesPerPixel != bytes) return;
+  out->usable = true;
+  out->width = float(image->levelWidth[level]);
+  out->height = float(image->levelHeight[level]);
+  out->maxX = image->levelMaxX[level];
+  out->maxY = image->levelMaxY[level];
+  out->tiles = image->tiles + image->firstTile[level];
+  out->tilesPerRow = image->tilesPerRow[level];
+}
+
+void SampleKernelPair(const KernelLevelPair& pair, float u, float v, float out[4]) {
+  switch (pair.mode) {
+    case PixelRgba8:
+      SamplePairWith<Rgba8Kernel>(pair, u, v, out);
+      break;
+    case PixelRgba16:
+      SamplePairWith<Rgba16Kernel>(pair, u, v, out);
+      break;
+    default:
+      SamplePairWith<FloatKernel>(pair, u, v, out);
+      break;
+  }
 }
 
 void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
