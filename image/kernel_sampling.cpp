@@ -24,12 +24,6 @@ struct TileTaps {
   const uint8_t* At(int32_t row, int32_t column) const { return base + row * stride + column * bytesPerPixel; }
 };
 
-// The general path: 25 separate addresses near a border or a tile seam.
-struct ListTaps {
-  const uint8_t* address[5][5];
-  const uint8_t* At(int32_t row, int32_t column) const { return address[row][column]; }
-};
-
 // The five indices of one axis for the general path, wrapped as the fetch
 // edge mode asks, then brought inside the level as the member's reads do.
 void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edgeWraps, int32_t out[5]) {
@@ -59,7 +53,12 @@ void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edg
   }
 }
 
-void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, bool edgeReads, ListTaps* taps) {
+// The general path, near a border or a tile seam: the 25 taps gathered one
+// by one into a 5 x 5 block of kBytes-byte pixels, rows of five, which the
+// members then sum as they sum a block of a tile.
+template <uint32_t kBytes>
+void FillListBlock(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, bool edgeReads,
+                   uint8_t block[25 * kBytes]) {
   const int32_t fetch = image->fetchEdgeMode;
   const bool wrapX = fetch != FetchClamp;
   const bool wrapY = fetch != FetchClamp && fetch != FetchWrapX;
@@ -73,30 +72,28 @@ void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t i
   // worked out once instead of for each of the 25 taps.
   const ImageTile* tiles = image->tiles + image->firstTile[level];
   const int32_t tilesPerRow = image->tilesPerRow[level];
-  const int64_t bytes = image->bytesPerPixel;
   int32_t tileColumn[5];
   int64_t columnByte[5];
   for (int32_t k = 0; k < 5; ++k) {
     tileColumn[k] = columns[k] >> kTileShift;
-    columnByte[k] = int64_t(columns[k] & kTileMask) * bytes;
+    columnByte[k] = int64_t(columns[k] & kTileMask) * kBytes;
   }
   // Mostly the five columns lie in one tile column (only a vertical seam or
-  // a wrap splits them): then each row needs one tile.
-  const bool oneTileColumn = tileColumn[1] == tileColumn[0] && tileColumn[2] == tileColumn[0] &&
-                             tileColumn[3] == tileColumn[0] && tileColumn[4] == tileColumn[0];
+  // a wrap splits them): then each row needs one tile; otherwise a column
+  // takes the row of the column before it when they share a tile.
   for (int32_t r = 0; r < 5; ++r) {
     const ImageTile* rowTiles = tiles + (rows[r] >> kTileShift) * tilesPerRow;
     const int64_t rowOffset = rows[r] & kTileMask;
-    if (oneTileColumn) {
-      const ImageTile& tile = rowTiles[tileColumn[0]];
-      const uint8_t* row = static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * bytes;
-      for (int32_t c = 0; c < 5; ++c) taps->address[r][c] = row + columnByte[c];
-      continue;
-    }
+    uint8_t* to = block + r * 5 * kBytes;
+    const uint8_t* row = nullptr;
+    int32_t rowTile = -1;
     for (int32_t c = 0; c < 5; ++c) {
-      const ImageTile& tile = rowTiles[tileColumn[c]];
-      taps->address[r][c] =
-          static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * bytes + columnByte[c];
+      if (tileColumn[c] != rowTile) {
+        rowTile = tileColumn[c];
+        const ImageTile& tile = rowTiles[rowTile];
+        row = static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * kBytes;
+      }
+      std::memcpy(to + c * kBytes, row + columnByte[c], kBytes);
     }
   }
 }
@@ -167,17 +164,9 @@ void SumRgba8Portable(const Taps& taps, const int32_t hwi[5], const int32_t vwi[
 }
 
 // The first four taps of a row in one vector and the fifth in the low lane
-// of another: one load each from a tile, gathered word by word otherwise.
+// of another: one load each.
 [[gnu::always_inline]] inline __m128i RowHead(const TileTaps& taps, int32_t r) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.At(r, 0)));
-}
-[[gnu::always_inline]] inline __m128i RowHead(const ListTaps& taps, int32_t r) {
-  auto word = [&](int32_t c) {
-    int32_t w;
-    std::memcpy(&w, taps.At(r, c), 4);
-    return _mm_cvtsi32_si128(w);
-  };
-  return _mm_unpacklo_epi64(_mm_unpacklo_epi32(word(0), word(1)), _mm_unpacklo_epi32(word(2), word(3)));
 }
 template <typename Taps>
 [[gnu::always_inline]] inline __m128i RowTail(const Taps& taps, int32_t r) {
@@ -308,13 +297,14 @@ struct FloatKernel {
   }
 };
 
-// The general path, out of line: its 25 addresses need a frame the fast
+// The general path, out of line: its gathered block needs a frame the fast
 // path does without.
 template <typename Kernel>
 [[gnu::noinline]] void SampleFromList(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, int32_t px,
                                       int32_t py, float out[4]) {
-  ListTaps taps;
-  FillListTaps(image, level, ix, iy, Kernel::kEdgeReads, &taps);
+  alignas(16) uint8_t block[25 * Kernel::kBytes];
+  FillListBlock<Kernel::kBytes>(image, level, ix, iy, Kernel::kEdgeReads, block);
+  const TileTaps taps{block, 5 * Kernel::kBytes, Kernel::kBytes};
   Kernel::Sum(taps, image->filterTables, px, py, out);
 }
 
