@@ -369,6 +369,87 @@ void PlanAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSamp
   plan->v = vSample - float(n - 1) * plan->stepV * 0.5f;
 }
 
+namespace {
+
+// The RGBA modes whose trilinear samples SampleKernelPair takes.
+bool PairMode(int32_t mode) { return mode == PixelRgba8 || mode == PixelRgba16 || mode == PixelRgbaFloat; }
+
+// The levels TrilinearScaled samples for (level, frac), prepared once for
+// all taps of a pixel.
+void PreparePair(const ImageRecord* image, int32_t level, float frac, KernelLevelPair* pair) {
+  const int32_t base = TrilinearBase(image, level);
+  pair->mode = image->pixelMode;
+  pair->blend = !(frac == 0.0f || base + 1 > image->lastLevel);
+  pair->frac = frac;
+  pair->scale = image->invMaxValue;
+  PrepareKernelLevel(image, base, pair->mode, &pair->levels[0]);
+  if (pair->blend) PrepareKernelLevel(image, base + 1, pair->mode, &pair->levels[1]);
+}
+
+// TrilinearEdge on a prepared pair.
+[[gnu::always_inline]] inline void PairEdge(const KernelLevelPair& pair, const ImageRecord* image, int32_t level,
+                                            float frac, float u, float v, float rgba[4]) {
+  const bool outside = u < 0.0f || u > 1.0f || v < 0.0f || v >= 1.0f;
+  if (outside) {
+    float scratch = float(level) + frac;
+    if (WrapSampleCoords(&u, &v, &scratch, image->sampleEdgeMode, image)) {
+      rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
+      return;
+    }
+  }
+  SampleKernelPair(pair, u, v, rgba);
+}
+
+// The taps of a plan, equally weighted: `taps` samples from (u, v) in steps
+// of (stepU, stepV).
+template <typename Tap>
+[[gnu::always_inline]] inline void SumTaps(int32_t taps, float u, float v, float stepU, float stepV, Tap tap,
+                                           float rgba[4]) {
+  const float inverseN = 1.0f / float(taps);
+#if defined(__SSE2__)
+  __m128 sum = _mm_setzero_ps();
+  for (int32_t t = 0; t < taps; ++t) {
+    float one[4];
+    tap(u, v, one);
+    sum = _mm_add_ps(sum, _mm_loadu_ps(one));
+    u += stepU;
+    v += stepV;
+  }
+  _mm_storeu_ps(rgba, _mm_mul_ps(sum, _mm_set1_ps(inverseN)));
+#else
+  float sum[4] = {0, 0, 0, 0};
+  for (int32_t t = 0; t < taps; ++t) {
+    float one[4];
+    tap(u, v, one);
+    for (int32_t k = 0; k < 4; ++k) sum[k] += one[k];
+    u += stepU;
+    v += stepV;
+  }
+  for (int32_t k = 0; k < 4; ++k) rgba[k] = sum[k] * inverseN;
+#endif
+}
+
+// The taps of a plan (its fields passed one by one, so that the plan of the
+// caller stays in registers): for the RGBA modes the levels' look-ups are
+// made once for all of them. Out of line, so the single sample's road stays
+// short.
+[[gnu::noinline]] void SampleAreaTaps(const ImageRecord* image, int32_t level, float frac, int32_t taps, float u,
+                                      float v, float stepU, float stepV, float rgba[4]) {
+  if (PairMode(image->pixelMode)) {
+    KernelLevelPair pair;
+    PreparePair(image, level, frac, &pair);
+    SumTaps(
+        taps, u, v, stepU, stepV,
+        [&](float tu, float tv, float tap[4]) { PairEdge(pair, image, level, frac, tu, tv, tap); }, rgba);
+    return;
+  }
+  SumTaps(
+      taps, u, v, stepU, stepV,
+      [&](float tu, float tv, float tap[4]) { TrilinearEdge(image, level, frac, tu, tv, tap); }, rgba);
+}
+
+}  // namespace
+
 void SampleAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSample, float vSample, int32_t mask,
                            const ImageRecord* image, float rgba[4], float sharpness, LevelHint* hint) {
   rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0.0f;
@@ -381,32 +462,9 @@ void SampleAreaAnisotropic(float du1, float dv1, float du2, float dv2, float uSa
     case AreaSingleNoEdge:
       TrilinearScaled(image, plan.level, plan.frac, plan.u, plan.v, rgba);
       break;
-    case AreaTaps: {
-      float u = plan.u, v = plan.v;
-      const float inverseN = 1.0f / float(plan.taps);
-#if defined(__SSE2__)
-      __m128 sum = _mm_setzero_ps();
-      for (int32_t t = 0; t < plan.taps; ++t) {
-        float tap[4];
-        TrilinearEdge(image, plan.level, plan.frac, u, v, tap);
-        sum = _mm_add_ps(sum, _mm_loadu_ps(tap));
-        u += plan.stepU;
-        v += plan.stepV;
-      }
-      _mm_storeu_ps(rgba, _mm_mul_ps(sum, _mm_set1_ps(inverseN)));
-#else
-      float sum[4] = {0, 0, 0, 0};
-      for (int32_t t = 0; t < plan.taps; ++t) {
-        float tap[4];
-        TrilinearEdge(image, plan.level, plan.frac, u, v, tap);
-        for (int32_t k = 0; k < 4; ++k) sum[k] += tap[k];
-        u += plan.stepU;
-        v += plan.stepV;
-      }
-      for (int32_t k = 0; k < 4; ++k) rgba[k] = sum[k] * inverseN;
-#endif
+    case AreaTaps:
+      SampleAreaTaps(image, plan.level, plan.frac, plan.taps, plan.u, plan.v, plan.stepU, plan.stepV, rgba);
       break;
-    }
     default:
       break;
   }

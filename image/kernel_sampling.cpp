@@ -24,12 +24,6 @@ struct TileTaps {
   const uint8_t* At(int32_t row, int32_t column) const { return base + row * stride + column * bytesPerPixel; }
 };
 
-// The general path: 25 separate addresses near a border or a tile seam.
-struct ListTaps {
-  const uint8_t* address[5][5];
-  const uint8_t* At(int32_t row, int32_t column) const { return address[row][column]; }
-};
-
 // The five indices of one axis for the general path, wrapped as the fetch
 // edge mode asks, then brought inside the level as the member's reads do.
 void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edgeWraps, int32_t out[5]) {
@@ -59,7 +53,12 @@ void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edg
   }
 }
 
-void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, bool edgeReads, ListTaps* taps) {
+// The general path, near a border or a tile seam: the 25 taps gathered one
+// by one into a 5 x 5 block of kBytes-byte pixels, rows of five, which the
+// members then sum as they sum a block of a tile.
+template <uint32_t kBytes>
+void FillListBlock(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, bool edgeReads,
+                   uint8_t block[25 * kBytes]) {
   const int32_t fetch = image->fetchEdgeMode;
   const bool wrapX = fetch != FetchClamp;
   const bool wrapY = fetch != FetchClamp && fetch != FetchWrapX;
@@ -73,30 +72,28 @@ void FillListTaps(const ImageRecord* image, int32_t level, int32_t ix, int32_t i
   // worked out once instead of for each of the 25 taps.
   const ImageTile* tiles = image->tiles + image->firstTile[level];
   const int32_t tilesPerRow = image->tilesPerRow[level];
-  const int64_t bytes = image->bytesPerPixel;
   int32_t tileColumn[5];
   int64_t columnByte[5];
   for (int32_t k = 0; k < 5; ++k) {
     tileColumn[k] = columns[k] >> kTileShift;
-    columnByte[k] = int64_t(columns[k] & kTileMask) * bytes;
+    columnByte[k] = int64_t(columns[k] & kTileMask) * kBytes;
   }
   // Mostly the five columns lie in one tile column (only a vertical seam or
-  // a wrap splits them): then each row needs one tile.
-  const bool oneTileColumn = tileColumn[1] == tileColumn[0] && tileColumn[2] == tileColumn[0] &&
-                             tileColumn[3] == tileColumn[0] && tileColumn[4] == tileColumn[0];
+  // a wrap splits them): then each row needs one tile; otherwise a column
+  // takes the row of the column before it when they share a tile.
   for (int32_t r = 0; r < 5; ++r) {
     const ImageTile* rowTiles = tiles + (rows[r] >> kTileShift) * tilesPerRow;
     const int64_t rowOffset = rows[r] & kTileMask;
-    if (oneTileColumn) {
-      const ImageTile& tile = rowTiles[tileColumn[0]];
-      const uint8_t* row = static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * bytes;
-      for (int32_t c = 0; c < 5; ++c) taps->address[r][c] = row + columnByte[c];
-      continue;
-    }
+    uint8_t* to = block + r * 5 * kBytes;
+    const uint8_t* row = nullptr;
+    int32_t rowTile = -1;
     for (int32_t c = 0; c < 5; ++c) {
-      const ImageTile& tile = rowTiles[tileColumn[c]];
-      taps->address[r][c] =
-          static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * bytes + columnByte[c];
+      if (tileColumn[c] != rowTile) {
+        rowTile = tileColumn[c];
+        const ImageTile& tile = rowTiles[rowTile];
+        row = static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * rowOffset * kBytes;
+      }
+      std::memcpy(to + c * kBytes, row + columnByte[c], kBytes);
     }
   }
 }
@@ -167,17 +164,9 @@ void SumRgba8Portable(const Taps& taps, const int32_t hwi[5], const int32_t vwi[
 }
 
 // The first four taps of a row in one vector and the fifth in the low lane
-// of another: one load each from a tile, gathered word by word otherwise.
+// of another: one load each.
 [[gnu::always_inline]] inline __m128i RowHead(const TileTaps& taps, int32_t r) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.At(r, 0)));
-}
-[[gnu::always_inline]] inline __m128i RowHead(const ListTaps& taps, int32_t r) {
-  auto word = [&](int32_t c) {
-    int32_t w;
-    std::memcpy(&w, taps.At(r, c), 4);
-    return _mm_cvtsi32_si128(w);
-  };
-  return _mm_unpacklo_epi64(_mm_unpacklo_epi32(word(0), word(1)), _mm_unpacklo_epi32(word(2), word(3)));
 }
 template <typename Taps>
 [[gnu::always_inline]] inline __m128i RowTail(const Taps& taps, int32_t r) {
@@ -308,37 +297,94 @@ struct FloatKernel {
   }
 };
 
-// The general path, out of line: its 25 addresses need a frame the fast
+// The general path, out of line: its gathered block needs a frame the fast
 // path does without.
 template <typename Kernel>
 [[gnu::noinline]] void SampleFromList(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, int32_t px,
                                       int32_t py, float out[4]) {
-  ListTaps taps;
-  FillListTaps(image, level, ix, iy, Kernel::kEdgeReads, &taps);
+  alignas(16) uint8_t block[25 * Kernel::kBytes];
+  FillListBlock<Kernel::kBytes>(image, level, ix, iy, Kernel::kEdgeReads, block);
+  const TileTaps taps{block, 5 * Kernel::kBytes, Kernel::kBytes};
   Kernel::Sum(taps, image->filterTables, px, py, out);
 }
 
-// One kernel sample: the fast path reads the block straight from its tile,
-// the general path gathers the 25 taps one by one. False when the record
-// cannot be sampled there (no pixels, no tables, another layout).
+// The tap position of one axis (KernelTapPosition, inline for the samplers).
+[[gnu::always_inline]] inline void TapPosition(float coordinate, int32_t* index, int32_t* phase) {
+  float f = float(double(coordinate) + 0.5);
+  if (!(f >= -16777216.0f)) f = (f != f) ? 0.0f : -16777216.0f;
+  if (f > 16777216.0f) f = 16777216.0f;
+  int32_t i = int32_t(f);  // toward zero, as the tables assume for f >= 0
+  if (float(i) > f) --i;   // below zero the phase is measured from the floor
+  int32_t p = int32_t((f - float(i)) * 128.0f);
+  if (p > 127) p = 127;
+  *index = i;
+  *phase = p;
+}
+
+// One kernel sample of a level that can be sampled: the fast path reads the
+// block straight from its tile, the general path gathers the 25 taps one by
+// one. `tiles` is the level's first tile.
 template <typename Kernel>
-[[gnu::always_inline]] inline bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
-  if (!ImageHasLevel(image, level) || image->bytesPerPixel != Kernel::kBytes || !image->filterTables) return false;
+[[gnu::always_inline]] inline void SampleInLevel(const ImageRecord* image, int32_t level, int32_t maxX, int32_t maxY,
+                                                 const ImageTile* tiles, int32_t tilesPerRow, float x, float y,
+                                                 float out[4]) {
   int32_t ix, iy, px, py;
-  KernelTapPosition(x, &ix, &px);
-  KernelTapPosition(y, &iy, &py);
-  if (ix >= 2 && ix <= image->levelMaxX[level] - 2 && iy >= 2 && iy <= image->levelMaxY[level] - 2 &&
-      ((ix - 2) & kTileMask) <= kTileSize - 5 && ((iy - 2) & kTileMask) <= kTileSize - 5) {
-    const ImageTile& tile = image->tiles[image->firstTile[level] + ((iy - 2) >> kTileShift) * image->tilesPerRow[level] +
-                                         ((ix - 2) >> kTileShift)];
+  TapPosition(x, &ix, &px);
+  TapPosition(y, &iy, &py);
+  if (ix >= 2 && ix <= maxX - 2 && iy >= 2 && iy <= maxY - 2 && ((ix - 2) & kTileMask) <= kTileSize - 5 &&
+      ((iy - 2) & kTileMask) <= kTileSize - 5) {
+    const ImageTile& tile = tiles[((iy - 2) >> kTileShift) * tilesPerRow + ((ix - 2) >> kTileShift)];
     const TileTaps taps{static_cast<const uint8_t*>(tile.pixels) +
                             (int64_t(tile.width) * ((iy - 2) & kTileMask) + ((ix - 2) & kTileMask)) * Kernel::kBytes,
                         int64_t(tile.width) * Kernel::kBytes, Kernel::kBytes};
     Kernel::Sum(taps, image->filterTables, px, py, out);
-    return true;
+    return;
   }
   SampleFromList<Kernel>(image, level, ix, iy, px, py, out);
+}
+
+// One kernel sample. False when the record cannot be sampled there (no
+// pixels, no tables, another layout).
+template <typename Kernel>
+[[gnu::always_inline]] inline bool SampleWith(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
+  if (!ImageHasLevel(image, level) || image->bytesPerPixel != Kernel::kBytes || !image->filterTables) return false;
+  SampleInLevel<Kernel>(image, level, image->levelMaxX[level], image->levelMaxY[level],
+                        image->tiles + image->firstTile[level], image->tilesPerRow[level], x, y, out);
   return true;
+}
+
+// The kernel at a prepared level, from a normalised position (LevelPosition
+// of the area sampler); zero where the level cannot be sampled.
+template <typename Kernel>
+[[gnu::always_inline]] inline void SampleLevelAt(const KernelLevel& k, float u, float v, float out[4]) {
+  if (!k.usable) {
+    out[0] = out[1] = out[2] = out[3] = 0.0f;
+    return;
+  }
+  const float x = float(double(k.width * u) - 0.5);
+  const float y = float(double(k.height * v) - 0.5);
+  SampleInLevel<Kernel>(k.image, k.level, k.maxX, k.maxY, k.tiles, k.tilesPerRow, x, y, out);
+}
+
+template <typename Kernel>
+[[gnu::always_inline]] inline void SamplePairWith(const KernelLevelPair& pair, float u, float v, float out[4]) {
+  SampleLevelAt<Kernel>(pair.levels[0], u, v, out);
+#if defined(__SSE2__)
+  __m128 s0 = _mm_loadu_ps(out);
+  if (pair.blend) {
+    float s1[4];
+    SampleLevelAt<Kernel>(pair.levels[1], u, v, s1);
+    s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(s1), s0), _mm_set1_ps(pair.frac)));
+  }
+  _mm_storeu_ps(out, _mm_mul_ps(s0, _mm_set1_ps(pair.scale)));
+#else
+  if (pair.blend) {
+    float s1[4];
+    SampleLevelAt<Kernel>(pair.levels[1], u, v, s1);
+    for (int32_t k = 0; k < 4; ++k) out[k] = out[k] + (s1[k] - out[k]) * pair.frac;
+  }
+  for (int32_t k = 0; k < 4; ++k) out[k] *= pair.scale;
+#endif
 }
 
 template <typename Kernel>
@@ -353,17 +399,7 @@ void SampleRgba(const ImageRecord* image, int32_t level, float x, float y, float
 
 }  // namespace
 
-void KernelTapPosition(float coordinate, int32_t* index, int32_t* phase) {
-  float f = float(double(coordinate) + 0.5);
-  if (!(f >= -16777216.0f)) f = (f != f) ? 0.0f : -16777216.0f;
-  if (f > 16777216.0f) f = 16777216.0f;
-  int32_t i = int32_t(f);  // toward zero, as the tables assume for f >= 0
-  if (float(i) > f) --i;   // below zero the phase is measured from the floor
-  int32_t p = int32_t((f - float(i)) * 128.0f);
-  if (p > 127) p = 127;
-  *index = i;
-  *phase = p;
-}
+void KernelTapPosition(float coordinate, int32_t* index, int32_t* phase) { TapPosition(coordinate, index, phase); }
 
 void SumKernelBlockRgba8(const uint8_t* block, int64_t stride, const FilterTables* tables, int32_t px, int32_t py,
                          bool portable, float out[4]) {
@@ -412,6 +448,39 @@ void SampleKernelRgba16Into(const ImageRecord* image, int32_t level, float x, fl
 void SampleKernelFloatInto(const ImageRecord* image, int32_t level, float x, float y, float out[4]) {
   out[0] = out[1] = out[2] = out[3] = 0.0f;
   SampleWith<FloatKernel>(image, level, x, y, out);
+}
+
+void PrepareKernelLevel(const ImageRecord* image, int32_t level, int32_t mode, KernelLevel* out) {
+  *out = KernelLevel{};
+  out->image = image;
+  out->level = level;
+  if (!ImageHasLevel(image, level) || !image->filterTables) return;
+  const uint32_t bytes = mode == PixelRgba8 ? Rgba8Kernel::kBytes
+                         : mode == PixelRgba16 ? Rgba16Kernel::kBytes
+                         : mode == PixelRgbaFloat ? FloatKernel::kBytes
+                                                  : 0;
+  if (bytes == 0 || image->bytesPerPixel != bytes) return;
+  out->usable = true;
+  out->width = float(image->levelWidth[level]);
+  out->height = float(image->levelHeight[level]);
+  out->maxX = image->levelMaxX[level];
+  out->maxY = image->levelMaxY[level];
+  out->tiles = image->tiles + image->firstTile[level];
+  out->tilesPerRow = image->tilesPerRow[level];
+}
+
+void SampleKernelPair(const KernelLevelPair& pair, float u, float v, float out[4]) {
+  switch (pair.mode) {
+    case PixelRgba8:
+      SamplePairWith<Rgba8Kernel>(pair, u, v, out);
+      break;
+    case PixelRgba16:
+      SamplePairWith<Rgba16Kernel>(pair, u, v, out);
+      break;
+    default:
+      SamplePairWith<FloatKernel>(pair, u, v, out);
+      break;
+  }
 }
 
 void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,

@@ -33,5 +33,33 @@ void SampleKernelFloat(const ImageRecord* image, int32_t level, float x, float y
 void SampleKernelRgba8Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]);
 void SampleKernelRgba16Into(const ImageRecord* image, int32_t level, float x, float y, float out[4]);
 void SampleKernelFloatInto(const ImageRecord* image, int32_t level, float x, float y, float out[4]);
+// One level of a record made ready for many kernel samples: the checks and
+// look-ups each SampleKernel*Into call makes, made once for a pixel's taps.
+struct KernelLevel {
+  const ImageRecord* image = nullptr;
+  int32_t level = 0;
+  bool usable = false;           // the record has the level, the mode's layout and tables
+  float width = 0, height = 0;   // the level's size, as a position in it is worked out
+  int32_t maxX = 0, maxY = 0;
+  const ImageTile* tiles = nullptr;  // the level's first tile
+  int32_t tilesPerRow = 0;
+};
+
+// Two levels blended as SampleTrilinearScaled blends them, for an RGBA mode
+// (PixelRgba8, PixelRgba16 or PixelRgbaFloat): the kernel at levels[0] and,
+// when `blend`, at levels[1] mixed in by frac; the sum times `scale`.
+struct KernelLevelPair {
+  int32_t mode = PixelRgba8;
+  bool blend = false;
+  float frac = 0;
+  float scale = 1;
+  KernelLevel levels[2];
+};
+
+void PrepareKernelLevel(const ImageRecord* image, int32_t level, int32_t mode, KernelLevel* out);
+// The pair's sample at normalised (u, v): the same bits SampleTrilinearScaled
+// gives for the record, level and frac the pair was made from.
+void SampleKernelPair(const KernelLevelPair& pair, float u, float v, float out[4]);
+
 void SampleKernelByMode(const ImageRecord* image, int32_t level, float x, float y, float* r, float* g, float* b,
                         float* a);

@@ -259,6 +259,53 @@ TEST(AreaSampling, TapsAverageTrilinearSamples) {
   for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], sum[k] * (1.0f / float(plan.taps)));
 }
 
+// The taps of a footprint give the bits of the tap-by-tap trilinear samples
+// in every RGBA mode, wherever they fall: one level or two blended, across
+// the image's left and bottom edges (read through the wrapping fetch), on a
+// tile seam, faded toward the top level or skipped outside.
+TEST(AreaSampling, TapsMatchTapByTapSamplesInEveryMode) {
+  struct Case {
+    float du1, dv1, du2, dv2;  // in level-0 pixels
+    float u, v;
+    int32_t edge;
+  };
+  const Case cases[] = {
+      {24, 0, 0, 2, 0.37f, 0.41f, EdgeClamp},     // level 0 alone
+      {60, 0, 0, 5, 0.5f, 0.5f, EdgeClamp},       // two levels blended
+      {40, 3, 2, 6, 0.01f, 0.3f, EdgeWrapU},      // across the left edge
+      {30, 0, 0, 4, 0.995f, 0.97f, EdgeWrapBoth}, // across the right and bottom edges
+      {30, 30, -3, 3, 0.512f, 0.5f, EdgeSkip},    // along the tile seam at x = 512
+      {90, 0, 0, 12, 0.02f, 0.6f, EdgeSkip},      // some taps outside, skipped
+      {200, 10, 0, 20, 0.04f, 0.2f, EdgeFade},    // a high level, faded outside
+  };
+  for (const int32_t mode : {PixelRgba8, PixelRgba16, PixelRgbaFloat}) {
+    PatternImage image(mode);
+    ImageRecord* im = image.get();
+    im->fetchEdgeMode = FetchWrapX;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " at " << c.u << ", " << c.v);
+      im->sampleEdgeMode = c.edge;
+      const float du1 = c.du1 / 1000, dv1 = c.dv1 / 500, du2 = c.du2 / 1000, dv2 = c.dv2 / 500;
+      LevelHint hint;
+      AreaSamplePlan plan;
+      PlanAreaAnisotropic(du1, dv1, du2, dv2, c.u, c.v, 0, im, 0.0f, &hint, &plan);
+      ASSERT_EQ(plan.kind, AreaTaps);
+      float sum[4] = {0, 0, 0, 0};
+      float tu = plan.u, tv = plan.v;
+      for (int32_t t = 0; t < plan.taps; ++t) {
+        float tap[4];
+        SampleTrilinearEdge(im, plan.level, plan.frac, tu, tv, tap);
+        for (int k = 0; k < 4; ++k) sum[k] += tap[k];
+        tu += plan.stepU, tv += plan.stepV;
+      }
+      float rgba[4];
+      LevelHint sampleHint;
+      SampleAreaAnisotropic(du1, dv1, du2, dv2, c.u, c.v, 0, im, rgba, 0.0f, &sampleHint);
+      for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], sum[k] * (1.0f / float(plan.taps))) << k;
+    }
+  }
+}
+
 TEST(AreaSampling, EdgeModesInTheQualityPath) {
   PatternImage image;
   ImageRecord* im = image.get();
