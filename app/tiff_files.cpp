@@ -625,6 +625,20 @@ struct StripGroup {
   std::string error;
 };
 
+// Empties a group for the next wave; its memory stays, so that later waves
+// write into pages already touched. The first use reserves the group's rows
+// unencoded (the deflated strips are seldom larger), so the buffer does not
+// grow by copies.
+void StartStripGroup(StripGroup* group, size_t rawBytes) {
+  group->memory.bytes.clear();
+  group->memory.at = 0;
+  if (group->memory.bytes.capacity() == 0) group->memory.bytes.reserve(rawBytes + rawBytes / 64 + 4096);
+  group->offsets.clear();
+  group->sizes.clear();
+  group->ok = false;
+  group->error.clear();
+}
+
 struct GroupWrite {
   const ImageFile* image;
   uint32_t rowsPerStrip;
@@ -698,10 +712,13 @@ IoResult WriteTiff(int fd, const ImageFile& image, const WriteOptions& options, 
     // waits in memory; the same helper threads encode every wave.
     const uint32_t wave = uint32_t(threads) * 2;
     ParallelScope helpers(threads);
+    std::vector<StripGroup> groups(std::min(wave, groupCount));
+    const size_t groupRawBytes =
+        std::min(size_t(RowBytes(image)) * rowsPerStrip * kStripsPerGroup, image.pixels.size());
     for (uint32_t g0 = 0; g0 < groupCount; g0 += wave) {
       if (StopAsked(options)) return IoResult::Stopped;
       const uint32_t count = std::min(wave, groupCount - g0);
-      std::vector<StripGroup> groups(count);
+      for (uint32_t i = 0; i < count; ++i) StartStripGroup(&groups[i], groupRawBytes);
       GroupWrite w{&image, rowsPerStrip, g0, groups.data()};
       RunParallel(int32_t(count), threads, EncodeStripGroup, &w);
       for (uint32_t i = 0; i < count; ++i) {

@@ -145,6 +145,7 @@ struct TestHost {
   // The data handed to the filter, valid until the next delivery or the end of the call.
   PixelBytes inBuffer, outBuffer, maskBuffer;
   bool outPending = false;
+  bool outInDocument = false;  // outData points into the document: nothing to write back
   bool pendingOutIsPreview = false;  // delivered while the plug-in's dialog was open
   Rect pendingOutRect{};
   int16_t pendingOutLoPlane = 0, pendingOutHiPlane = 0;

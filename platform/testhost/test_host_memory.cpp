@@ -5,7 +5,9 @@
 // host turned the marking off).
 #include <algorithm>
 #include <cstring>
+#include <new>
 
+#include "platform/big_blocks.h"
 #include "platform/testhost/test_host.h"
 
 namespace {
@@ -16,7 +18,8 @@ bool MarkingMemory() {
 }
 
 char* NewBlock(int32_t size) {
-  char* block = new char[size_t(std::max(size, 1))];
+  auto* block = static_cast<char*>(AllocBigBlock(size_t(std::max(size, 1))));
+  if (block == nullptr) throw std::bad_alloc();
   if (MarkingMemory()) std::memset(block, kTestHostFillByte, size_t(std::max(size, 1)));
   return block;
 }
@@ -24,7 +27,7 @@ char* NewBlock(int32_t size) {
 void FreeBlock(char* block, int32_t size) {
   if (!block) return;
   if (MarkingMemory()) std::memset(block, kTestHostFreedByte, size_t(std::max(size, 1)));
-  delete[] block;
+  FreeBigBlock(block, size_t(std::max(size, 1)));
 }
 
 void MoveBlock(char** block, int32_t size) {
