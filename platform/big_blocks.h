@@ -16,3 +16,6 @@ void* AllocZeroedBigBlock(size_t bytes);
 // Frees a block of AllocBigBlock or AllocZeroedBigBlock; `bytes` is the size
 // it was asked with.
 void FreeBigBlock(void* block, size_t bytes);
+// Whether large blocks get huge-page mappings here (false on Windows and in
+// the sanitizer builds).
+bool BigBlocksUseHugePages();

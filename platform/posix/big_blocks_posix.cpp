@@ -76,3 +76,5 @@ void FreeBigBlock(void* block, size_t bytes) {
   }
   std::free(block);
 }
+
+bool BigBlocksUseHugePages() { return kOwnMappings; }

@@ -355,6 +355,7 @@ void ShutdownTestHost(TestHost* host) {
   }
   host->handles.clear();
   while (!host->buffers.empty()) host->bufferProcs.freeProc(host->buffers.back()->id);
+  host->bufferArena.reset();
   host->descriptorTokens.clear();
   host->data = 0;
   host->record.parameters = nullptr;

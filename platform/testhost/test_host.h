@@ -47,6 +47,14 @@ struct TestBufferEntry {
   char* data = nullptr;
   int32_t size = 0;
   int32_t lockCount = 0;
+  bool inArena = false;  // carved from the host's buffer arena
+};
+
+// The program's host keeps large buffers in chunks on huge pages (see
+// test_host_memory.cpp); the chunks go when the host does.
+struct TestBufferArena;
+struct TestBufferArenaDeleter {
+  void operator()(TestBufferArena* arena) const;
 };
 
 // One advanceState (or continue-phase delivery) as the filter asked for it.
@@ -112,6 +120,7 @@ struct TestHost {
 
   // Buffers.
   std::vector<std::unique_ptr<TestBufferEntry>> buffers;  // live buffers
+  std::unique_ptr<TestBufferArena, TestBufferArenaDeleter> bufferArena;
   BufferId nextBufferId = 0x1000;
   int32_t bufferAllocations = 0;
   int32_t failBufferAllocationAt = 0;  // the nth allocation fails (0: never)
