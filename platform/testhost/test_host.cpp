@@ -76,10 +76,16 @@ bool DocumentRowsServe(const TestHost* host, const Delivery& d) {
          d.rect.bottom <= doc.height && !RectIsEmpty(d.rect) && bpc > 0;
 }
 
-void DeliverDocumentRows(TestHost* host, const Delivery& d, void** data, int32_t* rowBytes) {
+// The record is packed: its fields are assigned, never written through pointers.
+struct DocumentRows {
+  uint8_t* data;
+  int32_t rowBytes;
+};
+
+DocumentRows DocumentRowsOf(TestHost* host, const Delivery& d) {
   TestDocument& doc = *host->document;
-  *data = DocumentPixelAddress(doc, d.rect.left, d.rect.top);
-  *rowBytes = doc.width * DocumentPlanes(doc) * DocumentBytesPerChannel(doc);
+  return DocumentRows{DocumentPixelAddress(doc, d.rect.left, d.rect.top),
+                      doc.width * DocumentPlanes(doc) * DocumentBytesPerChannel(doc)};
 }
 
 // Fills `buffer` with the rectangle; answers false when the padding mode
@@ -202,7 +208,9 @@ HostError DeliverRequest(TestHost* host) {
     if (!PlanesValid(doc, fr.inLoPlane, fr.inHiPlane) || fr.inputRate <= 0) return kFilterBadParameters;
     Delivery d{fr.inRect, fr.inputRate, fr.inLoPlane, fr.inHiPlane, fr.inputPadding};
     if (DocumentRowsServe(host, d) && !(outInDocument && RectsOverlap(fr.inRect, fr.outRect))) {
-      DeliverDocumentRows(host, d, &fr.inData, &fr.inRowBytes);
+      const DocumentRows rows = DocumentRowsOf(host, d);
+      fr.inData = rows.data;
+      fr.inRowBytes = rows.rowBytes;
     } else {
       if (!DeliverPixels(host, d, &host->inBuffer, &fr.inRowBytes)) return kFilterBadParameters;
       fr.inData = host->inBuffer.data();
@@ -213,7 +221,9 @@ HostError DeliverRequest(TestHost* host) {
   if (!RectIsEmpty(fr.outRect)) {
     if (!PlanesValid(doc, fr.outLoPlane, fr.outHiPlane)) return kFilterBadParameters;
     if (outInDocument) {
-      DeliverDocumentRows(host, outDelivery, &fr.outData, &fr.outRowBytes);
+      const DocumentRows rows = DocumentRowsOf(host, outDelivery);
+      fr.outData = rows.data;
+      fr.outRowBytes = rows.rowBytes;
     } else {
       if (!DeliverPixels(host, outDelivery, &host->outBuffer, &fr.outRowBytes)) return kFilterBadParameters;
       fr.outData = host->outBuffer.data();
