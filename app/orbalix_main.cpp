@@ -309,13 +309,15 @@ int RenderCommandRun(const RenderCommand& command) {
   // render.
   SetRenderThreadCount(command.threads);
 
+  // One set of helper threads serves the whole run: it decodes the file,
+  // converts the source into the filter's tiles, builds its levels and
+  // encodes the output (the render keeps a pool of its own).
+  ParallelScope helpers(RenderThreadCount());
+
   // IN is opened once (it may be a pipe); the header is checked before any
   // pixel memory is taken.
   ImageFile image;
   {
-    // One set of helper threads decodes the whole file; they end before the
-    // render starts its own.
-    ParallelScope helpers(RenderThreadCount());
     InputFile input;
     if (!OpenInputFile(command.inPath, budget, &input, &error)) return Fail(kExitFailure, error);
     ReadOptions read;

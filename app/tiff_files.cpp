@@ -557,31 +557,55 @@ constexpr uint32_t kStripsPerGroup = 64;
 // Images with fewer rows are written row by row on the calling thread.
 constexpr int32_t kParallelWriteRows = 256;
 
-// A TIFF in memory, written only.
+// A TIFF in memory, written only. It is written into a given slot while it
+// fits there and moves to a buffer of its own when it outgrows the slot.
 struct MemoryTarget {
-  PixelBytes bytes;
+  uint8_t* data = nullptr;
+  uint64_t size = 0;      // bytes written up to the furthest one
+  uint64_t capacity = 0;  // of data
   uint64_t at = 0;
+  PixelBytes own;  // data, once the slot is outgrown
 };
+
+void UseMemorySlot(MemoryTarget* m, uint8_t* slot, uint64_t slotBytes) {
+  m->data = slot;
+  m->capacity = slotBytes;
+  m->size = 0;
+  m->at = 0;
+  PixelBytes().swap(m->own);
+}
+
+void GrowMemoryTarget(MemoryTarget* m, uint64_t needed) {
+  PixelBytes grown(size_t(std::max(needed, 2 * m->capacity)));
+  if (m->size > 0) std::memcpy(grown.data(), m->data, size_t(m->size));
+  m->own.swap(grown);
+  m->data = m->own.data();
+  m->capacity = m->own.size();
+}
 
 tmsize_t MemoryRead(thandle_t, void*, tmsize_t) { return 0; }
 tmsize_t MemoryWrite(thandle_t handle, void* data, tmsize_t size) {
   auto* m = static_cast<MemoryTarget*>(handle);
   if (size <= 0) return 0;
-  if (m->at + uint64_t(size) > m->bytes.size()) m->bytes.resize(size_t(m->at + uint64_t(size)));
-  std::memcpy(m->bytes.data() + m->at, data, size_t(size));
-  m->at += uint64_t(size);
+  const uint64_t end = m->at + uint64_t(size);
+  if (end > m->capacity) GrowMemoryTarget(m, end);
+  // A seek past the end leaves a gap, which reads as zero as in a file.
+  if (m->at > m->size) std::memset(m->data + m->size, 0, size_t(m->at - m->size));
+  std::memcpy(m->data + m->at, data, size_t(size));
+  m->at = end;
+  m->size = std::max(m->size, end);
   return size;
 }
 toff_t MemorySeek(thandle_t handle, toff_t offset, int whence) {
   auto* m = static_cast<MemoryTarget*>(handle);
   uint64_t base = 0;
   if (whence == SEEK_CUR) base = m->at;
-  if (whence == SEEK_END) base = m->bytes.size();
+  if (whence == SEEK_END) base = m->size;
   m->at = base + offset;
   return toff_t(m->at);
 }
 int MemoryClose(thandle_t) { return 0; }
-toff_t MemorySize(thandle_t handle) { return toff_t(static_cast<MemoryTarget*>(handle)->bytes.size()); }
+toff_t MemorySize(thandle_t handle) { return toff_t(static_cast<MemoryTarget*>(handle)->size); }
 
 // The tags of the file: the same for the file and for every group.
 void SetTiffTags(TIFF* tif, const ImageFile& image, uint32_t rowsPerStrip) {
@@ -625,6 +649,18 @@ struct StripGroup {
   std::string error;
 };
 
+// Empties a group for the next wave and gives it its slot of the wave's
+// memory: the slots of a wave are one block (on huge pages where the system
+// has them) that every wave reuses. A slot holds the group's rows
+// unencoded; deflated strips are seldom larger.
+void StartStripGroup(StripGroup* group, uint8_t* slot, uint64_t slotBytes) {
+  UseMemorySlot(&group->memory, slot, slotBytes);
+  group->offsets.clear();
+  group->sizes.clear();
+  group->ok = false;
+  group->error.clear();
+}
+
 struct GroupWrite {
   const ImageFile* image;
   uint32_t rowsPerStrip;
@@ -658,7 +694,7 @@ void EncodeStripGroup(void* arg, int32_t index) {
       int failed = 0;
       const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, firstStrip + s, &failed);
       const uint64_t size = failed ? 0 : TIFFGetStrileByteCountWithErr(tif, firstStrip + s, &failed);
-      ok = !failed && offset + size <= group.memory.bytes.size();
+      ok = !failed && offset + size <= group.memory.size;
       group.offsets.push_back(offset);
       group.sizes.push_back(size);
     }
@@ -698,10 +734,14 @@ IoResult WriteTiff(int fd, const ImageFile& image, const WriteOptions& options, 
     // waits in memory; the same helper threads encode every wave.
     const uint32_t wave = uint32_t(threads) * 2;
     ParallelScope helpers(threads);
+    std::vector<StripGroup> groups(std::min(wave, groupCount));
+    const size_t rawBytes = std::min(size_t(RowBytes(image)) * rowsPerStrip * kStripsPerGroup, image.pixels.size());
+    const size_t slotBytes = (rawBytes + rawBytes / 64 + 4096 + 63) & ~size_t(63);
+    PixelBytes slots(slotBytes * groups.size());
     for (uint32_t g0 = 0; g0 < groupCount; g0 += wave) {
       if (StopAsked(options)) return IoResult::Stopped;
       const uint32_t count = std::min(wave, groupCount - g0);
-      std::vector<StripGroup> groups(count);
+      for (uint32_t i = 0; i < count; ++i) StartStripGroup(&groups[i], slots.data() + slotBytes * i, slotBytes);
       GroupWrite w{&image, rowsPerStrip, g0, groups.data()};
       RunParallel(int32_t(count), threads, EncodeStripGroup, &w);
       for (uint32_t i = 0; i < count; ++i) {
@@ -713,7 +753,7 @@ IoResult WriteTiff(int fd, const ImageFile& image, const WriteOptions& options, 
         for (size_t s = 0; s < group.sizes.size(); ++s) {
           if (StopAsked(options)) return IoResult::Stopped;
           const uint32_t strip = (g0 + i) * kStripsPerGroup + uint32_t(s);
-          auto* data = const_cast<uint8_t*>(group.memory.bytes.data() + group.offsets[s]);
+          uint8_t* data = group.memory.data + group.offsets[s];
           if (TIFFWriteRawStrip(tif.get(), strip, data, tmsize_t(group.sizes[s])) < 0) return failed();
         }
       }

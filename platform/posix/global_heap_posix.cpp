@@ -1,4 +1,5 @@
-// A global heap over malloc. Each block is one allocation: a header, then the
+// A global heap over the big-block allocator (the heap for small blocks, a
+// huge-page mapping for large ones). Each block is one allocation: a header, then the
 // data, so the handle of a data pointer is found by stepping back over the
 // header. Blocks never move; a lock count is kept only to answer the unlock
 // call as Windows does.
@@ -6,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/big_blocks.h"
 #include "platform/global_heap_os.h"
 
 namespace {
@@ -30,7 +32,7 @@ BlockHeader* HeaderOf(GlobalBlock block) {
 GlobalBlock OsGlobalAlloc(uint32_t flags, uint64_t size) {
   if (size > (uint64_t(1) << 48)) return nullptr;
   const size_t total = sizeof(BlockHeader) + static_cast<size_t>(size);
-  void* memory = (flags & kGlobalZeroInit) ? std::calloc(1, total) : std::malloc(total);
+  void* memory = (flags & kGlobalZeroInit) ? AllocZeroedBigBlock(total) : AllocBigBlock(total);
   if (!memory) return nullptr;
   auto* header = static_cast<BlockHeader*>(memory);
   header->magic = kBlockMagic;
@@ -61,6 +63,6 @@ GlobalBlock OsGlobalFree(GlobalBlock block) {
   BlockHeader* header = HeaderOf(block);
   if (!header) return block;
   header->magic = kFreedMagic;
-  std::free(header);
+  FreeBigBlock(header, sizeof(BlockHeader) + static_cast<size_t>(header->size));
   return nullptr;
 }

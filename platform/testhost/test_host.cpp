@@ -50,8 +50,6 @@ bool PlanesValid(const TestDocument& doc, int16_t lo, int16_t hi) {
   return lo >= 0 && hi >= lo && hi < DocumentPlanes(doc);
 }
 
-// Fills `buffer` with the rectangle; answers false when the padding mode
-// forbids a request past the image.
 // A delivery buffer of `bytes`, marked when the host marks new memory.
 void SizeDeliveryBuffer(const TestHost* host, PixelBytes* buffer, size_t bytes) {
   if (host->options.markMemory) {
@@ -61,6 +59,37 @@ void SizeDeliveryBuffer(const TestHost* host, PixelBytes* buffer, size_t bytes) 
   }
 }
 
+bool RectsOverlap(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// Whether the document's own rows can serve the delivery: unscaled, all of
+// its planes, inside it, and rows of the document's length. Only the program
+// takes this road; the suite's host hands separate, marked buffers so that a
+// filter reading or writing past its rectangle is caught.
+bool DocumentRowsServe(const TestHost* host, const Delivery& d) {
+  const TestDocument& doc = *host->document;
+  const int32_t bpc = DocumentBytesPerChannel(doc);
+  const int32_t planes = d.hiPlane - d.loPlane + 1;
+  return !host->options.markMemory && host->options.extraRowBytes == 0 && d.rate == (1 << 16) && d.loPlane == 0 &&
+         planes == DocumentPlanes(doc) && d.rect.left >= 0 && d.rect.top >= 0 && d.rect.right <= doc.width &&
+         d.rect.bottom <= doc.height && !RectIsEmpty(d.rect) && bpc > 0;
+}
+
+// The record is packed: its fields are assigned, never written through pointers.
+struct DocumentRows {
+  uint8_t* data;
+  int32_t rowBytes;
+};
+
+DocumentRows DocumentRowsOf(TestHost* host, const Delivery& d) {
+  TestDocument& doc = *host->document;
+  return DocumentRows{DocumentPixelAddress(doc, d.rect.left, d.rect.top),
+                      doc.width * DocumentPlanes(doc) * DocumentBytesPerChannel(doc)};
+}
+
+// Fills `buffer` with the rectangle; answers false when the padding mode
+// forbids a request past the image.
 bool DeliverPixels(TestHost* host, const Delivery& d, PixelBytes* buffer, int32_t* rowBytes) {
   TestDocument& doc = *host->document;
   const int32_t bpc = DocumentBytesPerChannel(doc);
@@ -165,24 +194,45 @@ HostError DeliverRequest(TestHost* host) {
   const TestDocument& doc = *host->document;
   const int32_t bpc = DocumentBytesPerChannel(doc);
 
+  // Output lands in the document straight away where its rows serve and
+  // the host would write all of it back: inside the filter rectangle, not a
+  // preview. Input then comes from the document too unless it overlaps that
+  // output (the filter must not see its own writes in its input).
+  const bool outPreview = host->runningSelector == kSelectorStart && GetDialogModuleState().mainDialog != nullptr;
+  const Delivery outDelivery{fr.outRect, 1 << 16, fr.outLoPlane, fr.outHiPlane, fr.outputPadding};
+  const Rect& f = doc.filterRect;
+  const bool outInDocument = !RectIsEmpty(fr.outRect) && PlanesValid(doc, fr.outLoPlane, fr.outHiPlane) &&
+                             !outPreview && DocumentRowsServe(host, outDelivery) && fr.outRect.left >= f.left &&
+                             fr.outRect.top >= f.top && fr.outRect.right <= f.right && fr.outRect.bottom <= f.bottom;
   if (!RectIsEmpty(fr.inRect)) {
     if (!PlanesValid(doc, fr.inLoPlane, fr.inHiPlane) || fr.inputRate <= 0) return kFilterBadParameters;
     Delivery d{fr.inRect, fr.inputRate, fr.inLoPlane, fr.inHiPlane, fr.inputPadding};
-    if (!DeliverPixels(host, d, &host->inBuffer, &fr.inRowBytes)) return kFilterBadParameters;
-    fr.inData = host->inBuffer.data();
+    if (DocumentRowsServe(host, d) && !(outInDocument && RectsOverlap(fr.inRect, fr.outRect))) {
+      const DocumentRows rows = DocumentRowsOf(host, d);
+      fr.inData = rows.data;
+      fr.inRowBytes = rows.rowBytes;
+    } else {
+      if (!DeliverPixels(host, d, &host->inBuffer, &fr.inRowBytes)) return kFilterBadParameters;
+      fr.inData = host->inBuffer.data();
+    }
     fr.inColumnBytes = (fr.inHiPlane - fr.inLoPlane + 1) * bpc;
     fr.inPlaneBytes = bpc;
   }
   if (!RectIsEmpty(fr.outRect)) {
     if (!PlanesValid(doc, fr.outLoPlane, fr.outHiPlane)) return kFilterBadParameters;
-    Delivery d{fr.outRect, 1 << 16, fr.outLoPlane, fr.outHiPlane, fr.outputPadding};
-    if (!DeliverPixels(host, d, &host->outBuffer, &fr.outRowBytes)) return kFilterBadParameters;
-    fr.outData = host->outBuffer.data();
+    if (outInDocument) {
+      const DocumentRows rows = DocumentRowsOf(host, outDelivery);
+      fr.outData = rows.data;
+      fr.outRowBytes = rows.rowBytes;
+    } else {
+      if (!DeliverPixels(host, outDelivery, &host->outBuffer, &fr.outRowBytes)) return kFilterBadParameters;
+      fr.outData = host->outBuffer.data();
+    }
     fr.outColumnBytes = (fr.outHiPlane - fr.outLoPlane + 1) * bpc;
     fr.outPlaneBytes = bpc;
     host->outPending = true;
-    host->pendingOutIsPreview =
-        host->runningSelector == kSelectorStart && GetDialogModuleState().mainDialog != nullptr;
+    host->outInDocument = outInDocument;
+    host->pendingOutIsPreview = outPreview;
     host->pendingOutRect = fr.outRect;
     host->pendingOutLoPlane = fr.outLoPlane;
     host->pendingOutHiPlane = fr.outHiPlane;
@@ -315,6 +365,7 @@ void ShutdownTestHost(TestHost* host) {
   }
   host->handles.clear();
   while (!host->buffers.empty()) host->bufferProcs.freeProc(host->buffers.back()->id);
+  host->bufferArena.reset();
   host->descriptorTokens.clear();
   host->data = 0;
   host->record.parameters = nullptr;
@@ -336,6 +387,7 @@ HostError TestHostAdvanceState() {
 void TestHostCommitOutput(TestHost* host) {
   if (!host->outPending) return;
   host->outPending = false;
+  if (host->outInDocument) return;  // written there already
   // Output delivered while the plug-in's dialog was open is its preview: the
   // host shows it and keeps the document as it was.
   if (host->pendingOutIsPreview) return;
@@ -379,6 +431,7 @@ void TestHostReleaseDelivery(TestHost* host) {
     host->outBuffer.clear();
     host->maskBuffer.clear();
   }
+  host->outInDocument = false;
   ClearDeliveryFields(host->record);
 }
 

@@ -47,6 +47,14 @@ struct TestBufferEntry {
   char* data = nullptr;
   int32_t size = 0;
   int32_t lockCount = 0;
+  bool inArena = false;  // carved from the host's buffer arena
+};
+
+// The program's host keeps large buffers in chunks on huge pages (see
+// test_host_memory.cpp); the chunks go when the host does.
+struct TestBufferArena;
+struct TestBufferArenaDeleter {
+  void operator()(TestBufferArena* arena) const;
 };
 
 // One advanceState (or continue-phase delivery) as the filter asked for it.
@@ -112,6 +120,7 @@ struct TestHost {
 
   // Buffers.
   std::vector<std::unique_ptr<TestBufferEntry>> buffers;  // live buffers
+  std::unique_ptr<TestBufferArena, TestBufferArenaDeleter> bufferArena;
   BufferId nextBufferId = 0x1000;
   int32_t bufferAllocations = 0;
   int32_t failBufferAllocationAt = 0;  // the nth allocation fails (0: never)
@@ -145,6 +154,7 @@ struct TestHost {
   // The data handed to the filter, valid until the next delivery or the end of the call.
   PixelBytes inBuffer, outBuffer, maskBuffer;
   bool outPending = false;
+  bool outInDocument = false;  // outData points into the document: nothing to write back
   bool pendingOutIsPreview = false;  // delivered while the plug-in's dialog was open
   Rect pendingOutRect{};
   int16_t pendingOutLoPlane = 0, pendingOutHiPlane = 0;

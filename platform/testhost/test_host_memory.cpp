@@ -5,7 +5,10 @@
 // host turned the marking off).
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <unordered_map>
 
+#include "platform/big_blocks.h"
 #include "platform/testhost/test_host.h"
 
 namespace {
@@ -16,7 +19,8 @@ bool MarkingMemory() {
 }
 
 char* NewBlock(int32_t size) {
-  char* block = new char[size_t(std::max(size, 1))];
+  auto* block = static_cast<char*>(AllocBigBlock(size_t(std::max(size, 1))));
+  if (block == nullptr) throw std::bad_alloc();
   if (MarkingMemory()) std::memset(block, kTestHostFillByte, size_t(std::max(size, 1)));
   return block;
 }
@@ -24,7 +28,7 @@ char* NewBlock(int32_t size) {
 void FreeBlock(char* block, int32_t size) {
   if (!block) return;
   if (MarkingMemory()) std::memset(block, kTestHostFreedByte, size_t(std::max(size, 1)));
-  delete[] block;
+  FreeBigBlock(block, size_t(std::max(size, 1)));
 }
 
 void MoveBlock(char** block, int32_t size) {
@@ -32,6 +36,68 @@ void MoveBlock(char** block, int32_t size) {
   std::memcpy(moved, *block, size_t(std::max(size, 1)));
   FreeBlock(*block, size);
   *block = moved;
+}
+
+}  // namespace
+
+// Buffers of a filter that does not mark memory (the program's runs) come
+// from large chunks on huge pages: a filter's image tiles are many blocks a
+// little too small for huge pages of their own, and touching them page by
+// page is much of a run's cost. A freed block is kept for the next buffer of
+// its size; the chunks are released with the host.
+struct TestBufferArena {
+  struct Chunk {
+    char* base;
+    size_t bytes;
+  };
+  std::vector<Chunk> chunks;
+  char* next = nullptr;
+  size_t left = 0;
+  std::unordered_multimap<size_t, char*> spare;  // freed blocks by size
+};
+
+void TestBufferArenaDeleter::operator()(TestBufferArena* arena) const {
+  for (const TestBufferArena::Chunk& chunk : arena->chunks) FreeBigBlock(chunk.base, chunk.bytes);
+  delete arena;
+}
+
+namespace {
+
+constexpr size_t kArenaChunkBytes = size_t(32) << 20;
+constexpr size_t kArenaSmallestBlock = size_t(64) << 10;  // smaller ones stay on the heap
+constexpr size_t kArenaAlignment = 64;
+
+bool UsesBufferArena(const TestHost* host, int32_t size) {
+  return BigBlocksUseHugePages() && !host->options.markMemory && !host->moveUnlockedHandles &&
+         size_t(size) >= kArenaSmallestBlock;
+}
+
+char* ArenaBlock(TestHost* host, size_t size) {
+  if (!host->bufferArena) host->bufferArena.reset(new TestBufferArena());
+  TestBufferArena& arena = *host->bufferArena;
+  const size_t bytes = (size + kArenaAlignment - 1) & ~(kArenaAlignment - 1);
+  if (auto it = arena.spare.find(bytes); it != arena.spare.end()) {
+    char* block = it->second;
+    arena.spare.erase(it);
+    return block;
+  }
+  if (arena.left < bytes) {
+    const size_t chunkBytes = std::max(kArenaChunkBytes, bytes);
+    auto* base = static_cast<char*>(AllocBigBlock(chunkBytes));
+    if (base == nullptr) return nullptr;
+    arena.chunks.push_back(TestBufferArena::Chunk{base, chunkBytes});
+    arena.next = base;
+    arena.left = chunkBytes;
+  }
+  char* block = arena.next;
+  arena.next += bytes;
+  arena.left -= bytes;
+  return block;
+}
+
+void FreeArenaBlock(TestHost* host, char* block, size_t size) {
+  const size_t bytes = (size + kArenaAlignment - 1) & ~(kArenaAlignment - 1);
+  host->bufferArena->spare.emplace(bytes, block);
 }
 
 TestBufferEntry* FindBuffer(TestHost* host, BufferId id) {
@@ -114,7 +180,9 @@ HostError TestAllocateBuffer(int32_t size, BufferId* bufferId) {
   auto entry = std::make_unique<TestBufferEntry>();
   entry->id = host->nextBufferId;
   host->nextBufferId += 0x10;
-  entry->data = NewBlock(size);
+  entry->inArena = UsesBufferArena(host, size);
+  entry->data = entry->inArena ? ArenaBlock(host, size_t(size)) : NewBlock(size);
+  if (entry->data == nullptr) return kMemFullErr;
   entry->size = size;
   *bufferId = entry->id;
   host->buffers.push_back(std::move(entry));
@@ -133,7 +201,7 @@ void* TestLockBuffer(BufferId bufferId, HostBoolean /*moveHigh*/) {
     return nullptr;
   }
   if (host->failBufferLockAt > 0 && n == host->failBufferLockAt) return nullptr;
-  if (host->moveUnlockedHandles && entry->lockCount == 0) MoveBlock(&entry->data, entry->size);
+  if (host->moveUnlockedHandles && entry->lockCount == 0 && !entry->inArena) MoveBlock(&entry->data, entry->size);
   ++entry->lockCount;
   ++host->bufferLocks;
   return entry->data;
@@ -159,7 +227,11 @@ void TestFreeBuffer(BufferId bufferId) {
     return;
   }
   host->liveBufferBytes -= (*it)->size;
-  FreeBlock((*it)->data, (*it)->size);
+  if ((*it)->inArena) {
+    FreeArenaBlock(host, (*it)->data, size_t((*it)->size));
+  } else {
+    FreeBlock((*it)->data, (*it)->size);
+  }
   host->buffers.erase(it);
 }
 

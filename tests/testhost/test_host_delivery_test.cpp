@@ -178,6 +178,78 @@ TEST(TestHostOutput, CommitsTheOutBufferInsideTheFilterRectangle) {
   ShutdownTestHost(&host);
 }
 
+// The program's host (memory unmarked) may hand the document's own rows.
+// Whatever it hands, the filter sees the same pixels as through copies: its
+// input holds the document as it was even where it writes its output, and
+// output outside the filter rectangle never reaches the document.
+struct UnmarkedDeliveryCase {
+  const char* name;
+  Rect inRect;
+  Rect outRect;
+};
+
+// Rectangles as left, top, right, bottom; the document is 10 x 8, its
+// filter rectangle 2, 3, 7, 6.
+const UnmarkedDeliveryCase kUnmarkedDeliveryCases[] = {
+    {"input only", MakeRect(1, 2, 6, 7), Rect{}},
+    {"output only, inside the filter rectangle", Rect{}, MakeRect(3, 3, 6, 5)},
+    {"output past the filter rectangle", Rect{}, MakeRect(1, 2, 8, 7)},
+    {"input and output on the same pixels", MakeRect(3, 3, 6, 5), MakeRect(3, 3, 6, 5)},
+    {"input overlapping the output", MakeRect(2, 2, 9, 6), MakeRect(3, 3, 6, 5)},
+    {"input and output apart", MakeRect(0, 0, 2, 8), MakeRect(3, 3, 6, 5)},
+    {"input past the image", MakeRect(6, 0, 12, 9), MakeRect(3, 3, 6, 5)},
+};
+
+TEST(TestHostUnmarked, DeliveriesMatchCopiesOfTheDocument) {
+  for (const UnmarkedDeliveryCase& c : kUnmarkedDeliveryCases) {
+    SCOPED_TRACE(c.name);
+    TestDocument doc = MakeTestDocument(10, 8, 3, 8, false);
+    FillDocumentPattern(doc, 4);
+    SetDocumentFilterRect(doc, 2, 3, 7, 6);
+    const TestDocument before = doc;
+    TestHost host;
+    TestHostOptions options;
+    options.markMemory = false;
+    InitTestHost(&host, &doc, options);
+    FilterRecord& fr = host.record;
+    fr.inRect = c.inRect;
+    fr.outRect = c.outRect;
+    fr.inHiPlane = fr.outHiPlane = 2;
+    fr.inputPadding = fr.outputPadding = kPaddingReplicate;
+    ASSERT_EQ(fr.advanceState(), kNoErr);
+    const int32_t outWidth = c.outRect.right - c.outRect.left;
+    const int32_t outHeight = c.outRect.bottom - c.outRect.top;
+    const int32_t inWidth = c.inRect.right - c.inRect.left;
+    const int32_t inHeight = c.inRect.bottom - c.inRect.top;
+    // Output first: the filter writes before it reads its input.
+    for (int32_t r = 0; r < outHeight; ++r) {
+      auto* row = static_cast<uint8_t*>(fr.outData) + r * fr.outRowBytes;
+      for (int32_t k = 0; k < outWidth * 3; ++k) row[k] = uint8_t(200 + r);
+    }
+    for (int32_t r = 0; r < inHeight; ++r) {
+      for (int32_t col = 0; col < inWidth; ++col) {
+        const int32_t x = std::clamp(c.inRect.left + col, 0, 9);
+        const int32_t y = std::clamp(c.inRect.top + r, 0, 7);
+        for (int32_t p = 0; p < 3; ++p) {
+          ASSERT_EQ(Sample(doc, fr.inData, fr.inRowBytes, r, col, 3, p), GetDocumentSample(before, x, y, p))
+              << col << "," << r;
+        }
+      }
+    }
+    fr.inRect = fr.outRect = Rect{};
+    ASSERT_EQ(fr.advanceState(), kNoErr);
+    for (int32_t y = 0; y < 8; ++y) {
+      for (int32_t x = 0; x < 10; ++x) {
+        const bool written = x >= std::max<int32_t>(2, c.outRect.left) && x < std::min<int32_t>(7, c.outRect.right) &&
+                             y >= std::max<int32_t>(3, c.outRect.top) && y < std::min<int32_t>(6, c.outRect.bottom);
+        const double expected = written ? 200 + (y - c.outRect.top) : GetDocumentSample(before, x, y, 1);
+        ASSERT_EQ(GetDocumentSample(doc, x, y, 1), expected) << x << "," << y;
+      }
+    }
+    ShutdownTestHost(&host);
+  }
+}
+
 TEST(TestHostMask, DeliversTheSelectionAtTheMaskRate) {
   TestDocument doc = MakeTestDocument(12, 10, 1, 8, false);
   AddDocumentMask(doc, 0);

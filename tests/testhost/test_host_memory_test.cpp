@@ -140,6 +140,49 @@ TEST_F(TestHostBuffers, ShutdownFreesWhatTheFilterLeft) {
   InitTestHost(&host, &doc, {});
 }
 
+// The program's host (memory unmarked) carves large buffers from shared
+// chunks: the blocks must not overlap, a freed block may serve again, and a
+// buffer larger than a chunk still gets memory of its own.
+TEST(TestHostUnmarkedBuffers, LargeBuffersNeverOverlapAndFreedOnesServeAgain) {
+  TestDocument doc = MakeTestDocument(4, 4, 3, 8, false);
+  TestHost host;
+  TestHostOptions options;
+  options.markMemory = false;
+  InitTestHost(&host, &doc, options);
+  BufferProcs& bp = host.bufferProcs;
+  const int32_t sizes[] = {100, 64 * 1024, 256 * 1024, 256 * 1024 + 3, 40 * 1024 * 1024, 256 * 1024, 300 * 1024};
+  constexpr int kCount = int(sizeof sizes / sizeof sizes[0]);
+  BufferId ids[kCount] = {};
+  uint8_t* data[kCount] = {};
+  auto fill = [&](int k) {
+    for (int32_t i = 0; i < sizes[k]; ++i) data[k][i] = uint8_t(k * 31 + i);
+  };
+  auto intact = [&](int k) {
+    for (int32_t i = 0; i < sizes[k]; ++i) {
+      if (data[k][i] != uint8_t(k * 31 + i)) return false;
+    }
+    return true;
+  };
+  for (int k = 0; k < kCount; ++k) {
+    ASSERT_EQ(bp.allocateProc(sizes[k], &ids[k]), kNoErr);
+    data[k] = static_cast<uint8_t*>(bp.lockProc(ids[k], 1));
+    ASSERT_NE(data[k], nullptr);
+    fill(k);
+  }
+  for (int k = 0; k < kCount; ++k) EXPECT_TRUE(intact(k)) << k;
+  // The freed block of one size serves the next buffer of that size.
+  bp.unlockProc(ids[2]);
+  bp.freeProc(ids[2]);
+  ASSERT_EQ(bp.allocateProc(sizes[2], &ids[2]), kNoErr);
+  data[2] = static_cast<uint8_t*>(bp.lockProc(ids[2], 1));
+  ASSERT_NE(data[2], nullptr);
+  fill(2);
+  for (int k = 0; k < kCount; ++k) EXPECT_TRUE(intact(k)) << k;
+  EXPECT_EQ(LiveBufferCount(&host), kCount);
+  ShutdownTestHost(&host);
+  EXPECT_EQ(LiveBufferCount(&host), 0);
+}
+
 using TestHostRecorders = HostFixture;
 
 TEST_F(TestHostRecorders, AbortAnswersYesFromTheScriptedCall) {
