@@ -272,11 +272,13 @@ TEST(Compositor, NeverWritesOutsideTheDeliveredRectangle) {
 
 // A row handed over at once writes the bytes its pixels one by one would:
 // every kind, grey and transparency, both host destinations, glue off and
-// on, wild colours, and a row wider than the target (the excess lands on
+// on, wild colours (NaN, infinities, denormals), and a row wider than the target (the excess lands on
 // its last column).
 TEST(Compositor, RowsWriteWhatTheirPixelsWrite) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float wild[] = {0.0f, 0.25f, 0.5f, 0.994f, 1.0f, 1.2f, 3.0f, -0.5f, -0.0f, 7.0f, 1e30f, nan, 0.98f, 0.1f};
+  const float inf = std::numeric_limits<float>::infinity();
+  const float wild[] = {0.0f, 0.25f, 0.5f, 0.994f, 1.0f, 1.2f, 3.0f, -0.5f, -0.0f, 7.0f, 1e30f, nan, 0.98f, 0.1f,
+                        inf, -inf, 1e-40f};
   constexpr int32_t kWild = int32_t(sizeof wild / sizeof wild[0]);
   for (const Doc& doc : {kRgb8, kGrey8, kRgb16, kGrey16, kRgbF, kGreyF, kRgba8, kRgba16, kRgbaF}) {
     for (int32_t mode : {RunModeHost, RunModePreview}) {
