@@ -238,6 +238,19 @@ TEST(AreaSampling, TapsRunAlongTheFootprintsMajorAxis) {
   EXPECT_GT(checked, 100);
 }
 
+// The plan's taps sampled one by one with the trilinear edge sampler and
+// summed in tap order, as the area sampler's definition reads.
+void SumTapsOneByOne(const ImageRecord* im, const AreaSamplePlan& plan, float sum[4]) {
+  for (int k = 0; k < 4; ++k) sum[k] = 0.0f;
+  float tu = plan.u, tv = plan.v;
+  for (int32_t t = 0; t < plan.taps; ++t) {
+    float tap[4];
+    SampleTrilinearEdge(im, plan.level, plan.frac, tu, tv, tap);
+    for (int k = 0; k < 4; ++k) sum[k] += tap[k];
+    tu += plan.stepU, tv += plan.stepV;
+  }
+}
+
 TEST(AreaSampling, TapsAverageTrilinearSamples) {
   PatternImage image;
   ImageRecord* im = image.get();
@@ -248,14 +261,8 @@ TEST(AreaSampling, TapsAverageTrilinearSamples) {
   AreaSamplePlan plan;
   PlanAreaAnisotropic(24.0f / 1000, 0.0f, 0.0f, 2.0f / 500, u, v, 0, im, 0.0f, &hint, &plan);
   ASSERT_EQ(plan.kind, AreaTaps);
-  float sum[4] = {0, 0, 0, 0};
-  float tu = plan.u, tv = plan.v;
-  for (int32_t t = 0; t < plan.taps; ++t) {
-    float tap[4];
-    SampleTrilinearEdge(im, plan.level, plan.frac, tu, tv, tap);
-    for (int k = 0; k < 4; ++k) sum[k] += tap[k];
-    tu += plan.stepU, tv += plan.stepV;
-  }
+  float sum[4];
+  SumTapsOneByOne(im, plan, sum);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(rgba[k], sum[k] * (1.0f / float(plan.taps)));
 }
 
@@ -290,14 +297,8 @@ TEST(AreaSampling, TapsMatchTapByTapSamplesInEveryMode) {
       AreaSamplePlan plan;
       PlanAreaAnisotropic(du1, dv1, du2, dv2, c.u, c.v, 0, im, 0.0f, &hint, &plan);
       ASSERT_EQ(plan.kind, AreaTaps);
-      float sum[4] = {0, 0, 0, 0};
-      float tu = plan.u, tv = plan.v;
-      for (int32_t t = 0; t < plan.taps; ++t) {
-        float tap[4];
-        SampleTrilinearEdge(im, plan.level, plan.frac, tu, tv, tap);
-        for (int k = 0; k < 4; ++k) sum[k] += tap[k];
-        tu += plan.stepU, tv += plan.stepV;
-      }
+      float sum[4];
+      SumTapsOneByOne(im, plan, sum);
       float rgba[4];
       LevelHint sampleHint;
       SampleAreaAnisotropic(du1, dv1, du2, dv2, c.u, c.v, 0, im, rgba, 0.0f, &sampleHint);
