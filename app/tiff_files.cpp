@@ -345,6 +345,10 @@ bool ReadStripGroupsInParallel(TiffRead* r, bool* ok) {
   const uint32_t groupCount = uint32_t((strips + kStripsPerReadGroup - 1) / kStripsPerReadGroup);
   if (groupCount < 2) return false;
   const uint32_t wave = uint32_t(threads) * 2;
+  // The pixels are fresh memory: back them on all threads first (see
+  // PreparePagesInParallel) rather than page by page as the strips land.
+  const auto pixels = reinterpret_cast<uintptr_t>(r->image.pixels.data());
+  PreparePagesInParallel({{pixels, pixels + r->image.pixels.size()}}, threads);
   *ok = false;
   for (uint32_t g0 = 0; g0 < groupCount; g0 += wave) {
     if (Stop(r)) return true;

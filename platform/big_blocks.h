@@ -19,3 +19,10 @@ void FreeBigBlock(void* block, size_t bytes);
 // Whether large blocks get huge-page mappings here (false on Windows and in
 // the sanitizer builds).
 bool BigBlocksUseHugePages();
+// Has the system back the pages of [start, start + bytes) with memory now,
+// as the first write to each would, keeping every byte already there. A
+// fresh page costs the kernel a clearing at its first touch; threads that
+// prepare parts of a block side by side share that work instead of leaving
+// it to whichever thread touches the page first. Does nothing where the
+// system has no such request.
+void PrepareBlockPages(void* start, size_t bytes);

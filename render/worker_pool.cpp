@@ -1,8 +1,10 @@
 #include "render/worker_pool.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 
+#include "platform/big_blocks.h"
 #include "platform/thread_signals.h"
 
 namespace {
@@ -192,4 +194,36 @@ void RunParallel(int32_t count, int32_t threads, PoolTaskFn run, void* arg) {
   RestoreSignalsAfterThreadStart(mask);
   RunParallelIndexes(&job);
   for (std::thread& t : helpers) t.join();
+}
+
+void PreparePagesInParallel(std::vector<PageRange> ranges, int32_t threads) {
+  if (threads < 2 || ranges.empty()) return;
+  // Merged in address order, then cut into pieces of 2 MB (one huge page)
+  // so that the threads share the work evenly.
+  std::sort(ranges.begin(), ranges.end(), [](const PageRange& a, const PageRange& b) { return a.start < b.start; });
+  std::vector<PageRange> merged;
+  for (const PageRange& r : ranges) {
+    if (r.end <= r.start) continue;
+    if (!merged.empty() && r.start <= merged.back().end) {
+      merged.back().end = std::max(merged.back().end, r.end);
+    } else {
+      merged.push_back(r);
+    }
+  }
+  constexpr uintptr_t kPiece = uintptr_t(2) << 20;
+  std::vector<PageRange> pieces;
+  for (const PageRange& r : merged) {
+    for (uintptr_t at = r.start; at < r.end;) {
+      const uintptr_t next = std::min(r.end, (at & ~(kPiece - 1)) + kPiece);
+      pieces.push_back({at, next});
+      at = next;
+    }
+  }
+  RunParallel(
+      int32_t(pieces.size()), threads,
+      [](void* arg, int32_t i) {
+        const PageRange& piece = (*static_cast<const std::vector<PageRange>*>(arg))[size_t(i)];
+        PrepareBlockPages(reinterpret_cast<void*>(piece.start), size_t(piece.end - piece.start));
+      },
+      &pieces);
 }

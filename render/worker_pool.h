@@ -58,6 +58,19 @@ void WaitForPoolIdle(WorkerPool* pool);
 // otherwise threads are started for the call.
 void RunParallel(int32_t count, int32_t threads, PoolTaskFn run, void* arg);
 
+// A range of memory addresses, [start, end).
+struct PageRange {
+  uintptr_t start = 0;
+  uintptr_t end = 0;
+};
+
+// Has the pages of the ranges backed with memory now, keeping their bytes,
+// on up to `threads` threads side by side (see PrepareBlockPages): before a
+// parallel phase writes to fresh memory, so that the kernel's clearing of
+// the pages does not fall on one or two threads at a time. Ranges may touch
+// or overlap. Nothing on fewer than two threads: one thread gains nothing.
+void PreparePagesInParallel(std::vector<PageRange> ranges, int32_t threads);
+
 // Keeps `threads` - 1 helper threads asleep for the RunParallel calls the
 // creating thread makes while the scope lasts (a phase that runs many short
 // parallel steps, such as reading the source tile by tile and building its

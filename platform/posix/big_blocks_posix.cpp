@@ -1,4 +1,5 @@
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -78,3 +79,18 @@ void FreeBigBlock(void* block, size_t bytes) {
 }
 
 bool BigBlocksUseHugePages() { return kOwnMappings; }
+
+void PrepareBlockPages(void* start, size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  if (start == nullptr || bytes == 0) return;
+  // Whole pages around the range; a kernel without the request refuses it
+  // and the pages come at first touch as before.
+  const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+  const uintptr_t first = reinterpret_cast<uintptr_t>(start) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(start) + bytes + page - 1) & ~(page - 1);
+  madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+#else
+  (void)start;
+  (void)bytes;
+#endif
+}

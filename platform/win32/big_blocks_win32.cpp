@@ -10,3 +10,6 @@ void* AllocZeroedBigBlock(size_t bytes) { return std::calloc(1, bytes > 0 ? byte
 void FreeBigBlock(void* block, size_t /*bytes*/) { std::free(block); }
 
 bool BigBlocksUseHugePages() { return false; }
+
+// Pages come at first touch.
+void PrepareBlockPages(void* /*start*/, size_t /*bytes*/) {}

@@ -51,4 +51,31 @@ TEST(BigBlocks, PixelBytesGrowAcrossTheThresholdKeepingTheirBytes) {
   EXPECT_EQ(bytes[3 * kMiB - 1], 4);
 }
 
+// Backing pages ahead of use (unaligned ranges, half-written blocks, zeroed
+// blocks, the heap's small blocks) changes no byte.
+TEST(BigBlocks, PreparingPagesKeepsEveryByte) {
+  for (size_t size : kSizes) {
+    SCOPED_TRACE(size);
+    const size_t length = size > 0 ? size : 1;
+    auto* block = static_cast<uint8_t*>(AllocBigBlock(size));
+    auto* zeroed = static_cast<uint8_t*>(AllocZeroedBigBlock(size));
+    ASSERT_NE(block, nullptr);
+    ASSERT_NE(zeroed, nullptr);
+    const size_t half = length / 2;
+    for (size_t i = 0; i < half; ++i) block[i] = uint8_t(i * 13 + 5);
+    PrepareBlockPages(block + length / 3, length - length / 3);
+    PrepareBlockPages(block, half);
+    PrepareBlockPages(zeroed + 1, length - 1);
+    PrepareBlockPages(nullptr, 0);
+    size_t wrong = 0, nonZero = 0;
+    for (size_t i = 0; i < half; ++i) wrong += block[i] != uint8_t(i * 13 + 5);
+    for (size_t i = 0; i < length; ++i) nonZero += zeroed[i] != 0;
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(nonZero, 0u);
+    for (size_t i = half; i < length; ++i) block[i] = 3;  // still writable
+    FreeBigBlock(zeroed, size);
+    FreeBigBlock(block, size);
+  }
+}
+
 }  // namespace

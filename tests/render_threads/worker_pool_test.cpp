@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/big_blocks.h"
+#include "platform/pixel_bytes.h"
 #include "render/worker_pool.h"
 
 namespace {
@@ -50,6 +52,39 @@ TEST(RunParallel, AScopeServesOnlyTheThreadThatMadeIt) {
   std::thread other([] { ExpectEveryIndexOnce(500, 4); });
   ExpectEveryIndexOnce(500, 4);
   other.join();
+}
+
+// Ranges in any order, overlapping, touching, empty or reversed, inside one
+// block and across two, with and without a scope: every byte stays as it
+// was, and a fresh zeroed block still reads zero.
+TEST(PreparePages, RangesOfAnyShapeKeepEveryByte) {
+  constexpr size_t kBytes = (size_t(5) << 20) + 12345;
+  PixelBytes written(kBytes);
+  for (size_t i = 0; i < kBytes; ++i) written[i] = uint8_t(i * 31 + 7);
+  auto* zeroed = static_cast<uint8_t*>(AllocZeroedBigBlock(kBytes));
+  ASSERT_NE(zeroed, nullptr);
+  const auto a = reinterpret_cast<uintptr_t>(written.data());
+  const auto z = reinterpret_cast<uintptr_t>(zeroed);
+  const std::vector<PageRange> ranges = {
+      {a + 3000000, a + kBytes}, {a + 17, a + 2000001}, {a + 1999999, a + 3000000},
+      {a + 100, a + 100},        {a + 900, a + 800},    {z + 4096 * 3 + 1, z + kBytes - 1},
+      {z, z + 77}};
+  for (int32_t threads : {1, 2, 5}) {
+    SCOPED_TRACE(threads);
+    if (threads == 5) {
+      ParallelScope scope(threads);
+      PreparePagesInParallel(ranges, threads);
+    } else {
+      PreparePagesInParallel(ranges, threads);
+    }
+    size_t wrong = 0, nonZero = 0;
+    for (size_t i = 0; i < kBytes; ++i) wrong += written[i] != uint8_t(i * 31 + 7);
+    for (size_t i = 0; i < kBytes; ++i) nonZero += zeroed[i] != 0;
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(nonZero, 0u);
+  }
+  PreparePagesInParallel({}, 4);
+  FreeBigBlock(zeroed, kBytes);
 }
 
 }  // namespace
