@@ -1,5 +1,6 @@
 #include "render/row_pipeline.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -70,6 +71,7 @@ struct RowPipeline {
 
 RowPipeline* gPipeline = nullptr;
 int32_t gLastRedone = 0;
+int32_t gLastBlocks = 0;
 
 int32_t ChooseBlockRows(int32_t height, int32_t width, int32_t threads) {
   // A block holds at least the rows a band renders before its first one.
@@ -82,6 +84,38 @@ int32_t ChooseBlockRows(int32_t height, int32_t width, int32_t threads) {
     if (rows < kMinWideBlockRows) rows = kMinWideBlockRows;
   }
   return rows;
+}
+
+// The blocks of a run: rows cut into blocks of `blockRows` from the top. When
+// the size was chosen here and the run is longer than two rounds of the
+// workers, the last round is cut four times finer, so that the workers run
+// out of rows nearly together instead of some waiting on the last long
+// blocks of the others.
+std::vector<RowBlock> SplitBlocks(int32_t height, int32_t blockRows, int32_t workers, bool chosen) {
+  int32_t fineFrom = height;
+  int32_t fineRows = blockRows;
+  const int64_t round = int64_t(workers) * blockRows;
+  if (chosen && workers > 1 && height > 2 * round) {
+    fineFrom = height - int32_t(round);
+    fineRows = std::max(blockRows / 4, kMinWideBlockRows);
+  }
+  std::vector<RowBlock> blocks;
+  for (int32_t first = 0; first < height;) {
+    const int32_t rows = first < fineFrom ? std::min(blockRows, fineFrom - first) : fineRows;
+    RowBlock block;
+    block.first = first;
+    block.last = std::min(height, first + rows);
+    blocks.push_back(block);
+    first = block.last;
+  }
+  return blocks;
+}
+
+// The block holding `row`: the first whose rows end below it.
+int32_t BlockOfRow(const RowPipeline* p, int32_t row) {
+  const auto it = std::upper_bound(p->blocks.begin(), p->blocks.end(), row,
+                                   [](int32_t r, const RowBlock& block) { return r < block.last; });
+  return int32_t(it - p->blocks.begin());
 }
 
 void BuildShare(GlobalsRecord* globals, RenderShare* share) {
@@ -242,6 +276,7 @@ void FreePipeline(RowPipeline* p) {
   for (RenderBand* band : p->allBands) FreeRenderBand(band);
   FreeRenderBand(p->callerBand);
   gLastRedone = p->redone;
+  gLastBlocks = int32_t(p->blocks.size());
   delete p;
 }
 
@@ -266,13 +301,10 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
     BeginBandRows(p->callerBand, 0, 0, &start);
     return true;
   }
-  const int32_t count = (s.height + p->blockRows - 1) / p->blockRows;
-  p->blocks.resize(size_t(count));
-  for (int32_t b = 0; b < count; ++b) {
-    p->blocks[size_t(b)].first = b * p->blockRows;
-    p->blocks[size_t(b)].last = b + 1 < count ? (b + 1) * p->blockRows : s.height;
-  }
-  const int32_t workers = p->threads < count ? p->threads : count;
+  const int32_t plainCount = (s.height + p->blockRows - 1) / p->blockRows;
+  const int32_t workers = p->threads < plainCount ? p->threads : plainCount;
+  p->blocks = SplitBlocks(s.height, p->blockRows, workers, RenderBlockRowsSetting() == 0);
+  const int32_t count = int32_t(p->blocks.size());
   // The caller composites one block while each worker renders another.
   p->window = workers + 1 < count ? workers + 1 : count;
   p->buffers.resize(size_t(p->window));
@@ -311,7 +343,7 @@ const float* PipelineRow(int32_t row) {
     RenderBandRow(p->callerBand, row, p->rowBuffer.data());
     return p->rowBuffer.data();
   }
-  const int32_t b = row / p->blockRows;
+  const int32_t b = BlockOfRow(p, row);
   if (b != p->currentBlock) {
     // The block before is finished with: its buffer goes to the next block.
     if (p->currentBlock >= 0) SubmitBlocks(p, p->currentBlock + 1 + p->window);
@@ -330,5 +362,7 @@ void StopRowPipeline() {
 RenderBand* SequentialPipelineBand() {
   return gPipeline != nullptr && gPipeline->blocks.empty() ? gPipeline->callerBand : nullptr;
 }
+
+int32_t PipelineBlockCount() { return gPipeline != nullptr ? int32_t(gPipeline->blocks.size()) : gLastBlocks; }
 
 int32_t PipelineBlocksRedone() { return gPipeline != nullptr ? gPipeline->redone : gLastRedone; }

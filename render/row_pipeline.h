@@ -1,7 +1,8 @@
 // Rows of a render handed out in order while worker threads render ahead.
 //
-// The run's rows are cut into blocks of 32 to 64 rows. Each block is a task
-// of the worker pool: a band renders its rows into a buffer of the block.
+// The run's rows are cut into blocks of 32 to 64 rows (the workers' last
+// round into finer ones). Each block is a task of the worker pool: a band
+// renders its rows into a buffer of the block.
 // The thread that called the plug-in asks for one row per step, in order;
 // it waits (asleep) until the block of that row is done, then the caller
 // composites the row into the host's buffers itself. A block's buffer is
@@ -38,6 +39,8 @@ void StopRowPipeline();
 // For tests: the band of the one-thread pipeline, null otherwise.
 struct RenderBand;
 RenderBand* SequentialPipelineBand();
+// For tests: the blocks of the running or last run (0 with one thread).
+int32_t PipelineBlockCount();
 // For tests: blocks of the last threaded run that were rendered again on
 // the calling thread.
 int32_t PipelineBlocksRedone();

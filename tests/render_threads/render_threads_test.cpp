@@ -115,4 +115,28 @@ TEST(RenderThreadsCheck, BlocksThatReadUnknownStateAreRenderedAgain) {
   }
 }
 
+// A run longer than two rounds of the workers ends in finer blocks (400
+// rows: blocks of 50 rows and 12 at 2 threads, 34 and 8 at 3); the bytes
+// stay those of one thread, overlays and glue included.
+TEST(RenderThreadsCheck, TheFinerBlocksAtTheEndWriteTheSameBytes) {
+  const render_cases::DocumentKind narrow{3, 8, false, 64, 400};
+  const Case c{"narrow and tall", narrow, render_cases::Mode::Final, 3, 1, 0, 0, [](ParameterBlock* b) {
+                 b->outputProjection = 46;
+                 b->latitude = 25;
+                 b->grid2 = 4;
+               }};
+  const CaseResult one = RenderWith(c, {1, 0});
+  ASSERT_EQ(one.result, kNoErr);
+  const struct {
+    int32_t threads;
+    int32_t blocks;
+  } runs[] = {{2, 6 + 9}, {3, 9 + 13}};
+  for (const auto& run : runs) {
+    const CaseResult many = RenderWith(c, {run.threads, 0});
+    EXPECT_EQ(PipelineBlockCount(), run.blocks) << run.threads << " threads";
+    EXPECT_TRUE(many.bytes == one.bytes) << run.threads << " threads: first difference at "
+                                         << FirstDifference(many.bytes, one.bytes);
+  }
+}
+
 }  // namespace
