@@ -24,17 +24,25 @@ struct TileTaps {
   const uint8_t* At(int32_t row, int32_t column) const { return base + row * stride + column * bytesPerPixel; }
 };
 
+// Five indices from `first` on, one after the other (written out: the loop
+// is not unrolled otherwise).
+[[gnu::always_inline]] inline void IndexRun(int32_t first, int32_t out[5]) {
+  out[0] = first;
+  out[1] = first + 1;
+  out[2] = first + 2;
+  out[3] = first + 3;
+  out[4] = first + 4;
+}
+
 // The five indices of one axis for the general path, wrapped as the fetch
 // edge mode asks, then brought inside the level as the member's reads do.
-void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edgeWraps, int32_t out[5]) {
+[[gnu::always_inline]] inline void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edgeWraps,
+                                               int32_t out[5]) {
   // Five indices inside the level (a block on a tile seam) need neither.
-  if (index >= 2 && index <= max - 2) {
-    for (int32_t k = 0; k < 5; ++k) out[k] = index - 2 + k;
-    return;
-  }
+  if (index >= 2 && index <= max - 2) return IndexRun(index - 2, out);
   const int32_t size = max + 1;
   if (wrap) {
-    index %= size;  // keeps the sign of index
+    if (index <= -size || index >= size) index %= size;  // keeps the sign of index
     out[0] = index - 2;
     out[1] = index - 1;
     out[2] = index;
@@ -44,8 +52,11 @@ void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edg
     if (out[1] < 0) out[1] += size;
     if (out[3] > max) out[3] -= size;
     if (out[4] > max) out[4] -= size;
+    // From an index inside an axis of five or more pixels, all five are
+    // inside now: the reads would leave them alone.
+    if (index >= 0 && max >= 4) return;
   } else {
-    for (int32_t k = 0; k < 5; ++k) out[k] = index - 2 + k;
+    IndexRun(index - 2, out);
   }
   for (int32_t k = 0; k < 5; ++k) {
     // 8-bit RGBA reads follow the fetch edge mode on this axis; the others clamp.
@@ -53,37 +64,108 @@ void AxisIndices(int32_t index, int32_t max, bool wrap, bool edgeReads, bool edg
   }
 }
 
-// The general path, near a border or a tile seam: the 25 taps gathered one
-// by one into a 5 x 5 block of kBytes-byte pixels, rows of five, which the
-// members then sum as they sum a block of a tile.
-template <uint32_t kBytes>
-void FillListBlock(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, bool edgeReads,
-                   uint8_t block[25 * kBytes]) {
+// The five columns and the five rows of the general path's block.
+struct ListIndices {
+  int32_t columns[5];
+  int32_t rows[5];
+};
+
+[[gnu::always_inline]] inline ListIndices MakeListIndices(const ImageRecord* image, int32_t level, int32_t ix,
+                                                          int32_t iy, bool edgeReads) {
   const int32_t fetch = image->fetchEdgeMode;
   const bool wrapX = fetch != FetchClamp;
   const bool wrapY = fetch != FetchClamp && fetch != FetchWrapX;
   // What GetPixelRgba8Edge does on each axis for the record's mode.
   const bool edgeWrapsX = fetch == FetchWrapXY || fetch == FetchWrapX;
   const bool edgeWrapsY = fetch == FetchWrapXY;
-  int32_t columns[5], rows[5];
-  AxisIndices(ix, image->levelMaxX[level], wrapX, edgeReads, edgeWrapsX, columns);
-  AxisIndices(iy, image->levelMaxY[level], wrapY, edgeReads, edgeWrapsY, rows);
+  ListIndices list;
+  AxisIndices(ix, image->levelMaxX[level], wrapX, edgeReads, edgeWrapsX, list.columns);
+  AxisIndices(iy, image->levelMaxY[level], wrapY, edgeReads, edgeWrapsY, list.rows);
+  return list;
+}
+
+// Five indices of an axis that follow one another inside one tile.
+[[gnu::always_inline]] inline bool RunInOneTile(const int32_t index[5]) {
+  return index[1] == index[0] + 1 && index[2] == index[0] + 2 && index[3] == index[0] + 3 &&
+         index[4] == index[0] + 4 && (index[0] & kTileMask) <= kTileSize - 5;
+}
+
+// The general path's taps when the five columns follow one another in one
+// tile column (a block on a horizontal seam, or with rows wrapped or held at
+// the top or bottom): each row read where it lies, in its own tile.
+struct RowTaps {
+  const uint8_t* rows[5];
+  uint32_t bytesPerPixel;
+  const uint8_t* At(int32_t row, int32_t column) const { return rows[row] + column * bytesPerPixel; }
+};
+
+template <uint32_t kBytes>
+RowTaps MakeRowTaps(const ImageTile* tiles, int32_t tilesPerRow, const ListIndices& list) {
+  const int32_t tileColumn = list.columns[0] >> kTileShift;
+  const int64_t columnByte = int64_t(list.columns[0] & kTileMask) * kBytes;
+  RowTaps taps;
+  taps.bytesPerPixel = kBytes;
+  for (int32_t r = 0; r < 5; ++r) {
+    const ImageTile& tile = tiles[(list.rows[r] >> kTileShift) * tilesPerRow + tileColumn];
+    taps.rows[r] = static_cast<const uint8_t*>(tile.pixels) +
+                   int64_t(tile.width) * (list.rows[r] & kTileMask) * kBytes + columnByte;
+  }
+  return taps;
+}
+
+// The same when the five rows follow one another in one tile row (a block on
+// a vertical seam, or with columns wrapped or held at the left or right
+// edge): each column read where it lies, with the stride of its own tile.
+struct ColumnTaps {
+  const uint8_t* columns[5];
+  int64_t strides[5];
+  const uint8_t* At(int32_t row, int32_t column) const { return columns[column] + row * strides[column]; }
+};
+
+// Column c of ColumnTaps, in the tile row `rowTiles` at `rowOffset` rows
+// into it.
+template <uint32_t kBytes>
+[[gnu::always_inline]] inline void PlaceColumn(const ImageTile* rowTiles, int64_t rowOffset, int32_t column,
+                                               ColumnTaps* taps, int32_t c) {
+  const ImageTile& tile = rowTiles[column >> kTileShift];
+  taps->strides[c] = int64_t(tile.width) * kBytes;
+  taps->columns[c] = static_cast<const uint8_t*>(tile.pixels) + taps->strides[c] * rowOffset +
+                     int64_t(column & kTileMask) * kBytes;
+}
+
+// (Written out: the loop is not unrolled otherwise.)
+template <uint32_t kBytes>
+[[gnu::always_inline]] inline ColumnTaps MakeColumnTaps(const ImageTile* tiles, int32_t tilesPerRow,
+                                                        const ListIndices& list) {
+  const ImageTile* rowTiles = tiles + (list.rows[0] >> kTileShift) * tilesPerRow;
+  const int64_t rowOffset = list.rows[0] & kTileMask;
+  ColumnTaps taps;
+  PlaceColumn<kBytes>(rowTiles, rowOffset, list.columns[0], &taps, 0);
+  PlaceColumn<kBytes>(rowTiles, rowOffset, list.columns[1], &taps, 1);
+  PlaceColumn<kBytes>(rowTiles, rowOffset, list.columns[2], &taps, 2);
+  PlaceColumn<kBytes>(rowTiles, rowOffset, list.columns[3], &taps, 3);
+  PlaceColumn<kBytes>(rowTiles, rowOffset, list.columns[4], &taps, 4);
+  return taps;
+}
+
+// Neither axis runs inside one tile (a block on a corner of four tiles, or
+// wrapped or held on both axes): the 25 taps gathered one by one into a
+// 5 x 5 block of kBytes-byte pixels, rows of five, which the members then sum
+// as they sum a block of a tile.
+template <uint32_t kBytes>
+void FillListBlock(const ImageTile* tiles, int32_t tilesPerRow, const ListIndices& list, uint8_t block[25 * kBytes]) {
   // The addresses PixelAddress gives, with the tile split of each axis
   // worked out once instead of for each of the 25 taps.
-  const ImageTile* tiles = image->tiles + image->firstTile[level];
-  const int32_t tilesPerRow = image->tilesPerRow[level];
   int32_t tileColumn[5];
   int64_t columnByte[5];
   for (int32_t k = 0; k < 5; ++k) {
-    tileColumn[k] = columns[k] >> kTileShift;
-    columnByte[k] = int64_t(columns[k] & kTileMask) * kBytes;
+    tileColumn[k] = list.columns[k] >> kTileShift;
+    columnByte[k] = int64_t(list.columns[k] & kTileMask) * kBytes;
   }
-  // Mostly the five columns lie in one tile column (only a vertical seam or
-  // a wrap splits them): then each row needs one tile; otherwise a column
-  // takes the row of the column before it when they share a tile.
+  // A column takes the row of the column before it when they share a tile.
   for (int32_t r = 0; r < 5; ++r) {
-    const ImageTile* rowTiles = tiles + (rows[r] >> kTileShift) * tilesPerRow;
-    const int64_t rowOffset = rows[r] & kTileMask;
+    const ImageTile* rowTiles = tiles + (list.rows[r] >> kTileShift) * tilesPerRow;
+    const int64_t rowOffset = list.rows[r] & kTileMask;
     uint8_t* to = block + r * 5 * kBytes;
     const uint8_t* row = nullptr;
     int32_t rowTile = -1;
@@ -165,8 +247,19 @@ void SumRgba8Portable(const Taps& taps, const int32_t hwi[5], const int32_t vwi[
 
 // The first four taps of a row in one vector and the fifth in the low lane
 // of another: one load each.
-[[gnu::always_inline]] inline __m128i RowHead(const TileTaps& taps, int32_t r) {
+template <typename Taps>
+[[gnu::always_inline]] inline __m128i RowHead(const Taps& taps, int32_t r) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.At(r, 0)));
+}
+[[gnu::always_inline]] inline int32_t LoadTap32(const uint8_t* p) {
+  int32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+// The columns of ColumnTaps lie apart: four loads.
+[[gnu::always_inline]] inline __m128i RowHead(const ColumnTaps& taps, int32_t r) {
+  return _mm_setr_epi32(LoadTap32(taps.At(r, 0)), LoadTap32(taps.At(r, 1)), LoadTap32(taps.At(r, 2)),
+                        LoadTap32(taps.At(r, 3)));
 }
 template <typename Taps>
 [[gnu::always_inline]] inline __m128i RowTail(const Taps& taps, int32_t r) {
@@ -297,13 +390,25 @@ struct FloatKernel {
   }
 };
 
-// The general path, out of line: its gathered block needs a frame the fast
-// path does without.
+// The general path, out of line: its frame and its three roads stay off the
+// fast path. Mostly one axis still runs inside one tile, and the taps are
+// read where they lie; only when neither does are they gathered.
 template <typename Kernel>
 [[gnu::noinline]] void SampleFromList(const ImageRecord* image, int32_t level, int32_t ix, int32_t iy, int32_t px,
                                       int32_t py, float out[4]) {
+  const ListIndices list = MakeListIndices(image, level, ix, iy, Kernel::kEdgeReads);
+  const ImageTile* tiles = image->tiles + image->firstTile[level];
+  const int32_t tilesPerRow = image->tilesPerRow[level];
+  if (RunInOneTile(list.columns)) {
+    Kernel::Sum(MakeRowTaps<Kernel::kBytes>(tiles, tilesPerRow, list), image->filterTables, px, py, out);
+    return;
+  }
+  if (RunInOneTile(list.rows)) {
+    Kernel::Sum(MakeColumnTaps<Kernel::kBytes>(tiles, tilesPerRow, list), image->filterTables, px, py, out);
+    return;
+  }
   alignas(16) uint8_t block[25 * Kernel::kBytes];
-  FillListBlock<Kernel::kBytes>(image, level, ix, iy, Kernel::kEdgeReads, block);
+  FillListBlock<Kernel::kBytes>(tiles, tilesPerRow, list, block);
   const TileTaps taps{block, 5 * Kernel::kBytes, Kernel::kBytes};
   Kernel::Sum(taps, image->filterTables, px, py, out);
 }

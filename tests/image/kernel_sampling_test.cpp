@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "image/filter_tables.h"
 #include "image/float_convert.h"
@@ -36,9 +37,10 @@ struct Sample {
 Sample Reference(const ImageRecord* image, int32_t level, float x, float y) {
   const float fx = float(double(x) + 0.5);
   const float fy = float(double(y) + 0.5);
-  int32_t ix = int32_t(fx), iy = int32_t(fy);
-  const int32_t px = int32_t((fx - float(ix)) * 128.0f);
-  const int32_t py = int32_t((fy - float(iy)) * 128.0f);
+  // The block starts from the floor, the phase in 1/128 pixel held below 128.
+  const int32_t ix = int32_t(std::floor(fx)), iy = int32_t(std::floor(fy));
+  const int32_t px = std::min(int32_t((fx - float(ix)) * 128.0f), 127);
+  const int32_t py = std::min(int32_t((fy - float(iy)) * 128.0f), 127);
   const int32_t maxX = image->levelMaxX[level], maxY = image->levelMaxY[level];
   int32_t xs[5], ys[5];
   const auto prepare = [](int32_t i, int32_t max, bool wrap, int32_t out[5]) {
@@ -55,6 +57,20 @@ Sample Reference(const ImageRecord* image, int32_t level, float x, float y) {
   prepare(iy, maxY, image->fetchEdgeMode != FetchClamp && image->fetchEdgeMode != FetchWrapX, ys);
   const FilterTables* t = image->filterTables;
   Sample s{};
+  if (image->pixelMode == PixelGray8) {
+    // Grey reads clamp, whatever the fetch edge mode.
+    int64_t sum = 0;
+    for (int32_t r = 0; r < 5; ++r) {
+      int64_t row = 0;
+      for (int32_t c = 0; c < 5; ++c) {
+        const uint8_t v = *PixelAddress(image, level, ClampCoord(xs[c], maxX), ClampCoord(ys[r], maxY));
+        row += int64_t(v) * t->fixed11[(4 - c) * 128 + px];
+      }
+      sum += row * t->fixed11[(4 - r) * 128 + py];
+    }
+    s.c[0] = float(sum) * (1.0f / 4194304.0f);
+    return s;
+  }
   if (image->pixelMode == PixelRgbaFloat) {
     float sum[4] = {0, 0, 0, 0};
     for (int32_t r = 0; r < 5; ++r) {
@@ -95,13 +111,23 @@ Sample Kernel(const ImageRecord* image, int32_t level, float x, float y) {
   return s;
 }
 
+// Kernel, with the grey layout's own member.
+Sample KernelOfLayout(const ImageRecord* image, int32_t level, float x, float y) {
+  if (image->pixelMode != PixelGray8) return Kernel(image, level, x, y);
+  Sample s{};
+  s.c[0] = SampleKernelGray8(image, level, x, y);
+  return s;
+}
+
 void FillRandom(ImageRecord* image, uint32_t seed) {
   std::mt19937 random(seed);
   for (int32_t level = 0; level <= image->lastLevel; ++level) {
     for (int32_t y = 0; y < image->levelHeight[level]; ++y) {
       for (int32_t x = 0; x < image->levelWidth[level]; ++x) {
         const uint32_t v = random();
-        if (image->pixelMode == PixelRgba8) {
+        if (image->pixelMode == PixelGray8) {
+          PutPixelGray8(x, y, image, level, uint8_t(v));
+        } else if (image->pixelMode == PixelRgba8) {
           PutPixelRgba(x, y, image, level, v & 255, (v >> 8) & 255, (v >> 16) & 255, v >> 24);
         } else if (image->pixelMode == PixelRgba16) {
           PutPixelRgba(x, y, image, level, v & 0xffff, v >> 16, (v * 7) & 0x7fff, 32768);
@@ -139,6 +165,54 @@ TEST(KernelSampling, MatchesTheTapByTapReferenceEverywhere) {
                                             << x / scale << "," << y / scale);
             ExpectSame(Kernel(image.get(), level, x / scale, y / scale),
                        Reference(image.get(), level, x / scale, y / scale));
+          }
+        }
+      }
+    }
+  }
+}
+
+// Positions along an axis of `size` pixels whose blocks reach past both
+// edges (and, wrapped, far beyond them), lie on each tile seam or next to
+// it, and one inside.
+std::vector<float> AxisPositions(int32_t size) {
+  const float last = float(size - 1);
+  std::vector<float> at = {-2.6f, -1.5f, -0.6f, 0.0f,        0.4f,        1.7f,        2.5f,
+                           last * 0.5f + 0.3f, last - 2.2f, last - 1.6f, last - 0.4f, last,
+                           last + 0.7f, last + 2.9f, float(size) * 3.0f + 1.2f, -float(size) * 2.0f - 0.7f};
+  for (int32_t seam = 512; seam < size; seam += 512) {
+    for (float d : {-3.5f, -2.6f, -1.5f, -0.4f, 0.0f, 1.3f, 2.2f}) at.push_back(float(seam) + d);
+  }
+  return at;
+}
+
+TEST(KernelSampling, MatchesTheTapByTapReferenceOnOddSizes) {
+  // Every level of odd-sized records: blocks across the tile seams of either
+  // axis or both, held or wrapped at each edge, on levels down to a pixel
+  // wide, for every layout and fetch edge mode.
+  struct SizeCase {
+    int32_t width, height;
+  };
+  const SizeCase sizes[] = {{1029, 517}, {517, 1031}, {7, 5}, {3, 2}};
+  for (const SizeCase& size : sizes) {
+    for (int32_t mode : {PixelGray8, PixelRgba8, PixelRgba16, PixelRgbaFloat}) {
+      ScopedImage image;
+      InitImageRecord(image.get(), nullptr, Tables(FilterGaussian));
+      ASSERT_TRUE(CreateImage(image.get(), size.width, size.height, mode, 0));
+      FillRandom(image.get(), uint32_t(size.width + mode));
+      for (int32_t fetch : {FetchClamp, FetchWrapXY, FetchWrapX, FetchNoLevels}) {
+        image->fetchEdgeMode = fetch;
+        for (int32_t level = 0; level <= image->lastLevel; ++level) {
+          for (float x : AxisPositions(image->levelWidth[level])) {
+            for (float y : AxisPositions(image->levelHeight[level])) {
+              const Sample got = KernelOfLayout(image.get(), level, x, y);
+              const Sample want = Reference(image.get(), level, x, y);
+              for (int k = 0; k < 4; ++k) {
+                ASSERT_EQ(FloatBits(got.c[k]), FloatBits(want.c[k]))
+                    << size.width << "x" << size.height << " mode " << mode << " fetch " << fetch << " level "
+                    << level << " at " << x << "," << y << " channel " << k;
+              }
+            }
           }
         }
       }
