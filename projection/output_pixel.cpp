@@ -20,6 +20,7 @@ namespace {
 
 constexpr float kDotChordSquared = 0.0225f;  // a chord of 0.15
 constexpr float kNoFaceCentre = 99999.0f;
+constexpr int32_t kEquirectInput = 1;
 
 // The region a net face gives the pixel, by the mesh's region rules, each
 // later rule overwriting an earlier one.
@@ -202,6 +203,26 @@ void FindNearestFaceCentre(MappingContext* context, const Vec3* point, PixelMapp
   out->faceCentreInside = side > 1e-5 ? 0 : 1;
 }
 
+namespace {
+
+// The source position of the direction d, and the no-source status. The
+// commonest source, the equirectangular one, is mapped inline.
+void MapSourcePoint(const MappingContext* context, Vec3f* d, PixelMapping* out, NetFaceList* inputFaces) {
+  if (context->inputProjection == kEquirectInput) {
+    MapEquirectSource(d, context->flip, &out->srcX, &out->srcY);
+    out->inputFace = -1;
+    out->subImage = kWholeSourceSubImage;
+    return;
+  }
+  uint8_t noSource = 0;
+  MapDirectionToSource(context->inputProjection, context->flip, context->sourceAspect, d, &out->srcX, &out->srcY,
+                       &noSource, context->mollweideCache, &out->inputFace, &out->subImage, &out->edgeWeight,
+                       context->inputMesh, inputFaces);
+  if (noSource) out->status = kPixelNoSource;
+}
+
+}  // namespace
+
 void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
                              NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor,
                              bool statusOnly) {
@@ -292,11 +313,7 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
     if (context->halfAngleOrder == 2) HalveAngleFromForward(&d);
     if (sample) {
       if (!context->isNet && region == -1) out->status = kPixelMapped;
-      uint8_t noSource = 0;
-      MapDirectionToSource(context->inputProjection, context->flip, context->sourceAspect, &d, &out->srcX,
-                           &out->srcY, &noSource, context->mollweideCache, &out->inputFace, &out->subImage,
-                           &out->edgeWeight, context->inputMesh, inputFaces);
-      if (noSource) out->status = kPixelNoSource;
+      MapSourcePoint(context, &d, out, inputFaces);
     }
   }
   if (context->latLongOut) {
