@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "geometry/fast_math.h"
 #include "geometry/vector.h"
 
 struct NetFaceList;
@@ -43,4 +44,16 @@ inline bool InputKeepsStatus(int32_t inputProjection) {
     default:
       return false;
   }
+}
+
+// Input 1, the equirectangular source, as MapDirectionToSource maps it: the
+// whole source (sub-image kWholeSourceSubImage, no cube face), never "no
+// source". Inline for the per-pixel road of the commonest source.
+inline void MapEquirectSource(const Vec3f* d, int32_t flip, float* srcX, float* srcY) {
+  float u = 0.0f;
+  float v = 0.0f;
+  Vec3fToEquirect(d, &u, &v);
+  *srcX = 1.0f - u;
+  if (flip != 0) *srcX = 1.0f - *srcX;
+  *srcY = v;
 }

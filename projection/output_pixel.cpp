@@ -20,6 +20,7 @@ namespace {
 
 constexpr float kDotChordSquared = 0.0225f;  // a chord of 0.15
 constexpr float kNoFaceCentre = 99999.0f;
+constexpr int32_t kEquirectInput = 1;
 
 // The region a net face gives the pixel, by the mesh's region rules, each
 // later rule overwriting an earlier one.
@@ -202,6 +203,62 @@ void FindNearestFaceCentre(MappingContext* context, const Vec3* point, PixelMapp
   out->faceCentreInside = side > 1e-5 ? 0 : 1;
 }
 
+namespace {
+
+// The source position of the direction d, and the no-source status. The
+// commonest source, the equirectangular one, is mapped inline.
+void MapSourcePoint(const MappingContext* context, Vec3f* d, PixelMapping* out, NetFaceList* inputFaces) {
+  if (context->inputProjection == kEquirectInput) {
+    MapEquirectSource(d, context->flip, &out->srcX, &out->srcY);
+    out->inputFace = -1;
+    out->subImage = kWholeSourceSubImage;
+    return;
+  }
+  uint8_t noSource = 0;
+  MapDirectionToSource(context->inputProjection, context->flip, context->sourceAspect, d, &out->srcX, &out->srcY,
+                       &noSource, context->mollweideCache, &out->inputFace, &out->subImage, &out->edgeWeight,
+                       context->inputMesh, inputFaces);
+  if (noSource) out->status = kPixelNoSource;
+}
+
+// An ordinary output: not a net, the brick preview or the map of faces, no
+// face colouring, no latitude-longitude output and no overlay that reads
+// the direction. With a closed-form inverse, most renders take this road.
+bool IsPlainOutput(const MappingContext* context) {
+  return context->contextMode == 0 && !context->isNet && !context->faceColouring && !context->latLongOut &&
+         !context->dotOverlay && !context->faceCentreOverlay;
+}
+
+// The rest of MapOutputPointWithLists after the closed-form inverse of a
+// plain output: the same steps in the same order, without the tests whose
+// outcome the output kind fixes.
+void FinishPlainPoint(MappingContext* context, PixelMapping* out, NetFaceList* outputFaces,
+                      NetFaceList* inputFaces, Vec3f d, bool outside, int32_t region, bool statusRoad) {
+  if (outside) {
+    out->status = outputFaces->onTab ? kPixelOffMapTab : kPixelOffMap;
+    return;
+  }
+  // A shaped output may report a hit on its pieces.
+  if (outputFaces->found == 0 || (out->status >= 0 && !context->keepRegions)) out->status = kPixelMapped;
+  if (region != -1) out->status = region;
+  out->face = -1;
+  if (statusRoad) {
+    if (region == -1) out->status = kPixelMapped;
+    out->subImage = kWholeSourceSubImage;
+    return;
+  }
+  if (context->halfAngleOrder == 1) HalveAngleFromForward(&d);
+  ApplyRotation(&context->rotation, uint32_t(context->outputProjection), &d);
+  if (context->halfAngleOrder == 2) HalveAngleFromForward(&d);
+  if (region == -1) out->status = kPixelMapped;
+  MapSourcePoint(context, &d, out, inputFaces);
+  if (std::isnan(out->srcX)) out->srcX = 0;
+  if (std::isnan(out->srcY)) out->srcY = 0;
+  out->direction = d;
+}
+
+}  // namespace
+
 void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelMapping* out,
                              NetFaceList* outputFaces, NetFaceList* inputFaces, int32_t* dotCursor,
                              bool statusOnly) {
@@ -233,6 +290,10 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
   if (HasClosedFormNumber(context->outputProjection)) {
     const bool directionUnused = statusRoad && !context->isNet && context->contextMode == 0;
     PlaneToSphereForOutput(nx, ny, context, out, outputFaces, &d, &outside, &region, directionUnused);
+    if (IsPlainOutput(context)) {
+      FinishPlainPoint(context, out, outputFaces, inputFaces, d, outside != 0, region, statusRoad);
+      return;
+    }
   }
   if (context->contextMode == 0 && context->isNet && mesh != nullptr) {
     if (!mesh->squareLayout) {

@@ -2,6 +2,7 @@
 // view, the limits of each field, and the sub-images.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -388,6 +389,31 @@ TEST(InputCases, FlipMirrorsEveryPathIncludingNoSource) {
       if (plain.noSource == 1 && plain.x == -1.0f) {
         EXPECT_EQ(flipped.x, 2.0f) << input;
       }
+    }
+  }
+}
+
+// The per-pixel road maps the equirectangular source inline: the same bits
+// as the dispatch, with or without the flip, at the poles, the seam and a
+// direction a rounding step past a pole.
+TEST(InputCases, InlineEquirectangularSourceMatchesTheDispatch) {
+  InputRig rig;
+  const Vec3f directions[] = {kCentre, kNorth, kSouth, kBack, Unit(0.3, 0.2, 0.9), Unit(-0.8, -0.1, 0.3),
+                              Unit(0.5, -0.7, -0.4), Vec3f{-0.0f, 0.0f, -1.0f}, Vec3f{0.0f, 1.0000001f, 0.0f}};
+  for (int32_t flip = 0; flip <= 1; ++flip) {
+    for (const Vec3f& d : directions) {
+      const SourcePoint dispatched = rig.Map(1, d, 1.0f, flip);
+      float x = 0.0f;
+      float y = 0.0f;
+      MapEquirectSource(&d, flip, &x, &y);
+      const std::string where = "flip " + std::to_string(flip) + " d (" + std::to_string(d.x) + ", " +
+                                std::to_string(d.y) + ", " + std::to_string(d.z) + ")";
+      EXPECT_EQ(std::bit_cast<uint32_t>(x), std::bit_cast<uint32_t>(dispatched.x)) << where;
+      EXPECT_EQ(std::bit_cast<uint32_t>(y), std::bit_cast<uint32_t>(dispatched.y)) << where;
+      EXPECT_EQ(dispatched.noSource, 0) << where;
+      EXPECT_EQ(dispatched.subImage, kWholeSourceSubImage) << where;
+      EXPECT_EQ(dispatched.inputFace, -1) << where;
+      EXPECT_EQ(dispatched.edgeWeight, -7.0f) << where;
     }
   }
 }
