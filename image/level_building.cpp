@@ -1,7 +1,14 @@
 #include "image/level_building.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "image/pixel_access.h"
 
@@ -19,12 +26,13 @@ struct AxisMap {
   int32_t Map(int32_t v) const { return wrap ? WrapCoordOnce(v, size) : ClampCoord(v, size - 1); }
 };
 
-// Channel storage of one member: how a pixel is loaded into C channel values
-// of type T, and how a result is stored.
+// Channel storage of one member: a pixel is C values of type Raw, so rows
+// are copied as they lie; Lane(c) is the place of result channel c among a
+// pixel's values; Store brings the kernel sums of the channels into range.
 struct Gray8Member {
-  using T = int32_t;
+  using Raw = uint8_t;
   static constexpr int32_t C = 1;
-  static void Load(const uint8_t* p, T* v) { v[0] = p[0]; }
+  static constexpr int32_t Lane(int32_t c) { return c; }
   static void Store(uint8_t* p, const int32_t* sum) {
     float f = float(sum[0]) * kNormaliser;
     if (f > 255.0f) f = 255.0f;
@@ -33,13 +41,9 @@ struct Gray8Member {
 };
 
 struct Gray16Member {
-  using T = int32_t;
+  using Raw = uint16_t;
   static constexpr int32_t C = 1;
-  static void Load(const uint8_t* p, T* v) {
-    uint16_t u;
-    std::memcpy(&u, p, 2);
-    v[0] = u;
-  }
+  static constexpr int32_t Lane(int32_t c) { return c; }
   static void Store(uint8_t* p, const int32_t* sum) {
     int32_t t = int32_t(float(sum[0]) * kNormaliser);
     t = std::clamp(t, 0, 32768);
@@ -48,17 +52,11 @@ struct Gray16Member {
   }
 };
 
+// The pixel is one 32-bit word with red in its top byte.
 struct Rgba8Member {
-  using T = int32_t;
+  using Raw = uint8_t;
   static constexpr int32_t C = 4;
-  static void Load(const uint8_t* p, T* v) {
-    uint32_t w;
-    std::memcpy(&w, p, 4);
-    v[0] = int32_t(w >> 24);
-    v[1] = int32_t((w >> 16) & 255u);
-    v[2] = int32_t((w >> 8) & 255u);
-    v[3] = int32_t(w & 255u);
-  }
+  static constexpr int32_t Lane(int32_t c) { return std::endian::native == std::endian::little ? 3 - c : c; }
   static uint32_t Channel(int32_t sum) {
     float f = float(sum) * kNormaliser;
     if (f > 255.0f) f = 255.0f;
@@ -71,13 +69,9 @@ struct Rgba8Member {
 };
 
 struct Rgba16Member {
-  using T = int32_t;
+  using Raw = uint16_t;
   static constexpr int32_t C = 4;
-  static void Load(const uint8_t* p, T* v) {
-    uint16_t u[4];
-    std::memcpy(u, p, 8);
-    for (int32_t k = 0; k < 4; ++k) v[k] = u[k];
-  }
+  static constexpr int32_t Lane(int32_t c) { return c; }
   static void Store(uint8_t* p, const int32_t* sum) {
     uint16_t u[4];
     for (int32_t k = 0; k < 4; ++k) {
@@ -96,9 +90,8 @@ inline float LimitFloat(float f) {
 }
 
 struct RgbaFloatMember {
-  using T = float;
+  using Raw = float;
   static constexpr int32_t C = 4;
-  static void Load(const uint8_t* p, T* v) { std::memcpy(v, p, 16); }
   static void Store(uint8_t* p, const float* sum) {
     float f[4];
     for (int32_t k = 0; k < 4; ++k) f[k] = LimitFloat(sum[k] * kNormaliser);
@@ -107,27 +100,92 @@ struct RgbaFloatMember {
 };
 
 struct GrayFloatMember {
-  using T = float;
+  using Raw = float;
   static constexpr int32_t C = 1;
-  static void Load(const uint8_t* p, T* v) { std::memcpy(v, p, 4); }
   static void Store(uint8_t* p, const float* sum) {
     const float f = LimitFloat(sum[0] * kNormaliser);
     std::memcpy(p, &f, 4);
   }
 };
 
-// The integer kernel sums of all channels, separable: the outer rows weigh
-// 1 4 4 1 across, the inner rows 1 16 64 64 16 1, times 1 4 4 1 down (exact
-// in integers, so the order does not matter).
-template <int32_t C>
-inline void KernelSums(const int32_t* const rows[6], int32_t i, int32_t sum[C]) {
-  for (int32_t c = 0; c < C; ++c) {
-    auto v = [&](int32_t r, int32_t dx) { return rows[r][(i + dx) * C + c]; };
-    auto outer = [&](int32_t r) { return v(r, 1) + v(r, 4) + 4 * (v(r, 2) + v(r, 3)); };
-    auto inner = [&](int32_t r) { return v(r, 0) + v(r, 5) + 16 * (v(r, 1) + v(r, 4)) + 64 * (v(r, 2) + v(r, 3)); };
-    sum[c] = outer(0) + inner(1) + 4 * (inner(2) + inner(3)) + inner(4) + outer(5);
+// The integer kernel goes through two column sums per source column and
+// value: outer = r1 + 4 r2 + 4 r3 + r4 (the kernel's first and last columns)
+// and inner = 16 outer + r0 + r5 (its columns 1 and 4; columns 2 and 3 weigh
+// 4 inner). Exact in integers, so the order does not matter.
+template <typename Raw>
+void ColumnSumsFrom(int32_t j, const Raw* const rows[6], int32_t n, int32_t* outer, int32_t* inner) {
+  for (; j < n; ++j) {
+    const int32_t o = rows[1][j] + rows[4][j] + 4 * (rows[2][j] + rows[3][j]);
+    outer[j] = o;
+    inner[j] = 16 * o + rows[0][j] + rows[5][j];
   }
 }
+
+#if defined(__SSE2__)
+inline __m128i LoadAt(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+inline void StoreAt(int32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// Both column sums of the values in the lanes of six rows: eight 16-bit
+// lanes, or four 32-bit lanes.
+inline void ColumnSums16(__m128i r0, __m128i r1, __m128i r2, __m128i r3, __m128i r4, __m128i r5, __m128i* outer,
+                         __m128i* inner) {
+  *outer = _mm_add_epi16(_mm_add_epi16(r1, r4), _mm_slli_epi16(_mm_add_epi16(r2, r3), 2));
+  *inner = _mm_add_epi16(_mm_slli_epi16(*outer, 4), _mm_add_epi16(r0, r5));
+}
+
+inline void ColumnSums32(__m128i r0, __m128i r1, __m128i r2, __m128i r3, __m128i r4, __m128i r5, __m128i* outer,
+                         __m128i* inner) {
+  *outer = _mm_add_epi32(_mm_add_epi32(r1, r4), _mm_slli_epi32(_mm_add_epi32(r2, r3), 2));
+  *inner = _mm_add_epi32(_mm_slli_epi32(*outer, 4), _mm_add_epi32(r0, r5));
+}
+
+// Sixteen 8-bit values at a time. Both sums fit unsigned 16-bit lanes
+// (inner <= 162 * 255) and are widened only to be stored.
+inline void ColumnSums(const uint8_t* const rows[6], int32_t n, int32_t* outer, int32_t* inner) {
+  const __m128i zero = _mm_setzero_si128();
+  int32_t j = 0;
+  for (; j + 16 <= n; j += 16) {
+    const __m128i b0 = LoadAt(rows[0] + j), b1 = LoadAt(rows[1] + j), b2 = LoadAt(rows[2] + j);
+    const __m128i b3 = LoadAt(rows[3] + j), b4 = LoadAt(rows[4] + j), b5 = LoadAt(rows[5] + j);
+    __m128i o, q;
+    ColumnSums16(_mm_unpacklo_epi8(b0, zero), _mm_unpacklo_epi8(b1, zero), _mm_unpacklo_epi8(b2, zero),
+                 _mm_unpacklo_epi8(b3, zero), _mm_unpacklo_epi8(b4, zero), _mm_unpacklo_epi8(b5, zero), &o, &q);
+    StoreAt(outer + j, _mm_unpacklo_epi16(o, zero));
+    StoreAt(outer + j + 4, _mm_unpackhi_epi16(o, zero));
+    StoreAt(inner + j, _mm_unpacklo_epi16(q, zero));
+    StoreAt(inner + j + 4, _mm_unpackhi_epi16(q, zero));
+    ColumnSums16(_mm_unpackhi_epi8(b0, zero), _mm_unpackhi_epi8(b1, zero), _mm_unpackhi_epi8(b2, zero),
+                 _mm_unpackhi_epi8(b3, zero), _mm_unpackhi_epi8(b4, zero), _mm_unpackhi_epi8(b5, zero), &o, &q);
+    StoreAt(outer + j + 8, _mm_unpacklo_epi16(o, zero));
+    StoreAt(outer + j + 12, _mm_unpackhi_epi16(o, zero));
+    StoreAt(inner + j + 8, _mm_unpacklo_epi16(q, zero));
+    StoreAt(inner + j + 12, _mm_unpackhi_epi16(q, zero));
+  }
+  ColumnSumsFrom(j, rows, n, outer, inner);
+}
+
+// Four 16-bit values at a time, widened to 32 bits at load (inner reaches
+// 162 * 65535).
+inline void ColumnSums(const uint16_t* const rows[6], int32_t n, int32_t* outer, int32_t* inner) {
+  const __m128i zero = _mm_setzero_si128();
+  int32_t j = 0;
+  auto wide = [&](int32_t k) {
+    return _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k] + j)), zero);
+  };
+  for (; j + 4 <= n; j += 4) {
+    __m128i o, q;
+    ColumnSums32(wide(0), wide(1), wide(2), wide(3), wide(4), wide(5), &o, &q);
+    StoreAt(outer + j, o);
+    StoreAt(inner + j, q);
+  }
+  ColumnSumsFrom(j, rows, n, outer, inner);
+}
+#else
+template <typename Raw>
+void ColumnSums(const Raw* const rows[6], int32_t n, int32_t* outer, int32_t* inner) {
+  ColumnSumsFrom(0, rows, n, outer, inner);
+}
+#endif
 
 // The float kernel sums: for every channel the 32 taps one by one, row by
 // row from the top and left to right, in single precision. The channels run
@@ -154,46 +212,107 @@ inline void KernelSums(const float* const rows[6], int32_t i, float sum[C]) {
   for (int32_t c = 0; c < C; ++c) sum[c] = acc[c];
 }
 
+// The pixels of one output row of a chunk, x0 .. x1, stored in turn; the
+// address is looked up once per target tile.
+template <typename Member, typename SumsAt>
+void StoreRow(ImageRecord* image, int32_t target, int32_t x0, int32_t x1, int32_t y, SumsAt sumsAt) {
+  const uint32_t bpp = image->bytesPerPixel;
+  uint8_t* p = nullptr;
+  for (int32_t x = x0; x < x1; ++x, p += bpp) {
+    if (x == x0 || (x & kTileMask) == 0) p = PixelAddress(image, target, x, y);
+    const auto sum = sumsAt(2 * (x - x0));
+    Member::Store(p, sum.data());
+  }
+}
+
+// One output row of a chunk from its six source rows: the float members tap
+// by tap, the integer members through the column sums.
+template <typename Member>
+void ReduceRow(ImageRecord* image, int32_t target, int32_t x0, int32_t x1, int32_t y,
+               const typename Member::Raw* const rows[6]) {
+  constexpr int32_t C = Member::C;
+  if constexpr (std::is_floating_point_v<typename Member::Raw>) {
+    StoreRow<Member>(image, target, x0, x1, y, [&](int32_t i) {
+      std::array<float, C> sum;
+      KernelSums<C>(rows, i, sum.data());
+      return sum;
+    });
+  } else {
+    alignas(16) int32_t outer[kLine * C];
+    alignas(16) int32_t inner[kLine * C];
+    ColumnSums(rows, (2 * (x1 - x0) + 4) * C, outer, inner);
+    StoreRow<Member>(image, target, x0, x1, y, [&](int32_t i) {
+      std::array<int32_t, C> sum;
+      for (int32_t c = 0; c < C; ++c) {
+        const int32_t* o = outer + i * C + Member::Lane(c);
+        const int32_t* q = inner + i * C + Member::Lane(c);
+        sum[size_t(c)] = o[0] + o[5 * C] + q[C] + q[4 * C] + 4 * (q[2 * C] + q[3 * C]);
+      }
+      return sum;
+    });
+  }
+}
+
+// A stretch of the mapped source columns of a chunk that lie side by side in
+// one tile, so that a row of it is one copy.
+struct ColumnRun {
+  int32_t first;  // line index of its first column
+  int32_t length;
+  int32_t tileColumn;
+  int32_t byteOffset;  // of its first column within a tile row
+};
+
+int32_t MapColumns(const AxisMap& mapX, int32_t firstColumn, int32_t count, int32_t bpp, ColumnRun* runs) {
+  int32_t runCount = 0;
+  int32_t previous = INT32_MIN;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t sx = mapX.Map(firstColumn + i);
+    if (runCount > 0 && sx == previous + 1 && (sx & kTileMask) != 0) {
+      ++runs[runCount - 1].length;
+    } else {
+      runs[runCount++] = ColumnRun{i, 1, sx >> kTileShift, (sx & kTileMask) * bpp};
+    }
+    previous = sx;
+  }
+  return runCount;
+}
+
 // Reduces the output rectangle column chunk by column chunk. For each chunk
-// the source columns are mapped once; six padded line buffers hold the source
-// rows of the current output row and slide down two rows per output row.
+// the source columns are mapped once; six line buffers hold the source rows
+// of the current output row, as stored, and slide down two rows per output
+// row.
 template <typename Member>
 void ReduceWith(ImageRecord* image, int32_t level, const Rect& rect, const AxisMap& mapX, const AxisMap& mapY) {
-  using T = typename Member::T;
+  using Raw = typename Member::Raw;
   constexpr int32_t C = Member::C;
   const int32_t target = level + 1;
-  const uint32_t bpp = image->bytesPerPixel;
+  const int32_t bpp = int32_t(image->bytesPerPixel);
+  if (bpp != int32_t(sizeof(Raw)) * C) return;  // the line buffers hold pixels of the member's layout
   const int32_t tilesPerRow = image->tilesPerRow[level];
   const int32_t firstTile = image->firstTile[level];
 
-  T lines[6][kLine * C];
+  alignas(16) Raw lines[6][kLine * C];
   int32_t lineRow[6];
-  int32_t tileColumn[kLine];
-  int32_t columnOffset[kLine];
+  ColumnRun runs[kLine];
 
   for (int32_t x0 = rect.left; x0 < rect.right; x0 += kChunk) {
     const int32_t x1 = std::min<int32_t>(x0 + kChunk, rect.right);
-    const int32_t count = 2 * (x1 - x0) + 4;
-    for (int32_t i = 0; i < count; ++i) {
-      const int32_t sx = mapX.Map(2 * x0 - 2 + i);
-      tileColumn[i] = sx >> kTileShift;
-      columnOffset[i] = (sx & kTileMask) * int32_t(bpp);
-    }
-    auto loadRow = [&](T* line, int32_t sourceRow) {
+    const int32_t runCount = MapColumns(mapX, 2 * x0 - 2, 2 * (x1 - x0) + 4, bpp, runs);
+    auto loadRow = [&](Raw* line, int32_t sourceRow) {
       const int32_t sy = mapY.Map(sourceRow);
       const ImageTile* rowTiles = image->tiles + firstTile + (sy >> kTileShift) * tilesPerRow;
-      const int32_t inTileRow = sy & kTileMask;
-      for (int32_t i = 0; i < count; ++i) {
-        const ImageTile& tile = rowTiles[tileColumn[i]];
-        const uint8_t* p =
-            static_cast<const uint8_t*>(tile.pixels) + int64_t(tile.width) * inTileRow * bpp + columnOffset[i];
-        Member::Load(p, line + i * C);
+      const int64_t rowOffset = int64_t(sy & kTileMask) * bpp;
+      for (int32_t r = 0; r < runCount; ++r) {
+        const ColumnRun& run = runs[r];
+        const ImageTile& tile = rowTiles[run.tileColumn];
+        const uint8_t* p = static_cast<const uint8_t*>(tile.pixels) + tile.width * rowOffset + run.byteOffset;
+        std::memcpy(line + run.first * C, p, size_t(run.length) * size_t(bpp));
       }
     };
     for (int32_t k = 0; k < 6; ++k) lineRow[k] = INT32_MIN;
     for (int32_t y = rect.top; y < rect.bottom; ++y) {
       // Rows 2y - 2 .. 2y + 3; lines already loaded are reused.
-      const T* rows[6];
+      const Raw* rows[6];
       for (int32_t k = 0; k < 6; ++k) {
         const int32_t sourceRow = 2 * y - 2 + k;
         int32_t slot = -1;
@@ -210,12 +329,7 @@ void ReduceWith(ImageRecord* image, int32_t level, const Rect& rect, const AxisM
         }
         rows[k] = lines[slot];
       }
-      for (int32_t x = x0; x < x1; ++x) {
-        const int32_t i = 2 * (x - x0);
-        T sum[C];
-        KernelSums<C>(rows, i, sum);
-        Member::Store(PixelAddress(image, target, x, y), sum);
-      }
+      ReduceRow<Member>(image, target, x0, x1, y, rows);
     }
   }
 }

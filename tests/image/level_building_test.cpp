@@ -164,8 +164,10 @@ void ExpectLevelsMatchReference(const ImageRecord* image) {
 }
 
 TEST(LevelBuilding, EveryMemberAndFetchModeMatchesThePlainKernel) {
-  // 530 x 520 puts tile seams inside level 0 in both directions.
-  const std::pair<int32_t, int32_t> sizes[] = {{530, 520}, {101, 7}, {8, 1}, {1, 1}, {3, 50}};
+  // 530 x 520 puts tile seams inside level 0 in both directions; 1037 x 3
+  // a seam inside level 1 and, with the odd sizes, rows whose value counts
+  // leave every remainder of the vector steps.
+  const std::pair<int32_t, int32_t> sizes[] = {{530, 520}, {101, 7}, {8, 1}, {1, 1}, {3, 50}, {1037, 3}, {45, 2}};
   for (int32_t mode : {PixelGray8, PixelGray16, PixelRgba8, PixelRgba16, PixelRgbaFloat, PixelGrayFloat, PixelRgb16}) {
     for (int32_t fetch : {FetchClamp, FetchWrapXY, FetchWrapX}) {
       // Only the 8-bit RGBA member follows the fetch edge mode; the others
@@ -247,14 +249,22 @@ void CutIntoBands(void* context, const Rect* rect, int32_t jobCode, void* jobArg
 }
 
 TEST(LevelBuilding, BandsThroughTheOwnersSchedulerGiveTheSameLevels) {
-  for (int32_t mode : {PixelRgba8, PixelRgba16, PixelRgbaFloat}) {
+  struct BandCase {
+    int32_t mode, width, height;
+  };
+  // 1100 wide: a band of level 1 starts at column 182 and crosses the tile
+  // seam at 512 inside one of its chunks.
+  const BandCase cases[] = {{PixelRgba8, 900, 600},  {PixelRgba16, 900, 600},  {PixelRgbaFloat, 900, 600},
+                            {PixelRgba8, 1100, 24},  {PixelRgba16, 1100, 24},  {PixelGray8, 1100, 24},
+                            {PixelGray16, 1100, 24}, {PixelGrayFloat, 1100, 24}};
+  for (const BandCase& c : cases) {
     BandLog log;
     ImageOwner owner;
     owner.runLevelBands = CutIntoBands;
     owner.bandContext = &log;
     ScopedImage banded(&owner), direct;
-    ASSERT_TRUE(CreateImage(banded.get(), 900, 600, mode, FetchWrapX));
-    ASSERT_TRUE(CreateImage(direct.get(), 900, 600, mode, FetchWrapX));
+    ASSERT_TRUE(CreateImage(banded.get(), c.width, c.height, c.mode, FetchWrapX));
+    ASSERT_TRUE(CreateImage(direct.get(), c.width, c.height, c.mode, FetchWrapX));
     FillLevel0(banded.get(), 3);
     FillLevel0(direct.get(), 3);
     BuildAllLevels(banded.get());
@@ -264,8 +274,9 @@ TEST(LevelBuilding, BandsThroughTheOwnersSchedulerGiveTheSameLevels) {
     for (int32_t t = banded->firstTile[1]; t <= banded->lastTile[banded->lastLevel]; ++t) {
       const ImageTile& a = banded->tiles[t];
       ASSERT_EQ(std::memcmp(a.pixels, direct->tiles[t].pixels, size_t(a.width) * a.height * banded->bytesPerPixel), 0)
-          << "tile " << t;
+          << "mode " << c.mode << " width " << c.width << " tile " << t;
     }
+    if (c.height < 100) ExpectLevelsMatchReference(banded.get());
   }
 }
 
