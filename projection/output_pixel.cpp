@@ -205,9 +205,27 @@ void FindNearestFaceCentre(MappingContext* context, const Vec3* point, PixelMapp
 
 namespace {
 
+// The output's direction turned into the source's: the rotation, with the
+// half-angle step before or after it where the output asks for one.
+void RotateToSource(const MappingContext* context, Vec3f* d) {
+  if (context->halfAngleOrder == 1) HalveAngleFromForward(d);
+  ApplyRotation(&context->rotation, uint32_t(context->outputProjection), d);
+  if (context->halfAngleOrder == 2) HalveAngleFromForward(d);
+}
+
+// The last step of every mapped point: a position that came out NaN reads
+// the corner of the source.
+void KeepSourcePoint(PixelMapping* out, const Vec3f& d) {
+  if (std::isnan(out->srcX)) out->srcX = 0;
+  if (std::isnan(out->srcY)) out->srcY = 0;
+  out->direction = d;
+}
+
 // The source position of the direction d, and the no-source status. The
-// commonest source, the equirectangular one, is mapped inline.
-void MapSourcePoint(const MappingContext* context, Vec3f* d, PixelMapping* out, NetFaceList* inputFaces) {
+// commonest source, the equirectangular one, is mapped inline (on both roads
+// of MapOutputPointWithLists).
+[[gnu::always_inline]] inline void MapSourcePoint(const MappingContext* context, Vec3f* d, PixelMapping* out,
+                                                  NetFaceList* inputFaces) {
   if (context->inputProjection == kEquirectInput) {
     MapEquirectSource(d, context->flip, &out->srcX, &out->srcY);
     out->inputFace = -1;
@@ -247,14 +265,10 @@ void FinishPlainPoint(MappingContext* context, PixelMapping* out, NetFaceList* o
     out->subImage = kWholeSourceSubImage;
     return;
   }
-  if (context->halfAngleOrder == 1) HalveAngleFromForward(&d);
-  ApplyRotation(&context->rotation, uint32_t(context->outputProjection), &d);
-  if (context->halfAngleOrder == 2) HalveAngleFromForward(&d);
+  RotateToSource(context, &d);
   if (region == -1) out->status = kPixelMapped;
   MapSourcePoint(context, &d, out, inputFaces);
-  if (std::isnan(out->srcX)) out->srcX = 0;
-  if (std::isnan(out->srcY)) out->srcY = 0;
-  out->direction = d;
+  KeepSourcePoint(out, d);
 }
 
 }  // namespace
@@ -348,16 +362,10 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
   }
 
   if (sample || context->latLongOut) {
-    if (context->halfAngleOrder == 1) HalveAngleFromForward(&d);
-    ApplyRotation(&context->rotation, uint32_t(context->outputProjection), &d);
-    if (context->halfAngleOrder == 2) HalveAngleFromForward(&d);
+    RotateToSource(context, &d);
     if (sample) {
       if (!context->isNet && region == -1) out->status = kPixelMapped;
-      uint8_t noSource = 0;
-      MapDirectionToSource(context->inputProjection, context->flip, context->sourceAspect, &d, &out->srcX,
-                           &out->srcY, &noSource, context->mollweideCache, &out->inputFace, &out->subImage,
-                           &out->edgeWeight, context->inputMesh, inputFaces);
-      if (noSource) out->status = kPixelNoSource;
+      MapSourcePoint(context, &d, out, inputFaces);
     }
   }
   if (context->latLongOut) {
@@ -372,9 +380,7 @@ void MapOutputPointWithLists(float nx, float ny, MappingContext* context, PixelM
       FindNearestFaceCentre(context, &hitPoint, out);
     }
   }
-  if (std::isnan(out->srcX)) out->srcX = 0;
-  if (std::isnan(out->srcY)) out->srcY = 0;
-  out->direction = d;
+  KeepSourcePoint(out, d);
 }
 
 void WarmLookupGridsFor(MappingContext* context, NetFaceList* outputFaces) {

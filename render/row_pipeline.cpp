@@ -289,10 +289,11 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
   const RenderSettings& s = p->share.settings;
   if (s.width < 1 || s.height < 1) return false;
   p->threads = RenderThreadCount();
+  int32_t fullBlocks = 0;  // blocks of blockRows rows
   if (p->threads > 1) {
     p->blockRows = ChooseBlockRows(s.height, s.width, p->threads);
-    const int32_t count = (s.height + p->blockRows - 1) / p->blockRows;
-    if (count < 2) p->threads = 1;  // one block: nothing to share out
+    fullBlocks = (s.height + p->blockRows - 1) / p->blockRows;
+    if (fullBlocks < 2) p->threads = 1;  // one block: nothing to share out
   }
   if (p->threads <= 1) {
     p->callerBand = NewRenderBand(&p->share);
@@ -301,8 +302,7 @@ bool StartPipeline(RowPipeline* p, GlobalsRecord* globals) {
     BeginBandRows(p->callerBand, 0, 0, &start);
     return true;
   }
-  const int32_t plainCount = (s.height + p->blockRows - 1) / p->blockRows;
-  const int32_t workers = p->threads < plainCount ? p->threads : plainCount;
+  const int32_t workers = std::min(p->threads, fullBlocks);
   p->blocks = SplitBlocks(s.height, p->blockRows, workers, RenderBlockRowsSetting() == 0);
   const int32_t count = int32_t(p->blocks.size());
   // The caller composites one block while each worker renders another.

@@ -45,7 +45,7 @@ T LoadSample(const uint8_t* pixel, int32_t plane) {
 
 // Converts one host pixel into the record's pixel at `out`.
 template <int32_t kMode>
-void ConvertPixel(const uint8_t* in, const PlaneMap& map, uint8_t* out) {
+[[gnu::always_inline]] inline void ConvertPixel(const uint8_t* in, const PlaneMap& map, uint8_t* out) {
   if constexpr (kMode == PixelRgba8) {
     const uint32_t a = map.alpha >= 0 ? in[map.alpha] : 255u;
     const uint32_t word = (uint32_t(in[map.red]) << 24) | (uint32_t(in[map.green]) << 16) |
@@ -77,40 +77,33 @@ struct TileConversion {
   int32_t rows;
   int32_t columns;
   int32_t pixelBytes;
-  int32_t outPixelBytes;
   int32_t pixelMode;
   PlaneMap map;
 };
 
+// Rows of one pixel mode. The plane map and the host pixel size are passed
+// apart from the conversion so that a caller may pass constants, which the
+// compiler folds into the loop.
 template <int32_t kMode>
-void ConvertModeRows(const TileConversion& c, int32_t firstRow, int32_t lastRow) {
+[[gnu::always_inline]] inline void ConvertModeRows(const TileConversion& c, const PlaneMap& map, int64_t pixelBytes,
+                                                   int32_t firstRow, int32_t lastRow) {
+  // The record's pixel: four channels of the mode's sample.
+  constexpr int64_t kOutBytes = kMode == PixelRgba8 ? 4 : kMode == PixelRgba16 ? 8 : 16;
   for (int32_t y = firstRow; y < lastRow; ++y) {
     const uint8_t* src = c.in + int64_t(y) * c.inRowBytes;
     uint8_t* dst = c.out + int64_t(y) * c.outRowBytes;
     for (int32_t x = 0; x < c.columns; ++x) {
-      ConvertPixel<kMode>(src + int64_t(x) * c.pixelBytes, c.map, dst + int64_t(x) * c.outPixelBytes);
+      ConvertPixel<kMode>(src + int64_t(x) * pixelBytes, map, dst + kOutBytes * x);
     }
   }
 }
 
-// The common document, 8-bit RGB without transparency, its planes in
-// order: the pixel words of ConvertPixel with the plane map known, which the
-// compiler turns into a tight loop.
-void ConvertRgb8Rows(const TileConversion& c, int32_t firstRow, int32_t lastRow) {
-  for (int32_t y = firstRow; y < lastRow; ++y) {
-    const uint8_t* src = c.in + int64_t(y) * c.inRowBytes;
-    uint8_t* dst = c.out + int64_t(y) * c.outRowBytes;
-    for (int32_t x = 0; x < c.columns; ++x) {
-      const uint8_t* in = src + 3 * int64_t(x);
-      const uint32_t word = (uint32_t(in[0]) << 24) | (uint32_t(in[1]) << 16) | (uint32_t(in[2]) << 8) | 255u;
-      std::memcpy(dst + 4 * int64_t(x), &word, 4);
-    }
-  }
-}
+// The common document: 8-bit RGB without transparency, its planes in order.
+constexpr PlaneMap kPlainRgbMap{0, 1, 2, -1};
 
 bool PlainRgb8(const TileConversion& c) {
-  return c.pixelBytes == 3 && c.outPixelBytes == 4 && c.map.red == 0 && c.map.green == 1 && c.map.blue == 2 &&
-         c.map.alpha < 0;
+  return c.pixelBytes == 3 && c.map.red == kPlainRgbMap.red && c.map.green == kPlainRgbMap.green &&
+         c.map.blue == kPlainRgbMap.blue && c.map.alpha < 0;
 }
 
 // The pixel mode is chosen once for the rows, not for every pixel.
@@ -118,16 +111,16 @@ void ConvertTileRows(const TileConversion& c, int32_t firstRow, int32_t lastRow)
   switch (c.pixelMode) {
     case PixelRgba8:
       if (PlainRgb8(c)) {
-        ConvertRgb8Rows(c, firstRow, lastRow);
+        ConvertModeRows<PixelRgba8>(c, kPlainRgbMap, 3, firstRow, lastRow);
       } else {
-        ConvertModeRows<PixelRgba8>(c, firstRow, lastRow);
+        ConvertModeRows<PixelRgba8>(c, c.map, c.pixelBytes, firstRow, lastRow);
       }
       break;
     case PixelRgba16:
-      ConvertModeRows<PixelRgba16>(c, firstRow, lastRow);
+      ConvertModeRows<PixelRgba16>(c, c.map, c.pixelBytes, firstRow, lastRow);
       break;
     case PixelRgbaFloat:
-      ConvertModeRows<PixelRgbaFloat>(c, firstRow, lastRow);
+      ConvertModeRows<PixelRgbaFloat>(c, c.map, c.pixelBytes, firstRow, lastRow);
       break;
     default:
       break;
@@ -285,7 +278,6 @@ void CopyHostTileToImage(ImageRecord* image, GlobalsRecord* globals, int32_t til
                    rows,
                    columns,
                    pixelBytes,
-                   int32_t(image->bytesPerPixel),
                    image->pixelMode,
                    map};
   if (int64_t(rows) * columns < kParallelConvertPixels) {
